@@ -95,6 +95,11 @@ TEST(HexEncoder, WhatItWritesReadsBackUnchanged) {
     }
 }
 
+TEST(HexEncoder, PredictsTheLengthOfItsText) {
+    for (std::size_t size : {0, 1, 16, 17, 65535, 65536, 65537, 1 << 20, (1 << 20) + 1, 3 << 20})
+        EXPECT_EQ(hexTextLength(size), encode(std::vector<std::uint8_t>(size)).size()) << size;
+}
+
 TEST(HexEncoder, StopsWhenTheSinkRefuses) {
     int chunks = 0;
     const bool done = encodeHex(std::vector<std::uint8_t>(1 << 20, 0), [&](std::span<const char>) {
