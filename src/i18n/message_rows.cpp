@@ -83,11 +83,11 @@ const MessageRow kMessageRows[] = {
      "Ошибка соединения при проверке сигнатуры"},
     {msg::DeviceSignatureDoesNotMatch,
      "Device signature does not match your selection or device is locked. Do you still want to program it?",
-     "Сигнатура не соответствует выбранной микросхеме, или микросхема защищена. Все равно запрограммировать "
+     "Сигнатура не соответствует выбранной микросхеме или микросхема защищена. Все равно запрограммировать "
      "ее?"},
     {msg::DeviceSignatureDoesNotMatchEraseQuestion,
      "Device signature does not match your selection or device is locked. Do you still want to continue?",
-     "Сигнатура не соответствует выбранной микросхеме, или микросхема защищена. Все равно продолжить?"},
+     "Сигнатура не соответствует выбранной микросхеме или микросхема защищена. Все равно продолжить?"},
     {msg::DeviceLockedEraseNow, "Device is locked. Erase it now?", "Микросхема защищена. Стереть ее сейчас?"},
     {msg::FlashProgramError, "Flash program: ERROR", "Программирование Flash: ОШИБКА"},
     {msg::FlashProgramDoneBytesProgrammed, "Flash program: Done (%d bytes programmed)",
