@@ -1,6 +1,6 @@
 #include "project/ini_file.h"
 
-#include "core/file_io.h"
+#include "project/text_file_io.h"
 
 namespace tovel {
 
@@ -85,9 +85,9 @@ IniFile IniFile::parse(std::string_view text) {
 }
 
 std::optional<IniFile> IniFile::readFile(const std::string& path) {
-    FileReadResult read = readWholeFile(path, kMaxFileSize);
-    if (read.status == FileReadStatus::Missing) return IniFile();
-    if (read.status != FileReadStatus::Read) return std::nullopt;
+    TextFile read = readTextFile(path, kMaxFileSize);
+    if (read.status == TextFileStatus::Missing) return IniFile();
+    if (read.status != TextFileStatus::Read) return std::nullopt;
     return parse(read.content);
 }
 

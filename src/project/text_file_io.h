@@ -1,4 +1,5 @@
-// Whole-file reading with a size cap, and writing that never leaves a half-written file.
+// Reading a settings or project file whole (with a size cap), and writing one so that a failure
+// never leaves it half-written.
 #pragma once
 
 #include <cstddef>
@@ -8,21 +9,21 @@
 
 namespace tovel {
 
-enum class FileReadStatus {
+enum class TextFileStatus {
     Read,     // the content is in `content`
     Missing,  // no such file (nothing at the path)
     TooLarge, // the file holds more than the cap; nothing was kept
     Failed,   // it exists but cannot be opened or read (permissions, a folder, an I/O error)
 };
 
-struct FileReadResult {
-    FileReadStatus status = FileReadStatus::Failed;
+struct TextFile {
+    TextFileStatus status = TextFileStatus::Failed;
     std::string content;
 };
 
 // Reads the whole file, up to `maxBytes`. Never reads more than maxBytes + 1 bytes, so a huge
 // or endless file (a device, a pipe) costs bounded work.
-FileReadResult readWholeFile(const std::string& path, std::size_t maxBytes);
+TextFile readTextFile(const std::string& path, std::size_t maxBytes);
 
 // Writes `content` to a new file beside `path`, flushes it to the disk and renames it over
 // `path`, so readers see either the old file or the new one, never a mixture. An existing file

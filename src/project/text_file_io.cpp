@@ -1,4 +1,4 @@
-#include "core/file_io.h"
+#include "project/text_file_io.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -79,18 +79,18 @@ void syncFolderOf(const std::filesystem::path& target) {
 
 } // namespace
 
-FileReadResult readWholeFile(const std::string& path, std::size_t maxBytes) {
-    FileReadResult result;
+TextFile readTextFile(const std::string& path, std::size_t maxBytes) {
+    TextFile result;
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) {
         result.status =
-            (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing : FileReadStatus::Failed;
+            (errno == ENOENT || errno == ENOTDIR) ? TextFileStatus::Missing : TextFileStatus::Failed;
         return result;
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return result;
     if (S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) > maxBytes) {
-        result.status = FileReadStatus::TooLarge;
+        result.status = TextFileStatus::TooLarge;
         return result;
     }
     std::string content;
@@ -103,12 +103,12 @@ FileReadResult readWholeFile(const std::string& path, std::size_t maxBytes) {
         }
         if (n == 0) break;
         if (content.size() + static_cast<std::size_t>(n) > maxBytes) {
-            result.status = FileReadStatus::TooLarge;
+            result.status = TextFileStatus::TooLarge;
             return result;
         }
         content.append(chunk, static_cast<std::size_t>(n));
     }
-    result.status = FileReadStatus::Read;
+    result.status = TextFileStatus::Read;
     result.content = std::move(content);
     return result;
 }
