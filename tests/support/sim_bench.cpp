@@ -1,5 +1,8 @@
 #include "support/sim_bench.h"
 
+#include <chrono>
+#include <thread>
+
 namespace tovel::test {
 
 SimBench::SimBench(sim::SimOptions options, unsigned timeoutMs)
@@ -17,6 +20,13 @@ sim::PtyBoardHost& SimBench::addBoard(int port, sim::SimOptions options) {
 }
 
 std::vector<std::uint8_t> SimBench::hostBytes(const sim::PtyBoardHost& host) const {
+    constexpr auto kQuiet = std::chrono::milliseconds(40);
+    for (int round = 0; round < 25; ++round) {
+        host.waitIdle();
+        const std::size_t seen = host.log().size();
+        std::this_thread::sleep_for(kQuiet);
+        if (host.log().size() == seen) break;
+    }
     std::vector<std::uint8_t> bytes;
     for (const sim::LoggedByte& entry : host.log())
         if (entry.direction == sim::Direction::HostToBoard) bytes.push_back(entry.byte);

@@ -25,7 +25,9 @@ public:
     bool ok() const { return board->ok(); }
     // Another simulated board on `port` (1..8).
     sim::PtyBoardHost& addBoard(int port, sim::SimOptions options);
-    // Host-to-board bytes of the log (optionally only those from `fromIndex` on).
+    // Host-to-board bytes of the board's log, once the board has taken everything sent. (A byte
+    // written just before the port closes can reach the board after it has reported idle, so
+    // this also waits until the log stops growing.)
     std::vector<std::uint8_t> hostBytes(const sim::PtyBoardHost& host) const;
 
     std::unique_ptr<sim::PtyBoardHost> board;
