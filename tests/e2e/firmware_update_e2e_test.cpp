@@ -85,9 +85,10 @@ TEST_F(FirmwareUpdateE2E, UploadsTheImageUnchangedAndTheNewFirmwareRuns) {
               (Log{"title Update", "text Updating firmware version", "bar 0", "cancel hidden",
                    "percent 1% completed", "bar 1"}));
     EXPECT_EQ(progress.back(), "bar 99");
-    // Paced by the Acks and 96 pauses of 15 ms.
+    // Paced by the Acks and 96 pauses of 15 ms; the upper bound only catches a stall (a loaded
+    // machine stretches the 3,072 round trips).
     EXPECT_GE(tookMs, 96 * 15);
-    EXPECT_LT(tookMs, 15000);
+    EXPECT_LT(tookMs, 90000);
 
     // The board now runs the required firmware: a session opens.
     SessionParams params;
