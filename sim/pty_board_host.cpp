@@ -21,6 +21,7 @@
 
 #include "sim/board_model.h"
 #include "sim/byte_log.h"
+#include "sim/chip_factory.h"
 #include "sim/state_file.h"
 
 namespace tovel::sim {
@@ -240,7 +241,12 @@ void PtyBoardHost::Impl::hostClosed() {
         scheduled.clear();
         unwritten.clear();
     }
-    if (holdSlave >= 0) tcflush(holdSlave, TCIFLUSH);
+    if (holdSlave >= 0) {
+        tcflush(holdSlave, TCIFLUSH);
+        // A real port forgets exclusive mode at its last close; a pty keeps it while the master
+        // is open, which would lock the host out of its next open.
+        ioctl(holdSlave, TIOCNXCL);
+    }
     saveIfDirty(true);
     idle.notify_all();
 }
@@ -316,6 +322,10 @@ PtyBoardHost::PtyBoardHost(SimOptions options) : impl_(std::make_unique<Impl>())
     Impl& s = *impl_;
     s.options = std::move(options);
     s.model = std::make_unique<BoardModel>(s.options);
+    if (!makeChip({s.options.device, std::nullopt, false})) {
+        s.error = "unknown device: " + s.options.device;
+        return;
+    }
     if (!s.options.stateFile.empty()) {
         ChipMemories memories = s.model->memories();
         switch (loadState(s.options.stateFile, s.options.device, memories)) {
@@ -345,7 +355,7 @@ PtyBoardHost::~PtyBoardHost() {
     if (s.wakeWrite >= 0) s.wake();
     if (s.thread.joinable()) s.thread.join();
     if (s.model && s.model->takeChipChanged()) s.dirty = true;
-    s.saveIfDirty(true);
+    if (s.error.empty()) s.saveIfDirty(true);
     if (s.linked) {
         char target[256] = {};
         const ssize_t n = ::readlink(s.options.linkPath.c_str(), target, sizeof target - 1);
