@@ -1,0 +1,31 @@
+#include "devices/lock_labels.h"
+
+#include <array>
+
+#include "devices/device_table.h"
+#include "devices/lock_fuse_settings.h"
+#include "i18n/message_ids.h"
+
+namespace tovel {
+
+namespace {
+
+constexpr std::array<unsigned, kLockLevelCount> kAvrLabels{msg::No, msg::LB1WriteProtect,
+                                                           msg::LB1LB2RWProtect, msg::LB1LB2LB3AvrLabel};
+constexpr std::array<unsigned, kLockLevelCount> kAt89Labels{msg::NoLocking, msg::LB1, msg::LB1LB2,
+                                                            msg::LB1LB2LB3};
+
+} // namespace
+
+bool usesAvrLockLabels(std::uint32_t spiVariant) { return spiVariant == SpiAvr; }
+
+unsigned lockLabel(std::uint32_t spiVariant, std::int32_t lockMode) {
+    const auto level = static_cast<std::size_t>(normalizedLockMode(lockMode));
+    return usesAvrLockLabels(spiVariant) ? kAvrLabels[level] : kAt89Labels[level];
+}
+
+int selectableLockLevels(std::uint32_t spiVariant) {
+    return usesAvrLockLabels(spiVariant) ? kLockLevelCount - 1 : kLockLevelCount;
+}
+
+} // namespace tovel
