@@ -184,6 +184,11 @@ TEST(PtyHost, StateFileLinkAndLogOutliveTheHost) {
     ASSERT_TRUE(again.ok()) << again.error();
     EXPECT_EQ(again.eeprom()[7], 0x77);
     EXPECT_EQ(again.flash()[0x11], 0x02);
+    // The file is not taken over by another chip.
+    options.device = "ATmega16";
+    PtyBoardHost other(options);
+    EXPECT_FALSE(other.ok());
+    EXPECT_NE(other.error().find("holds the state of ATmega8"), std::string::npos) << other.error();
     std::filesystem::remove(state);
     std::filesystem::remove(logFile);
 }
