@@ -90,5 +90,8 @@ TEST(CommandLine, OptionsAndFaultSpecifications) {
                                                 {"--latency", "-1"}})
         EXPECT_FALSE(parseCommandLine(bad).error.empty()) << bad[0] << " " << (bad.size() > 1 ? bad[1] : "");
     EXPECT_TRUE(parseCommandLine({"--help"}).help);
+    EXPECT_EQ(parseCommandLine({"--alt-signature", "--device", "ATmega325/3250"}).options.signature,
+              (std::array<std::uint8_t, 3>{0x1E, 0x95, 0x06}));
+    EXPECT_FALSE(parseCommandLine({"--device", "none", "--alt-signature"}).error.empty());
     EXPECT_TRUE(parseCommandLine({"--device", "none"}).error.empty());
 }
