@@ -133,12 +133,12 @@ bool setFaultField(Fault& fault, const std::string& key, const std::string& valu
 
 } // namespace
 
-std::optional<Fault> parseFaultSpec(const std::string& spec, std::string& error) {
+std::optional<Fault> parseFaultOption(const std::string& text, std::string& error) {
     std::vector<std::string> parts;
     std::size_t begin = 0;
     for (;;) {
-        const std::size_t comma = spec.find(',', begin);
-        parts.push_back(spec.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin));
+        const std::size_t comma = text.find(',', begin);
+        parts.push_back(text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin));
         if (comma == std::string::npos) break;
         begin = comma + 1;
     }
@@ -247,7 +247,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             o.timing.replyLatencyUs = static_cast<unsigned>(*ms * 1000);
         } else if (arg == "--fault") {
             std::string problem;
-            auto fault = parseFaultSpec(v, problem);
+            auto fault = parseFaultOption(v, problem);
             if (!fault) return fail(problem);
             o.faults.push_back(*fault);
         } else if (arg == "--state")

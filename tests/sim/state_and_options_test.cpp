@@ -55,7 +55,7 @@ TEST(StateFile, RoundTripAndRefusals) {
     EXPECT_EQ(loadState(path, "ATmega8", loaded), StateLoad::Missing);
 }
 
-TEST(CommandLine, OptionsAndFaultSpecifications) {
+TEST(CommandLine, OptionsAndFaultSettings) {
     const CommandLine line =
         parseCommandLine({"--device", "atmega16", "--latency", "16", "--state", "s.bin", "--fault",
                           "drop,nth=3,cmd={", "--fault", "version,bytes=M02", "--fault",
