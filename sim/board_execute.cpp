@@ -245,6 +245,7 @@ std::vector<std::uint8_t> BoardModel::Impl::execute(const std::vector<std::uint8
         return ack;
     case SpiInstr4:
         for (std::size_t i = 1; i <= 4; ++i) spi(cmd[i]);
+        if (cmd[1] == 0x4D) extendedAddress = cmd[3]; // the host loaded the extended address itself
         return ack;
     case SpiInstrRead:
         for (std::size_t i = 1; i <= 3; ++i) spi(cmd[i]);

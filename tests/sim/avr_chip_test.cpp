@@ -123,6 +123,9 @@ TEST(AvrChip, ExtendedAddressReachesTheUpperHalfOfA256KPart) {
     board.exchange(bytes({'4', 0x4C, 0x00, 0x00, 0x00}));
     EXPECT_EQ(board.memories().flash[0x20002], 0x5A);
     EXPECT_EQ(board.memories().flash[2], 0xFF);
+    // The board's own reads load the extended address for its pointer, whatever the host set.
+    board.exchange(bytes({':', 0, 0}));
+    EXPECT_EQ(board.exchange(bytes({'}', 1})), bytes({0xCD}));
 }
 
 TEST(AvrChip, SignatureCalibrationAndLockEffects) {
