@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "devices/device_table.h"
 #include "sim/chip_factory.h"
 #include "sim/fault_schedule.h"
 
@@ -132,12 +133,12 @@ bool setFaultField(Fault& fault, const std::string& key, const std::string& valu
 
 } // namespace
 
-std::optional<Fault> parseFaultSpec(const std::string& spec, std::string& error) {
+std::optional<Fault> parseFaultOption(const std::string& text, std::string& error) {
     std::vector<std::string> parts;
     std::size_t begin = 0;
     for (;;) {
-        const std::size_t comma = spec.find(',', begin);
-        parts.push_back(spec.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin));
+        const std::size_t comma = text.find(',', begin);
+        parts.push_back(text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin));
         if (comma == std::string::npos) break;
         begin = comma + 1;
     }
@@ -173,6 +174,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         result.error = message;
         return result;
     };
+    bool alternativeSignature = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         auto value = [&](std::string& out) {
@@ -187,6 +189,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             result.listDevices = true;
         else if (arg == "--locked")
             o.locked = true;
+        else if (arg == "--alt-signature")
+            alternativeSignature = true;
         else if (arg == "--stay-locked")
             o.stayLocked = true;
         else if (arg == "--external-clock")
@@ -243,7 +247,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             o.timing.replyLatencyUs = static_cast<unsigned>(*ms * 1000);
         } else if (arg == "--fault") {
             std::string problem;
-            auto fault = parseFaultSpec(v, problem);
+            auto fault = parseFaultOption(v, problem);
             if (!fault) return fail(problem);
             o.faults.push_back(*fault);
         } else if (arg == "--state")
@@ -254,6 +258,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             o.linkPath = v;
         else
             return fail("unknown option: " + arg);
+    }
+    if (alternativeSignature) {
+        // The second signature the table knows for this chip (e.g. an ATmega3250 in the ATmega325 row).
+        const int row = DeviceTable::findByName(o.device.c_str());
+        if (row < 0) return fail("--alt-signature needs a chip of the device table");
+        o.signature = DeviceTable::device(row).altSignature;
     }
     return result;
 }
@@ -271,6 +281,8 @@ Chip:
                        empty socket; --list-devices shows the names
   --signature XXXXXX   the chip answers with this signature instead (a chip
                        that is not in the table), e.g. 1E9999
+  --alt-signature      the chip answers with the table's second signature for
+                       its row (e.g. ATmega3250 for "ATmega325/3250")
   --locked             lock bits programmed (reads as 00 01 02)
   --stay-locked        chip erase does not unlock the chip
   --external-clock     a clock is fed to the chip (else fuses selecting an

@@ -20,6 +20,6 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 std::string usageText();
 
 // A fault as "KIND[,key=value...]", e.g. "drop,nth=3,cmd={" or "version,bytes=M02".
-std::optional<Fault> parseFaultSpec(const std::string& spec, std::string& error);
+std::optional<Fault> parseFaultOption(const std::string& text, std::string& error);
 
 } // namespace tovel::sim
