@@ -23,8 +23,8 @@ TEST_F(AvrByteTransfer, FlashWithoutPagesGoesIn64ByteChunksAndVerifies) {
     fill(flash, image);
     programFlash(context);
 
-    EXPECT_EQ(Bytes(host_->flash().begin(), host_->flash().begin() + 200), image);
-    EXPECT_EQ(host_->flash().at(200), 0xFF);
+    EXPECT_EQ(chipFlash(0, 200), image);
+    EXPECT_EQ(chipFlash(200, 201).at(0), 0xFF);
     EXPECT_EQ(timesSent("7B 40"), 3u);
     EXPECT_EQ(timesSent("7B 08"), 1u);
     EXPECT_FALSE(sent("3A 00 00 7B")); // no address command: the pointer starts at 0
@@ -45,7 +45,7 @@ TEST_F(AvrByteTransfer, EepromIsProgrammedReadAndVerified) {
     const Bytes image = pattern(100, 3);
     fill(eeprom, image);
     programEeprom(context);
-    EXPECT_EQ(Bytes(host_->eeprom().begin(), host_->eeprom().begin() + 100), image);
+    EXPECT_EQ(chipEeprom(0, 100), image);
     EXPECT_TRUE(sent("3E 40"));
     EXPECT_TRUE(sent("3E 24"));
     std::vector<std::string> expected = avrSessionLines("Programming Eeprom");
@@ -58,6 +58,7 @@ TEST_F(AvrByteTransfer, EepromIsProgrammedReadAndVerified) {
     EXPECT_TRUE(state.eepromVerified);
 
     ui.clear();
+    host_->clearLog();
     readEeprom(context);
     EXPECT_EQ(eeprom.size(), 128u);
     EXPECT_EQ(Bytes(eeprom.data().begin(), eeprom.data().begin() + 100), image);
@@ -97,8 +98,7 @@ TEST_F(AvrByteTransfer, AMissingChunkReplyIsAConnectionError) {
     EXPECT_EQ(boxes(), (std::vector<std::string>{"Connection error", "Error reading Flash"}));
     EXPECT_EQ(statusesFrom("Flash read: ERROR").size(), 2u);
     EXPECT_EQ(attributeOf(flash, 0, 128), kRead); // what came before the failure stays
-    EXPECT_EQ(Bytes(flash.data().begin(), flash.data().begin() + 128),
-              Bytes(pattern(2048).begin(), pattern(2048).begin() + 128));
+    EXPECT_EQ(slice(bytesOf(flash), 0, 128), slice(pattern(2048), 0, 128));
     EXPECT_EQ(attributeOf(flash, 192, 2048), kNotConfirmed);
 }
 
@@ -125,8 +125,8 @@ TEST_F(AvrByteTransfer, TheAt89s8252IsWrittenByTheBoardLikeAnAvrWithoutPages) {
     programFlash(context);
     programEeprom(context);
 
-    EXPECT_EQ(Bytes(host_->flash().begin(), host_->flash().begin() + 130), code);
-    EXPECT_EQ(Bytes(host_->eeprom().begin(), host_->eeprom().begin() + 70), data);
+    EXPECT_EQ(chipFlash(0, 130), code);
+    EXPECT_EQ(chipEeprom(0, 70), data);
     EXPECT_EQ(timesSent("7B 40"), 2u);
     EXPECT_EQ(timesSent("7B 02"), 1u);
     EXPECT_EQ(timesSent("3E 40"), 1u);

@@ -46,6 +46,14 @@ Bytes TransferTest::pattern(std::size_t size, std::uint8_t seed) {
     return bytes;
 }
 
+std::string TransferTest::checksumHex(const Bytes& bytes) {
+    unsigned sum = 0;
+    for (std::uint8_t b : bytes) sum += b;
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", sum & 0xFFFF);
+    return text;
+}
+
 std::vector<std::string> avrSessionLines(const std::string& operation) {
     return {operation, "Reset strobe... (20 ms)", "Connection accepted"};
 }

@@ -100,6 +100,15 @@ protected:
         std::copy(bytes.begin(), bytes.end(), buffer.data().begin());
         buffer.setAllAttributes(ByteAttribute::Loaded);
     }
+    // What the chip holds in [from, to).
+    Bytes chipFlash(std::size_t from, std::size_t to) const { return slice(host_->flash(), from, to); }
+    Bytes chipEeprom(std::size_t from, std::size_t to) const { return slice(host_->eeprom(), from, to); }
+    static Bytes slice(const Bytes& all, std::size_t from, std::size_t to) {
+        to = std::min(to, all.size());
+        return from < to ? Bytes(all.begin() + static_cast<std::ptrdiff_t>(from),
+                                 all.begin() + static_cast<std::ptrdiff_t>(to))
+                         : Bytes{};
+    }
     static Bytes bytesOf(const MemoryBuffer& buffer) { return {buffer.data().begin(), buffer.data().end()}; }
     // The attribute every byte in [from, to) has, or -1 when they differ.
     static int attributeOf(const MemoryBuffer& buffer, std::size_t from, std::size_t to) {
@@ -125,6 +134,8 @@ protected:
     std::vector<std::string> statusesFrom(const std::string& first) const;
 
     static Bytes pattern(std::size_t size, std::uint8_t seed = 1);
+    // The 16-bit sum of the bytes as the length line shows it ("%04X").
+    static std::string checksumHex(const Bytes& bytes);
     static AppSettings linkOnCom1() {
         AppSettings link;
         link.comPort = 1;
