@@ -90,9 +90,12 @@ TEST_F(AvrPageTransfer, AnImageLargerThanTheChipAsksAndWritesOnlyWhatFits) {
 }
 
 TEST_F(AvrPageTransfer, DecliningToWriteOnlyTheFirstPartWritesNothingAndSaysSo) {
+    project.autoIncrementFlash = true;
+    project.autoIncAddressFlash = 3;
     fill(flash, pattern(10000));
     ui.queueAnswer(Answer::Cancel);
     programFlash(context);
+    EXPECT_EQ(slice(bytesOf(flash), 0, 4), slice(pattern(10000), 0, 4)); // no chip got that number
 
     EXPECT_FALSE(sent("7B"));
     EXPECT_EQ(host_->flash(), Bytes(8192, 0xFF));
@@ -104,6 +107,8 @@ TEST_F(AvrPageTransfer, DecliningToWriteOnlyTheFirstPartWritesNothingAndSaysSo) 
 }
 
 TEST_F(AvrPageTransfer, APollingFailureOnAPageLoadEndsWithBothBoxes) {
+    project.autoIncrementFlash = true;
+    project.autoIncAddressFlash = 3;
     sim::Fault fault;
     fault.kind = sim::FaultKind::PollingFailure;
     fault.command = '{';
@@ -116,7 +121,11 @@ TEST_F(AvrPageTransfer, APollingFailureOnAPageLoadEndsWithBothBoxes) {
     EXPECT_EQ(ui.lastStatus(), "Error during polling");
     EXPECT_EQ(state.operationStatus, -1);
     EXPECT_FALSE(sent("34 4C"));
-    EXPECT_EQ(attributeOf(flash, 0, 256), kNotConfirmed);
+    EXPECT_EQ(attributeOf(flash, 0, 3), kNotConfirmed);
+    // The counter moves on after a failed run too: the chip may hold the number.
+    EXPECT_EQ(flash.data()[3], static_cast<std::uint8_t>(pattern(256)[3] + 1));
+    EXPECT_EQ(attributeOf(flash, 3, 4), 6);
+    EXPECT_EQ(attributeOf(flash, 4, 256), kNotConfirmed);
 }
 
 TEST_F(AvrPageTransfer, AMissingPageWriteReplyIsAProgrammingError) {
