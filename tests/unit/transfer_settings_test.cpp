@@ -2,7 +2,6 @@
 
 #include "devices/device_table.h"
 #include "ops/transfer_settings.h"
-#include "project/board_settings.h"
 #include "project/project_settings.h"
 
 using namespace tovel;
@@ -12,16 +11,6 @@ namespace {
 const DeviceRecord& named(const char* name) { return DeviceTable::device(DeviceTable::findByName(name)); }
 
 } // namespace
-
-TEST(TransferSettings, EachDeviceTakesTheTransferPathOfItsCommandSet) {
-    EXPECT_EQ(transferPathOf(named("ATmega8")), TransferPath::Avr);
-    EXPECT_EQ(transferPathOf(named("AT90S2313")), TransferPath::Avr);
-    EXPECT_EQ(transferPathOf(named("AT89S8252")), TransferPath::Avr); // 3-byte instructions: the board writes
-    EXPECT_EQ(transferPathOf(named("AT89S53")), TransferPath::Avr);
-    EXPECT_EQ(transferPathOf(named("AT89S52")), TransferPath::At89Bytes);
-    EXPECT_EQ(transferPathOf(named("AT25256")), TransferPath::At25);
-    EXPECT_EQ(transferPathOf(named("AT45DB041")), TransferPath::DataFlash);
-}
 
 TEST(TransferSettings, SerialMemoriesAreLimitedToTheirOneMemoryWhicheverBufferIsWritten) {
     EXPECT_EQ(memoryLimit(named("ATmega8"), MemoryKind::Flash), 8192u);
@@ -60,26 +49,10 @@ TEST(TransferSettings, TheByteDelayOverrideBecomesTheWaitCodeOnItsLowByte) {
     EXPECT_EQ(writeDelayCode(project, mega8, MemoryKind::Eeprom), mega8.eepromWriteDelayCode);
 }
 
-TEST(TransferSettings, DelaysComeFromTheOverridesOrTheDefaults) {
+TEST(TransferSettings, AHandEditedNegativePageDelayWaitsNothing) {
     ProjectSettings project;
-    const DeviceRecord& mega8 = named("ATmega8");
-    EXPECT_EQ(writeByteDelayMs(project, MemoryKind::Flash), 12u);
-    EXPECT_EQ(readByteDelayMs(project, MemoryKind::Eeprom), 5u);
-    EXPECT_EQ(pageDelayMs(project, mega8, MemoryKind::Flash), mega8.pageWriteTimeMs);
-
-    project.eepromByteDelayOverride = true;
-    project.eepromByteDelayMs = 3;
     project.flashPageDelayOverride = true;
-    project.flashPageDelayMs = -4; // a hand-edited project: waits nothing rather than for ever
-    EXPECT_EQ(writeByteDelayMs(project, MemoryKind::Eeprom), 3u);
-    EXPECT_EQ(readByteDelayMs(project, MemoryKind::Eeprom), 3u);
-    EXPECT_EQ(writeByteDelayMs(project, MemoryKind::Flash), 12u);
-    EXPECT_EQ(pageDelayMs(project, mega8, MemoryKind::Flash), 0u);
-    EXPECT_EQ(pageDelayMs(project, mega8, MemoryKind::Eeprom), mega8.pageWriteTimeMs);
-
-    BoardDelays delays;
-    delays.pageReadDelayMs = 7;
-    delays.pageWriteDelayMs = 9;
-    EXPECT_EQ(chunkReadPauseMs(delays), 7u);
-    EXPECT_EQ(chunkWritePauseMs(delays), 9u);
+    project.flashPageDelayMs = -4;
+    EXPECT_EQ(pageDelayMs(project, named("ATmega8"), MemoryKind::Flash), 0u);
+    EXPECT_EQ(pageDelayMs(project, named("ATmega8"), MemoryKind::Eeprom), named("ATmega8").pageWriteTimeMs);
 }
