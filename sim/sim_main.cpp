@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+    std::puts("tovel-sim: not implemented yet");
+    return 1;
+}
