@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -48,9 +49,11 @@ public:
     void injectFault(const Fault& fault);
     void clearFaults();
 
-    const std::vector<LoggedByte>& log() const;
+    std::vector<LoggedByte> log() const;
     void clearLog();
     void setLogLimit(std::size_t entries); // oldest entries are dropped beyond this (default 1,000,000)
+    // Called for every byte as it is logged (e.g. to write a log file); empty to stop.
+    void setLogSink(std::function<void(const LoggedByte&)> sink);
 
     TimingReport timing() const;
     void resetTiming();

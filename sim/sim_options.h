@@ -31,12 +31,16 @@ enum class FaultKind {
     SwapChip,       // another chip is in the socket: `device` (a table name, "none"), or `signature`
 };
 
+// The `command` of a fault that counts the loader's acknowledgements of firmware image groups.
+constexpr int kImageGroupReply = 0x100;
+
 struct Fault {
     FaultKind kind = FaultKind::DropReply;
     // Trigger: the nth reply from now (1 = the next one) that matches `command`. 0 applies a
     // state fault at once (reply faults treat 0 as 1).
     int nth = 1;
     int command = -1; // count only replies to this command byte (e.g. '{'); -1 = any reply
+                      // (PollingFailure always counts only WriteFlashBytes/WriteEepromBytes)
     int count = 1;    // reply faults: how many matching replies in a row are affected
     unsigned delayMs = 0;
     std::uint8_t pattern = 0x5A;
@@ -50,15 +54,19 @@ struct TimingOptions {
     bool enabled = false;
     bool wireTime = true;        // 10 bit times a byte at the current speed, both directions
     bool chipTime = true;        // chip write and erase times (the board waits until the chip is ready)
+    bool spiTime = true;         // 8 SCK periods a SPI byte
     unsigned replyLatencyUs = 0; // added before every reply, like a USB-serial adapter (e.g. 1000, 16000)
 };
 
 // The floor a session imposed: what no host could have gone below against this board.
+// Wire, SPI and chip times are counted whether or not the model is enabled (what a real board
+// would impose); with the model enabled the board also takes that long.
 struct TimingReport {
     std::uint64_t wireUs = 0;    // line time of every byte in both directions
-    std::uint64_t chipUs = 0;    // chip write/erase time the board had to wait for
-    std::uint64_t latencyUs = 0; // reply latency added
-    std::uint64_t floorUs() const { return wireUs + chipUs + latencyUs; }
+    std::uint64_t spiUs = 0;     // SPI clock time at the session's SCK period
+    std::uint64_t chipUs = 0;    // chip write and erase times
+    std::uint64_t latencyUs = 0; // reply latency added (model enabled only)
+    std::uint64_t floorUs() const { return wireUs + spiUs + chipUs + latencyUs; }
 };
 
 enum class FirmwareState {
@@ -83,6 +91,7 @@ struct SimOptions {
     std::string loaderVersion = "ldr";   // ShortVersion reply of the loader
     std::string versionText = "Tovel-U 10.01 (simulated)";
     std::string loaderText = "Bootloader 1.0 (simulated)";
+    std::string uploadedVersion = "M01"; // ShortVersion after a complete firmware upload
     std::array<std::uint8_t, 5> serialNumber{0x54, 0x56, 0x00, 0x10, 0x01};
 
     TimingOptions timing;

@@ -4,9 +4,14 @@
 
 namespace tovel {
 
+int projectDeviceIndex(const ProjectSettings& project) {
+    return DeviceTable::isValidDeviceNo(project.deviceIndex) ? project.deviceIndex
+                                                             : DeviceTable::defaultDeviceNo();
+}
+
 SessionParams sessionParamsOf(const ProjectSettings& project) {
     SessionParams params;
-    params.deviceIndex = project.deviceIndex;
+    params.deviceIndex = projectDeviceIndex(project);
     params.sckPeriodIndex = project.sckPeriodIndex;
     params.polling = project.polling;
     params.resetStrobeMs = project.resetStrobeMs;
@@ -14,17 +19,8 @@ SessionParams sessionParamsOf(const ProjectSettings& project) {
     return params;
 }
 
-namespace {
-
-// A project edited by hand may name a row outside the table; the operations then use the start row.
-int validDeviceIndex(int index) {
-    return DeviceTable::isValidDeviceNo(index) ? index : DeviceTable::defaultDeviceNo();
-}
-
-} // namespace
-
 OperationFrame::OperationFrame(ChipContext& context, unsigned statusTextId, SetsStatus setsStatus)
-    : context_(context), deviceIndex_(validDeviceIndex(context.project.deviceIndex)) {
+    : context_(context), deviceIndex_(projectDeviceIndex(context.project)) {
     if (setsStatus == SetsStatus::Yes) context_.state.operationStatus = -1;
     context_.ui.setStatus(context_.messages.text(statusTextId));
     context_.ui.setBusy(true);
@@ -47,10 +43,9 @@ bool OperationFrame::checkPort() {
 }
 
 bool OperationFrame::connect(int speedIndex) {
-    deviceIndex_ = validDeviceIndex(context_.project.deviceIndex);
-    SessionParams params = sessionParamsOf(context_.project);
-    params.deviceIndex = deviceIndex_;
-    connected_ = context_.session.openSession(params, context_.settings.comPort, speedIndex);
+    deviceIndex_ = projectDeviceIndex(context_.project);
+    connected_ = context_.session.openSession(sessionParamsOf(context_.project), context_.settings.comPort,
+                                              speedIndex);
     return connected_;
 }
 

@@ -22,6 +22,8 @@ struct ProjectSettings;
 
 // The values of a programming session that the project decides.
 SessionParams sessionParamsOf(const ProjectSettings& project);
+// The project's device row; a row outside the table (a hand-edited project) gives the start row.
+int projectDeviceIndex(const ProjectSettings& project);
 
 class OperationFrame {
 public:

@@ -1,6 +1,7 @@
 #include "project/ini_file.h"
 
-#include "project/text_file_io.h"
+#include "image/replacing_file_writer.h"
+#include "project/text_file_reader.h"
 
 namespace tovel {
 
@@ -184,6 +185,10 @@ std::string IniFile::text() const {
     return out;
 }
 
-bool IniFile::writeFile(const std::string& path) const { return writeFileAtomically(path, text()); }
+bool IniFile::writeFile(const std::string& path) const {
+    const std::string content = text();
+    ReplacingFileWriter writer;
+    return writer.open(path) && writer.write(content) && writer.commit();
+}
 
 } // namespace tovel

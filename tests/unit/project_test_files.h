@@ -34,9 +34,12 @@ private:
     std::filesystem::path path_;
 };
 
-inline void writeText(const std::string& path, const std::string& text) {
+// Writes the file (making its folder) and returns its path, so a test can write and load in one step.
+inline std::string writeText(const std::string& path, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+    return path;
 }
 
 inline std::string readText(const std::string& path) {

@@ -1,0 +1,34 @@
+#include "image/buffer_commands.h"
+
+namespace tovel {
+
+bool runBufferCommand(MemoryBuffer& buffer, BufferCommand command, UserInterface& ui, int& operationStatus) {
+    bool done = false;
+    switch (command) {
+    case BufferCommand::Load:
+        done = buffer.openAndLoad();
+        break;
+    case BufferCommand::LoadAt:
+        done = buffer.openAndLoadAt();
+        break;
+    case BufferCommand::Reload:
+        operationStatus = -1;
+        done = buffer.reload();
+        if (done) operationStatus = 0;
+        break;
+    case BufferCommand::Save:
+        // The status line is refreshed whatever the result.
+        done = buffer.save();
+        ui.setStatus(buffer.statusText());
+        return done;
+    case BufferCommand::SaveAs:
+        done = buffer.saveAs();
+        break;
+    case BufferCommand::Close:
+        return buffer.close();
+    }
+    if (done) ui.setStatus(buffer.statusText());
+    return done;
+}
+
+} // namespace tovel

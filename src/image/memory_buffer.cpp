@@ -1,0 +1,274 @@
+#include "image/memory_buffer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "image/image_boxes.h"
+#include "image/image_file.h"
+
+namespace tovel {
+
+namespace {
+
+bool namesFile(const std::string& fileName) { return !fileName.empty() && fileName != kUnspecifiedFileName; }
+
+// A name typed without an extension gets the dialog's default one.
+std::string withDefaultExtension(const std::string& path, const char* extension) {
+    const std::size_t nameStart =
+        path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1;
+    if (path.find('.', nameStart) != std::string::npos || nameStart == path.size()) return path;
+    return path + extension;
+}
+
+} // namespace
+
+MemoryBuffer::MemoryBuffer(UserInterface& ui, const Messages& messages, bool isEeprom)
+    : ui_(ui), messages_(messages), isEeprom_(isEeprom) {}
+
+void MemoryBuffer::setObserver(MemoryBufferObserver* observer) {
+    observer_ = observer;
+    refreshLabel();
+}
+
+void MemoryBuffer::setAllAttributes(ByteAttribute attribute) {
+    if (!attributes_.empty())
+        std::memset(attributes_.data(), static_cast<int>(attribute), attributes_.size());
+}
+
+bool MemoryBuffer::create(std::size_t size) {
+    std::optional<ByteBlock> data = ByteBlock::filled(size, 0xFF);
+    std::optional<ByteBlock> attributes =
+        data ? ByteBlock::filled(size, static_cast<std::uint8_t>(ByteAttribute::NotConfirmed)) : std::nullopt;
+    if (!attributes) return false;
+    plain_ = false;
+    data_ = std::move(*data);
+    attributes_ = std::move(*attributes);
+    markModified();
+    contentChanged();
+    refreshLabel();
+    controlsChanged();
+    return true;
+}
+
+bool MemoryBuffer::close() {
+    plain_ = false;
+    data_ = ByteBlock();
+    attributes_ = ByteBlock();
+    fileName_ = kUnspecifiedFileName;
+    contentChanged();
+    refreshLabel();
+    controlsChanged();
+    return true;
+}
+
+void MemoryBuffer::markModified() {
+    if (!modified_) {
+        modified_ = true;
+        refreshLabel();
+    }
+    if (observer_ != nullptr) observer_->bufferMarkedModified(*this);
+}
+
+std::uint16_t MemoryBuffer::checksum() const {
+    std::uint32_t sum = 0;
+    for (std::uint8_t byte : data_.span()) sum += byte;
+    return static_cast<std::uint16_t>(sum);
+}
+
+bool MemoryBuffer::load(const std::string& path) { return loadFile(path) != LoadResult::NoMemory; }
+
+MemoryBuffer::LoadResult MemoryBuffer::loadFile(const std::string& path) {
+    if (path == kUnspecifiedFileName) {
+        close();
+        return LoadResult::Emptied;
+    }
+    ImageFileRead file = readImageFile(path, ui_, messages_);
+    switch (file.status) {
+    case ImageReadStatus::CannotRead:
+        controlsChanged();
+        return LoadResult::NotLoaded;
+    case ImageReadStatus::NoMemory:
+        return LoadResult::NoMemory;
+    case ImageReadStatus::NoImage:
+        cannotLoad();
+        return LoadResult::NotLoaded;
+    case ImageReadStatus::Loaded:
+        break;
+    }
+    if (!adopt(path, std::move(file.image))) {
+        showImageError(ui_, messages_, messages_.text(msg::NotEnoughMemory));
+        return LoadResult::NoMemory;
+    }
+    return LoadResult::Loaded;
+}
+
+bool MemoryBuffer::adopt(const std::string& path, ByteBlock image) {
+    // Flash is programmed in words, so an odd image gets one more (erased) byte.
+    if (!isEeprom_ && image.size() % 2 != 0 && !image.resize(image.size() + 1, 0xFF)) return false;
+    std::optional<ByteBlock> attributes = ByteBlock::allocate(image.size());
+    if (!attributes) return false;
+    plain_ = false;
+    data_ = std::move(image);
+    attributes_ = std::move(*attributes);
+    matchFile(path, ByteAttribute::Loaded);
+    controlsChanged();
+    return true;
+}
+
+// The buffer now holds exactly what the file `path` holds.
+void MemoryBuffer::matchFile(const std::string& path, ByteAttribute attribute) {
+    fileName_ = path;
+    modified_ = false;
+    setAllAttributes(attribute);
+    if (observer_ != nullptr) observer_->bufferMatchesFile(*this);
+    contentChanged();
+    refreshLabel();
+}
+
+void MemoryBuffer::cannotLoad() {
+    controlsChanged();
+    showImageError(ui_, messages_, messages_.text(msg::CannotLoadFile));
+}
+
+bool MemoryBuffer::loadAt(const std::string& path) {
+    if (!hasData()) return false;
+    if (path == kUnspecifiedFileName) return close();
+
+    ImageFileRead file = readImageFile(path, ui_, messages_);
+    switch (file.status) {
+    case ImageReadStatus::CannotRead:
+        controlsChanged();
+        return true;
+    case ImageReadStatus::NoMemory:
+        return false;
+    case ImageReadStatus::NoImage:
+        cannotLoad();
+        return true;
+    case ImageReadStatus::Loaded:
+        break;
+    }
+
+    // The preset is the current size, so by default the file is appended.
+    const std::size_t size = data_.size();
+    const std::optional<std::int64_t> address =
+        loadAddressPrompt_ ? loadAddressPrompt_(static_cast<std::int64_t>(size)) : std::nullopt;
+    if (!address || *address < 0 || *address > kMaxLoadAddress) {
+        cannotLoad();
+        return true;
+    }
+    const auto at = static_cast<std::size_t>(*address);
+    if (at < size && !askImageQuestion(ui_, messages_, messages_.text(msg::FileOverlapWarning))) {
+        cannotLoad();
+        return true;
+    }
+
+    const ByteBlock& image = file.image;
+    std::size_t merged = std::max(size, at + image.size());
+    if (!isEeprom_ && merged % 2 != 0) ++merged;
+    // Every allocation comes before the first change, so running out of memory leaves the
+    // buffer as it was.
+    std::optional<ByteBlock> attributes = ByteBlock::allocate(merged);
+    if (!attributes || !data_.resize(merged, 0xFF)) {
+        showImageError(ui_, messages_, messages_.text(msg::NotEnoughMemory));
+        return false;
+    }
+    if (!image.empty()) std::memcpy(data_.data() + at, image.data(), image.size());
+    plain_ = false;
+    attributes_ = std::move(*attributes);
+    matchFile(path, ByteAttribute::Loaded);
+    controlsChanged();
+    return true;
+}
+
+bool MemoryBuffer::reload() {
+    if (!namesFile(fileName_)) {
+        close();
+        return true;
+    }
+    const std::string path = fileName_;
+    close();
+    fileName_ = path;
+    refreshLabel();
+    // Only a buffer that holds its file again counts as reloaded: an unattended run must not
+    // go on with an empty buffer after its file went missing.
+    return loadFile(path) == LoadResult::Loaded;
+}
+
+bool MemoryBuffer::save() {
+    if (!hasData()) return false;
+    if (namesFile(fileName_)) return writeTo(fileName_);
+    return saveAs();
+}
+
+bool MemoryBuffer::saveAs() {
+    if (!hasData()) return false;
+    const std::optional<std::string> chosen = ui_.chooseFile(saveChoice());
+    if (!chosen) return false;
+    fileName_ = withDefaultExtension(*chosen, isEeprom_ ? ".eep" : ".hex");
+    if (!writeTo(fileName_)) refreshLabel();
+    return true;
+}
+
+bool MemoryBuffer::writeTo(const std::string& path) {
+    if (!writeImageFile(path, data_.span(), ui_, messages_)) return false;
+    matchFile(path, ByteAttribute::Saved);
+    return true;
+}
+
+bool MemoryBuffer::openAndLoad() {
+    const std::optional<std::string> chosen = ui_.chooseFile(openChoice());
+    return chosen && load(*chosen);
+}
+
+bool MemoryBuffer::openAndLoadAt() {
+    const std::optional<std::string> chosen = ui_.chooseFile(openChoice());
+    return chosen && loadAt(*chosen);
+}
+
+std::string MemoryBuffer::labelText() const {
+    std::string text = fileName_.empty() ? std::string(kUnspecifiedFileName) : fileName_;
+    if (modified_ && hasData()) text += '*';
+    return text;
+}
+
+std::string MemoryBuffer::statusText() const {
+    const int size = static_cast<int>(data_.size());
+    return messages_.format(isEeprom_ ? msg::EepromLengthChecksum : msg::FlashLengthChecksum, size,
+                            static_cast<unsigned>(size), static_cast<unsigned>(checksum()));
+}
+
+void MemoryBuffer::refreshLabel() {
+    if (observer_ != nullptr) observer_->labelChanged(*this, labelText());
+}
+
+FileChoice MemoryBuffer::openChoice() const {
+    FileChoice choice;
+    choice.save = false;
+    choice.initialPath = "Untitled";
+    if (isEeprom_)
+        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+    else
+        choice.filters = {"HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+    return choice;
+}
+
+FileChoice MemoryBuffer::saveChoice() const {
+    FileChoice choice;
+    choice.save = true;
+    choice.initialPath = "Untitled";
+    if (isEeprom_)
+        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+    else
+        choice.filters = {"HEX Files (*.hex)", "EEP Files (*.eep)", "BIN Files (*.bin)", "All Files (*)"};
+    return choice;
+}
+
+void MemoryBuffer::contentChanged() {
+    if (observer_ != nullptr) observer_->contentChanged(*this);
+}
+
+void MemoryBuffer::controlsChanged() {
+    if (observer_ != nullptr) observer_->controlsChanged(*this);
+}
+
+} // namespace tovel

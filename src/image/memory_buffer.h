@@ -1,0 +1,117 @@
+// A Flash or EEPROM image held by the program: bytes, size, the file they came from, a
+// modified flag and one attribute byte per data byte recording the byte's history. Loaded and
+// saved through the image files; filled and read by the chip operations.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "core/user_interface.h"
+#include "i18n/messages.h"
+#include "image/byte_attribute.h"
+#include "image/byte_block.h"
+#include "image/load_address.h"
+#include "image/memory_buffer_observer.h"
+
+namespace tovel {
+
+// The name that means "no file".
+inline constexpr const char* kUnspecifiedFileName = "[Unspecified]";
+
+class MemoryBuffer {
+public:
+    // `isEeprom`: the EEPROM buffer (its dialogs offer ".eep" first, and an odd size is kept;
+    // the Flash buffer raises an odd size by one 0xFF byte).
+    MemoryBuffer(UserInterface& ui, const Messages& messages, bool isEeprom);
+    MemoryBuffer(const MemoryBuffer&) = delete;
+    MemoryBuffer& operator=(const MemoryBuffer&) = delete;
+
+    // Attaches (or with nullptr detaches) the owner told about changes, and sends it the label.
+    void setObserver(MemoryBufferObserver* observer);
+    // How Load At asks for the address. Without one, Load At behaves as if cancelled.
+    void setLoadAddressPrompt(LoadAddressPrompt prompt) { loadAddressPrompt_ = std::move(prompt); }
+
+    bool isEeprom() const { return isEeprom_; }
+    // Set while a chip operation on this buffer runs: the preview draws one colour.
+    bool plain() const { return plain_; }
+    void setPlain(bool plain) { plain_ = plain; }
+    bool modified() const { return modified_; }
+    std::size_t size() const { return data_.size(); }
+    bool hasData() const { return !data_.empty(); }
+    // The file's full path, "[Unspecified]" when none, empty before the first load or close.
+    const std::string& fileName() const { return fileName_; }
+
+    // Bytes and attributes, `size()` of each. The chip operations write them directly.
+    std::span<std::uint8_t> data() { return data_.span(); }
+    std::span<const std::uint8_t> data() const { return data_.span(); }
+    std::span<std::uint8_t> attributes() { return attributes_.span(); }
+    std::span<const std::uint8_t> attributes() const { return attributes_.span(); }
+    void setAllAttributes(ByteAttribute attribute);
+
+    // A fresh image of `size` bytes of 0xFF, all not confirmed, marked modified; the file name
+    // stays. False (buffer unchanged) only when the memory cannot be had.
+    bool create(std::size_t size);
+    // Empties the buffer and forgets the file; the modified flag is left as it is.
+    bool close();
+    // Raises the modified flag and tells the project.
+    void markModified();
+    // The sum of all bytes modulo 65536; 0 when empty.
+    std::uint16_t checksum() const;
+
+    // Replaces the image by the file's ("[Unspecified]" empties the buffer). True also when the
+    // file could not be read or decoded (the person was told, the buffer is unchanged); false
+    // only when memory ran out.
+    bool load(const std::string& path);
+    // Merges the file's image into the loaded one at an address asked for (appending by
+    // default). False at once when the buffer is empty, and when memory ran out.
+    bool loadAt(const std::string& path);
+    // Loads the buffer's file again, discarding edits. True when the buffer now holds that
+    // file (or it has no file and is now empty).
+    bool reload();
+    // Writes to the buffer's file, or asks for one when it has none. False when empty.
+    bool save();
+    // Asks for a file and writes to it. False when empty or when no file was chosen.
+    bool saveAs();
+    // Asks for a file, then `load` or `loadAt` of it. False when no file was chosen.
+    bool openAndLoad();
+    bool openAndLoadAt();
+
+    // The name label: the file name (or "[Unspecified]"), with "*" when modified and not empty.
+    std::string labelText() const;
+    // "Flash length: ..." or "Eeprom length: ..." with the size and the checksum.
+    std::string statusText() const;
+    void refreshLabel();
+
+    // The file choices of Load / Load At and of Save As.
+    FileChoice openChoice() const;
+    FileChoice saveChoice() const;
+
+private:
+    enum class LoadResult { Loaded, Emptied, NotLoaded, NoMemory };
+    LoadResult loadFile(const std::string& path);
+    // Takes `image` as the buffer's content from `path` (padding odd Flash sizes). False when
+    // memory ran out; the buffer is then unchanged.
+    bool adopt(const std::string& path, ByteBlock image);
+    void matchFile(const std::string& path, ByteAttribute attribute);
+    bool writeTo(const std::string& path);
+    void cannotLoad();
+
+    void contentChanged();
+    void controlsChanged();
+
+    UserInterface& ui_;
+    const Messages& messages_;
+    MemoryBufferObserver* observer_ = nullptr;
+    LoadAddressPrompt loadAddressPrompt_;
+
+    bool plain_ = false;
+    const bool isEeprom_;
+    bool modified_ = false;
+    std::string fileName_;
+    ByteBlock data_;
+    ByteBlock attributes_;
+};
+
+} // namespace tovel
