@@ -1,0 +1,25 @@
+// The options of tovel-sim, parsed into the simulator's settings.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/sim_options.h"
+
+namespace tovel::sim {
+
+struct CommandLine {
+    SimOptions options;
+    bool help = false;
+    bool listDevices = false;
+    std::string error; // non-empty: a usage error
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+std::string usageText();
+
+// A fault as "KIND[,key=value...]", e.g. "drop,nth=3,cmd={" or "version,bytes=M02".
+std::optional<Fault> parseFaultSpec(const std::string& spec, std::string& error);
+
+} // namespace tovel::sim

@@ -1,0 +1,416 @@
+#include "sim/pty_board_host.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "sim/board_model.h"
+#include "sim/byte_log.h"
+#include "sim/state_file.h"
+
+namespace tovel::sim {
+
+namespace {
+
+// While no slave is open, reads on the master fail at once; look again this often.
+constexpr int kClosedRetryMs = 10;
+// The state file is saved once the line has been quiet this long after a change.
+constexpr std::uint64_t kSaveQuietUs = 300'000;
+
+int baudOfSpeed(speed_t speed) {
+    struct Entry {
+        speed_t speed;
+        int baud;
+    };
+    static constexpr Entry kSpeeds[] = {
+        {B0, 0},           {B300, 300},         {B600, 600},         {B1200, 1200},       {B2400, 2400},
+        {B4800, 4800},     {B9600, 9600},       {B19200, 19200},     {B38400, 38400},     {B57600, 57600},
+        {B115200, 115200}, {B230400, 230400},   {B460800, 460800},   {B500000, 500000},   {B576000, 576000},
+        {B921600, 921600}, {B1000000, 1000000}, {B1152000, 1152000}, {B1500000, 1500000}, {B2000000, 2000000},
+    };
+    for (const Entry& e : kSpeeds)
+        if (e.speed == speed) return e.baud;
+    return 0;
+}
+
+void closeFd(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+} // namespace
+
+struct PtyBoardHost::Impl {
+    SimOptions options;
+    std::string error;
+    std::string slavePath;
+    bool linked = false;
+    int master = -1;
+    int wakeRead = -1;
+    int wakeWrite = -1;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    std::thread thread;
+    std::atomic<bool> stopping{false};
+
+    mutable std::mutex mutex; // guards everything below
+    std::unique_ptr<BoardModel> model;
+    std::deque<Transmission> scheduled;
+    std::vector<std::uint8_t> unwritten;
+    std::uint64_t fromHost = 0;
+    bool dirty = false;
+    std::uint64_t lastInputUs = 0;
+    mutable std::condition_variable idle;
+
+    std::FILE* logFile = nullptr;
+    std::unique_ptr<ByteLogWriter> logWriter;
+
+    std::uint64_t nowUs() const {
+        return static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+
+    bool open();
+    void run();
+    void wake() const {
+        const char byte = 1;
+        [[maybe_unused]] ssize_t n = ::write(wakeWrite, &byte, 1);
+    }
+    int hostBaud() const {
+        termios t{};
+        if (tcgetattr(master, &t) != 0) return 0;
+        return baudOfSpeed(cfgetospeed(&t));
+    }
+    void readInput();
+    void writeDue();
+    void hostClosed();
+    void saveIfDirty(bool force);
+    bool isIdleLocked() const;
+};
+
+bool PtyBoardHost::Impl::open() {
+    master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    char name[128];
+    if (ptsname_r(master, name, sizeof name) != 0) {
+        error = std::string("cannot name the pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    slavePath = name;
+    // A raw line at the board's idle speed until the host sets its own.
+    termios t{};
+    if (tcgetattr(master, &t) == 0) {
+        cfmakeraw(&t);
+        cfsetispeed(&t, B19200);
+        cfsetospeed(&t, B19200);
+        tcsetattr(master, TCSANOW, &t);
+    }
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) {
+        error = std::string("cannot create a pipe: ") + std::strerror(errno);
+        return false;
+    }
+    wakeRead = pipeFds[0];
+    wakeWrite = pipeFds[1];
+
+    if (!options.linkPath.empty()) {
+        struct stat st {};
+        if (lstat(options.linkPath.c_str(), &st) == 0) {
+            if (!S_ISLNK(st.st_mode)) {
+                error = "refusing to replace " + options.linkPath + ": not a symbolic link";
+                return false;
+            }
+            ::unlink(options.linkPath.c_str());
+        }
+        if (::symlink(slavePath.c_str(), options.linkPath.c_str()) != 0) {
+            error = "cannot link " + options.linkPath + ": " + std::strerror(errno);
+            return false;
+        }
+        linked = true;
+    }
+    if (!options.logFile.empty()) {
+        logFile = std::fopen(options.logFile.c_str(), "w");
+        if (logFile == nullptr) {
+            error = "cannot write the log " + options.logFile + ": " + std::strerror(errno);
+            return false;
+        }
+        logWriter = std::make_unique<ByteLogWriter>(logFile);
+        model->setLogSink([this](const LoggedByte& entry) { logWriter->write(entry); });
+    }
+    return true;
+}
+
+void PtyBoardHost::Impl::readInput() {
+    std::uint8_t buffer[4096];
+    const ssize_t n = ::read(master, buffer, sizeof buffer);
+    if (n <= 0) return;
+    const int baud = hostBaud();
+    std::lock_guard lock(mutex);
+    const std::uint64_t now = nowUs();
+    lastInputUs = now;
+    fromHost += static_cast<std::uint64_t>(n);
+    for (Transmission& t : model->feed(std::span(buffer, static_cast<std::size_t>(n)), baud, now))
+        scheduled.push_back(std::move(t));
+    std::stable_sort(scheduled.begin(), scheduled.end(),
+                     [](const Transmission& a, const Transmission& b) { return a.atUs < b.atUs; });
+    if (model->takeChipChanged()) dirty = true;
+    if (logWriter) logWriter->flush();
+}
+
+void PtyBoardHost::Impl::writeDue() {
+    std::unique_lock lock(mutex);
+    const std::uint64_t now = nowUs();
+    while (!scheduled.empty() && scheduled.front().atUs <= now) {
+        unwritten.insert(unwritten.end(), scheduled.front().bytes.begin(), scheduled.front().bytes.end());
+        scheduled.pop_front();
+    }
+    while (!unwritten.empty()) {
+        const ssize_t n = ::write(master, unwritten.data(), unwritten.size());
+        if (n <= 0) break; // full (EAGAIN): wait for POLLOUT; closed: hostClosed() drops it
+        unwritten.erase(unwritten.begin(), unwritten.begin() + n);
+    }
+    if (isIdleLocked()) idle.notify_all();
+}
+
+// Like a serial driver closing the port, throw away what the host did not read, and what the
+// board had not yet sent.
+void PtyBoardHost::Impl::hostClosed() {
+    {
+        std::lock_guard lock(mutex);
+        scheduled.clear();
+        unwritten.clear();
+    }
+    const int slave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave >= 0) {
+        tcflush(slave, TCIFLUSH);
+        ::close(slave);
+    }
+    saveIfDirty(true);
+    idle.notify_all();
+}
+
+void PtyBoardHost::Impl::saveIfDirty(bool force) {
+    std::lock_guard lock(mutex);
+    if (!dirty || options.stateFile.empty()) return;
+    if (!force && nowUs() < lastInputUs + kSaveQuietUs) return;
+    std::string problem;
+    if (!saveState(options.stateFile, options.device, model->memories(), problem))
+        std::fprintf(stderr, "tovel-sim: %s\n", problem.c_str());
+    dirty = false;
+}
+
+bool PtyBoardHost::Impl::isIdleLocked() const {
+    int available = 0;
+    if (ioctl(master, FIONREAD, &available) != 0) available = 0;
+    return scheduled.empty() && unwritten.empty() && available == 0;
+}
+
+void PtyBoardHost::Impl::run() {
+    bool slaveOpen = false;
+    while (!stopping.load()) {
+        int timeoutMs = -1;
+        bool wantOutput = false;
+        {
+            std::lock_guard lock(mutex);
+            wantOutput = !unwritten.empty();
+            if (!scheduled.empty()) {
+                const std::uint64_t now = nowUs();
+                const std::uint64_t at = scheduled.front().atUs;
+                timeoutMs = at <= now ? 0 : static_cast<int>((at - now + 999) / 1000);
+            }
+            if (dirty && !options.stateFile.empty()) {
+                const std::uint64_t due = lastInputUs + kSaveQuietUs;
+                const std::uint64_t now = nowUs();
+                const int saveMs = due <= now ? 0 : static_cast<int>((due - now + 999) / 1000);
+                timeoutMs = timeoutMs < 0 ? saveMs : std::min(timeoutMs, saveMs);
+            }
+        }
+        pollfd fds[2] = {{master, static_cast<short>(POLLIN | (wantOutput ? POLLOUT : 0)), 0},
+                         {wakeRead, POLLIN, 0}};
+        if (::poll(fds, 2, timeoutMs) < 0 && errno != EINTR) break;
+        if (fds[1].revents & POLLIN) {
+            char drain[64];
+            while (::read(wakeRead, drain, sizeof drain) > 0) {
+            }
+        }
+        if (fds[0].revents & POLLIN) {
+            readInput();
+            slaveOpen = true;
+        } else if (fds[0].revents & (POLLHUP | POLLERR)) {
+            // No slave open: reads fail until the host opens the port again.
+            if (slaveOpen) {
+                slaveOpen = false;
+                hostClosed();
+            }
+            pollfd wakeOnly{wakeRead, POLLIN, 0};
+            ::poll(&wakeOnly, 1, kClosedRetryMs);
+            continue;
+        } else {
+            slaveOpen = true;
+        }
+        writeDue();
+        saveIfDirty(false);
+    }
+}
+
+PtyBoardHost::PtyBoardHost(SimOptions options) : impl_(std::make_unique<Impl>()) {
+    Impl& s = *impl_;
+    s.options = std::move(options);
+    s.model = std::make_unique<BoardModel>(s.options);
+    if (!s.options.stateFile.empty()) {
+        ChipMemories memories = s.model->memories();
+        switch (loadState(s.options.stateFile, s.options.device, memories)) {
+        case StateLoad::Loaded:
+            s.model->setMemories(memories);
+            break;
+        case StateLoad::Missing:
+            break;
+        case StateLoad::OtherDevice:
+            std::fprintf(stderr, "tovel-sim: %s holds another chip; starting with a fresh %s\n",
+                         s.options.stateFile.c_str(), s.options.device.c_str());
+            break;
+        case StateLoad::Damaged:
+            std::fprintf(stderr, "tovel-sim: %s is damaged; starting with a fresh chip\n",
+                         s.options.stateFile.c_str());
+            break;
+        }
+        s.model->takeChipChanged();
+    }
+    if (!s.open()) return;
+    s.thread = std::thread([&s] { s.run(); });
+}
+
+PtyBoardHost::~PtyBoardHost() {
+    Impl& s = *impl_;
+    s.stopping = true;
+    if (s.wakeWrite >= 0) s.wake();
+    if (s.thread.joinable()) s.thread.join();
+    if (s.model && s.model->takeChipChanged()) s.dirty = true;
+    s.saveIfDirty(true);
+    if (s.linked) {
+        char target[256] = {};
+        const ssize_t n = ::readlink(s.options.linkPath.c_str(), target, sizeof target - 1);
+        if (n > 0 && s.slavePath == std::string(target, static_cast<std::size_t>(n)))
+            ::unlink(s.options.linkPath.c_str());
+    }
+    if (s.logWriter) s.logWriter->flush();
+    if (s.logFile != nullptr) std::fclose(s.logFile);
+    closeFd(s.wakeRead);
+    closeFd(s.wakeWrite);
+    closeFd(s.master);
+}
+
+bool PtyBoardHost::ok() const { return impl_->thread.joinable(); }
+const std::string& PtyBoardHost::error() const { return impl_->error; }
+const std::string& PtyBoardHost::slavePath() const { return impl_->slavePath; }
+
+ChipMemories PtyBoardHost::memories() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model->memories();
+}
+std::vector<std::uint8_t> PtyBoardHost::flash() const { return memories().flash; }
+std::vector<std::uint8_t> PtyBoardHost::eeprom() const { return memories().eeprom; }
+std::array<std::uint8_t, 3> PtyBoardHost::fuses() const { return memories().fuses; }
+std::uint8_t PtyBoardHost::lockBits() const { return memories().lock; }
+
+void PtyBoardHost::setMemories(const ChipMemories& memories) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model->setMemories(memories);
+    impl_->dirty = impl_->model->takeChipChanged() || impl_->dirty;
+}
+
+void PtyBoardHost::setFlash(std::size_t offset, const std::vector<std::uint8_t>& bytes) {
+    std::lock_guard lock(impl_->mutex);
+    ChipMemories m = impl_->model->memories();
+    for (std::size_t i = 0; i < bytes.size() && offset + i < m.flash.size(); ++i)
+        m.flash[offset + i] = bytes[i];
+    impl_->model->setMemories(m);
+    impl_->dirty = impl_->model->takeChipChanged() || impl_->dirty;
+}
+
+void PtyBoardHost::setEeprom(std::size_t offset, const std::vector<std::uint8_t>& bytes) {
+    std::lock_guard lock(impl_->mutex);
+    ChipMemories m = impl_->model->memories();
+    for (std::size_t i = 0; i < bytes.size() && offset + i < m.eeprom.size(); ++i)
+        m.eeprom[offset + i] = bytes[i];
+    impl_->model->setMemories(m);
+    impl_->dirty = impl_->model->takeChipChanged() || impl_->dirty;
+}
+
+void PtyBoardHost::injectFault(const Fault& fault) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model->injectFault(fault);
+}
+
+void PtyBoardHost::clearFaults() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model->clearFaults();
+}
+
+std::vector<LoggedByte> PtyBoardHost::log() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model->log();
+}
+
+void PtyBoardHost::clearLog() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model->clearLog();
+}
+
+int PtyBoardHost::boardBaud() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model->baud();
+}
+
+bool PtyBoardHost::inProgrammingMode() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model->inProgrammingMode();
+}
+
+TimingReport PtyBoardHost::timing() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->model->timing();
+}
+
+void PtyBoardHost::resetTiming() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->model->resetTiming();
+}
+
+std::uint64_t PtyBoardHost::bytesFromHost() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->fromHost;
+}
+
+bool PtyBoardHost::waitIdle(unsigned timeoutMs) const {
+    std::unique_lock lock(impl_->mutex);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    // Unread input is only seen by polling the master, so look again every few milliseconds.
+    while (!impl_->isIdleLocked()) {
+        if (impl_->idle.wait_until(
+                lock, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(5))) ==
+                std::cv_status::timeout &&
+            std::chrono::steady_clock::now() >= deadline)
+            return impl_->isIdleLocked();
+    }
+    return true;
+}
+
+} // namespace tovel::sim

@@ -1,0 +1,359 @@
+#include "board/board_session.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "board/board_commands.h"
+#include "board/board_protocol.h"
+#include "board/link_parameters.h"
+
+namespace tovel {
+
+namespace {
+
+// Pauses of the procedures, in milliseconds.
+constexpr unsigned kAfterOpenMs = 50;
+constexpr unsigned kBeforeCommandMs = 50;
+constexpr unsigned kBeforeReplyMs = 50;
+constexpr unsigned kBeforeProbeResendMs = 150;
+constexpr unsigned kSpeedSwitchMs = 45;
+constexpr unsigned kDataFlashFrameMs = 15;
+constexpr unsigned kDataFlashRetryMs = 40;
+constexpr unsigned kRecoverStepMs = 150;
+constexpr int kLongResetStrobeFromMs = 100;
+
+bool isRunningReply(int byte) { return byte == protocol::ProbeRunning || byte == protocol::ProbeRunningAlt; }
+
+bool isProbeReply(int byte) { return isRunningReply(byte) || byte == protocol::ProbeLoaderOnly; }
+
+bool containsBootloader(const std::string& text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower.find("bootloader") != std::string::npos;
+}
+
+int validDeviceIndex(int index) {
+    return DeviceTable::isValidDeviceNo(index) ? index : DeviceTable::defaultDeviceNo();
+}
+
+} // namespace
+
+BoardSession::BoardSession(SerialChannel& channel, UserInterface& ui, const Messages& messages, Clock& clock)
+    : channel_(channel), ui_(ui), messages_(messages), clock_(clock),
+      currentDeviceIndex_(DeviceTable::defaultDeviceNo()) {}
+
+void BoardSession::box(unsigned id) { ui_.showInfo(messages_.text(id)); }
+void BoardSession::status(unsigned id) { ui_.setStatus(messages_.text(id)); }
+
+bool BoardSession::failSession() {
+    recoverBoard();
+    box(msg::ConnectionError);
+    status(msg::ConnectionError);
+    return false;
+}
+
+bool BoardSession::synchronise() {
+    pause(kBeforeCommandMs);
+    if (!board::sendStatusProbe(channel_)) return failSession();
+    int reply = channel_.receiveByte();
+    if (reply >= 0 && !isProbeReply(reply)) {
+        // Out of step: ask once more, then drain whatever else the board had queued. The last byte
+        // that arrived is the one judged.
+        pause(kBeforeProbeResendMs);
+        if (!board::sendStatusProbe(channel_)) return failSession();
+        reply = channel_.receiveByte();
+        if (reply >= 0) {
+            for (int next = channel_.receiveByte(); next >= 0; next = channel_.receiveByte()) reply = next;
+        }
+    }
+    if (!isRunningReply(reply)) {
+        box(msg::ProgrammerHasNoFirmware);
+        status(msg::ConnectionError);
+        // Nothing is sent to a board that did not answer, but the port is not held either.
+        channel_.closePort();
+        return false;
+    }
+    return true;
+}
+
+bool BoardSession::openLink(bool openOnly, int port, bool checkVersionFlag, bool quiet, bool versionQuiet) {
+    state_.loaderSeen = false;
+    state_.versionMismatch = false;
+    if (!channel_.openPort(port - 1, SerialChannel::kBaud19200)) {
+        if (quiet) return false;
+        status(msg::ConnectionError);
+        box(msg::CannotOpenComPort);
+        return false;
+    }
+    pause(kAfterOpenMs);
+    if (openOnly) return true;
+    if (!synchronise()) return false;
+
+    pause(kBeforeCommandMs);
+    if (board::sendShortVersion(channel_)) {
+        pause(kBeforeReplyMs);
+        if (const std::uint8_t* reply = channel_.receive(3)) {
+            std::copy(reply, reply + 3, state_.boardVersion.begin());
+            if (checkVersionFlag && !checkVersion(&state_.boardVersion, versionQuiet)) {
+                endSession();
+                return false;
+            }
+            return true;
+        }
+        state_.boardVersion = {0, 0, 0};
+    }
+    if (quiet) {
+        channel_.closePort();
+        return false;
+    }
+    endSession();
+    status(msg::ConnectionError);
+    box(msg::ConnectionError);
+    return false;
+}
+
+bool BoardSession::checkVersion(const VersionBytes* version, bool quiet) {
+    state_.loaderSeen = false;
+    state_.versionMismatch = false;
+    if (version == nullptr) return true;
+    const VersionBytes& v = *version;
+    if (v == protocol::VersionSyncError) {
+        if (!quiet) {
+            box(msg::InternalSyncError);
+            status(msg::ConnectionError);
+        }
+        return false;
+    }
+    if (v == protocol::VersionLoader || v == protocol::VersionLoader2) {
+        state_.loaderSeen = true;
+        if (!quiet) {
+            box(msg::VersionConflictUpdateWithMenu);
+            status(msg::VersionConflictNeedUpdateFirmware);
+        }
+        return false;
+    }
+    if (v == protocol::RequiredVersion) return true;
+    if (!quiet) {
+        const VersionBytes& r = protocol::RequiredVersion;
+        ui_.showInfo(messages_.format(msg::VersionConflictDetails, v[0], v[1], v[2], r[0], r[1], r[2]));
+        status(msg::VersionConflictNeedUpdateFirmware);
+    }
+    state_.versionMismatch = true;
+    return false;
+}
+
+bool BoardSession::openSession(const SessionParams& project, int comPort, int baudIndex) {
+    state_.loaderSeen = false;
+    state_.versionMismatch = false;
+    project_ = project;
+    currentDeviceIndex_ = validDeviceIndex(project.deviceIndex);
+    const DeviceRecord& device = currentDevice();
+
+    if (!channel_.openPort(comPort - 1, SerialChannel::kBaud19200)) {
+        status(msg::ConnectionError);
+        box(msg::CannotOpenComPort);
+        return false;
+    }
+    if (!synchronise()) return false;
+
+    pause(kBeforeCommandMs);
+    if (!board::sendShortVersion(channel_)) return failSession();
+    const std::uint8_t* reply = channel_.receive(3);
+    if (reply == nullptr) return failSession();
+    const VersionBytes version = {reply[0], reply[1], reply[2]};
+    if (!checkVersion(&version, false)) {
+        recoverBoard();
+        return false;
+    }
+
+    if (!board::deviceClass(channel_, static_cast<std::uint8_t>(device.boardDeviceClass)))
+        return failSession();
+    if (!board::setAddress(channel_, 0)) return failSession();
+    if (!board::sendLinkParameters(channel_, baudIndex, sckCode(project.sckPeriodIndex, device, true),
+                                   project.polling))
+        return failSession();
+    pause(kBeforeReplyMs);
+    if (!board::receiveAck(channel_)) return failSession();
+    pause(kBeforeCommandMs);
+
+    if (baudIndex != 0) {
+        channel_.closePort();
+        pause(kSpeedSwitchMs);
+        if (!channel_.openPort(comPort - 1, baudForIndex(baudIndex))) {
+            box(msg::CannotOpenComPort);
+            status(msg::ConnectionError);
+            return false;
+        }
+        pause(kSpeedSwitchMs);
+    }
+
+    if (device.isDataFlash()) return enterDataFlash();
+    if (device.spiVariant != SpiAvr) return enterAt89OrAt25(device);
+    return enterAvr(device);
+}
+
+bool BoardSession::enterDataFlash() {
+    int found = -1;
+    for (int attempt = 0; attempt < kDataFlashAttempts; ++attempt) {
+        if (attempt > 0) pause(kDataFlashRetryMs);
+        if (!board::sendSpiSelect(channel_)) return failSession();
+        pause(kDataFlashFrameMs);
+        if (channel_.receiveByte() < 0) return failSession();
+        if (!board::sendSpiSendByte(channel_, protocol::DataFlashStatusRead)) return failSession();
+        if (channel_.receiveByte() < 0) return failSession();
+        pause(kDataFlashFrameMs);
+        if (!board::sendSpiReadByte(channel_)) return failSession();
+        const int statusByte = channel_.receiveByte();
+        if (statusByte < 0) return failSession();
+        if (!board::sendSpiDeselect(channel_)) return failSession();
+        if (channel_.receiveByte() < 0) return failSession();
+        found = DeviceTable::findDataFlashByStatus(static_cast<std::uint8_t>(statusByte));
+        if (found >= 0) break;
+    }
+    ui_.setStatus(std::string());
+    if (found == currentDeviceIndex_)
+        status(msg::AT45MemoryDetected);
+    else if (found < 0)
+        status(msg::AT45MemoryNotDetected);
+    else
+        ui_.setStatus(messages_.format(msg::AT45MemoryNotDetectedSignature, DeviceTable::device(found).name));
+    return true;
+}
+
+bool BoardSession::enterAt89OrAt25(const DeviceRecord& device) {
+    if (!board::sendBeginAt89(channel_)) return failSession();
+    if (channel_.receiveByte() < 0) return failSession();
+    const auto& enable = protocol::ProgrammingEnable;
+    bool sent = false;
+    if (device.spiVariant == 2)
+        sent = board::sendSpiInstrRead(channel_, enable[0], enable[1], enable[2]);
+    else if (device.spiVariant == SpiAt89S51)
+        sent = board::sendSpiInstr4(channel_, enable[0], enable[1], enable[2], enable[3]);
+    else
+        sent = board::sendSpiInstr3(channel_, enable.data(), 3);
+    // Some chips of these families do not answer the enable; its reply is not judged.
+    if (sent) (void)channel_.receiveByte();
+    status(msg::ConnectionAccepted);
+    return true;
+}
+
+bool BoardSession::enterAvr(const DeviceRecord& device) {
+    const int strobeMs = std::max(project_.resetStrobeMs, 0);
+    if (!board::sendResetStrobe(channel_, strobeMs >= kLongResetStrobeFromMs)) return failSession();
+    if (channel_.receiveByte() < 0) return failSession();
+    ui_.setStatus(messages_.format(msg::ResetStrobeMs, strobeMs));
+    pause(static_cast<unsigned>(strobeMs));
+    bool sent = false;
+    if (device.longProgEnable != 0 || project_.noSynchronization) {
+        const auto& enable = protocol::ProgrammingEnable;
+        sent = board::sendSpiInstr4(channel_, enable[0], enable[1], enable[2], enable[3]);
+    } else {
+        sent = board::sendEnterProgramming(channel_);
+    }
+    if (!sent || channel_.receiveByte() < 0) return failSession();
+    status(msg::ConnectionAccepted);
+    return true;
+}
+
+bool BoardSession::endSession() {
+    const bool sent = board::sendEndSession(channel_);
+    channel_.closePort();
+    return sent;
+}
+
+bool BoardSession::recoverBoard() {
+    pause(kRecoverStepMs);
+    bool ok = board::leaveProgramming(channel_);
+    if (ok) {
+        pause(kRecoverStepMs);
+        const std::uint8_t code = sckCode(project_.sckPeriodIndex, currentDevice(), false);
+        ok = board::sendLinkParameters(channel_, 0, code, project_.polling) && board::receiveAck(channel_);
+    }
+    channel_.closePort();
+    return ok;
+}
+
+bool BoardSession::readBoardVersion(int comPort, std::string* textOut, SerialNumber* serialOut,
+                                    bool loaderMode) {
+    if (textOut != nullptr) *textOut = messages_.text(msg::UnknownFirmwareVersion);
+    status(msg::ReadingFirmwareVersion);
+    if (comPort == 0) {
+        status(msg::SelectComPortOrSearch);
+        box(msg::NoBoardSpecified);
+        return false;
+    }
+    BusyCursor busy(ui_);
+    if (!openLink(loaderMode, comPort, true, false, loaderMode)) return false;
+
+    if (!board::sendLongVersion(channel_)) {
+        status(msg::ConnectionError);
+        box(msg::ConnectionError);
+        channel_.closePort();
+        return false;
+    }
+    pause(kBeforeReplyMs);
+    const int length = channel_.receiveByte();
+    if (length < 0) {
+        status(msg::ErrorReadingVersion);
+        box(msg::ErrorReadingVersion);
+        channel_.closePort();
+        return false;
+    }
+    state_.boardVersionText = messages_.text(msg::UnknownVersion);
+    pause(kBeforeReplyMs);
+    const std::size_t n = static_cast<std::size_t>(length);
+    const std::uint8_t* reply = channel_.receive(n + 1);
+    if (reply == nullptr || reply[n] != protocol::Ack) {
+        status(msg::ErrorReadingVersion);
+        box(msg::ErrorReadingVersion);
+        endSession();
+        return false;
+    }
+    const std::string text(reinterpret_cast<const char*>(reply), n);
+    if (!loaderMode && containsBootloader(text)) {
+        box(msg::ProgrammerHasNoFirmware);
+        endSession();
+        return false;
+    }
+    state_.boardVersionText = text;
+
+    std::string serialText;
+    if (!board::sendSerialNumber(channel_)) {
+        box(msg::ErrorReadingSerialNumber);
+    } else {
+        const std::uint8_t* serial = channel_.receive(6);
+        if (serial == nullptr || serial[5] != protocol::Ack) {
+            box(msg::ErrorReadingSerialNumber);
+            endSession();
+            return false;
+        }
+        if (serialOut != nullptr) std::copy(serial, serial + 5, serialOut->begin());
+        serialText =
+            messages_.format(msg::SerialNumberSuffix, serial[0], serial[1], serial[2], serial[3], serial[4]);
+    }
+    if (!endSession()) box(msg::WarningIncorrectDisconnection);
+    ui_.setStatus(state_.boardVersionText + serialText);
+    if (textOut != nullptr) *textOut = state_.boardVersionText;
+    return true;
+}
+
+bool BoardSession::readSignatureBytes(Signature& out) {
+    out = {0xFF, 0xFF, 0xFF};
+    for (std::uint8_t i = 0; i < 3; ++i) {
+        const int reply = board::spiInstrRead(channel_, protocol::SignatureRead, 0x00, i);
+        if (reply < 0) return false;
+        out[i] = static_cast<std::uint8_t>(reply);
+    }
+    return true;
+}
+
+void BoardSession::showBoardInfo(int comPort) {
+    std::string text;
+    SerialNumber serial{};
+    if (!readBoardVersion(comPort, &text, &serial, false)) return;
+    ui_.showPlain(messages_.format(msg::BoardInfo, text.c_str(), serial[0], serial[1], serial[2], serial[3],
+                                   serial[4]));
+}
+
+} // namespace tovel

@@ -1,0 +1,99 @@
+// The PC side of the conversation with the programmer board: opening, synchronising,
+// checking the firmware version, switching speed, entering programming mode for the chosen chip,
+// ending a session and bringing the board back to a known state after a failure.
+//
+// Two kinds of session. A link session (openLink ... endSession) only identifies the board; a
+// programming session (openSession ... recoverBoard) puts the target chip into programming mode.
+// Every procedure blocks, reports through the person-facing interface (status line and boxes, in
+// the order each failure defines) and returns a success flag. Port numbers are 1-based (COM1 = 1)
+// and go through the channel's port map.
+//
+// Only one thread uses a session at a time: the caller's, or an operation's worker while the
+// caller waits for it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "board/board_state.h"
+#include "board/serial_channel.h"
+#include "board/session_params.h"
+#include "core/clock.h"
+#include "core/user_interface.h"
+#include "devices/device_table.h"
+#include "i18n/messages.h"
+
+namespace tovel {
+
+using SerialNumber = std::array<std::uint8_t, 5>;
+using Signature = std::array<std::uint8_t, 3>;
+using VersionBytes = std::array<std::uint8_t, 3>;
+
+class BoardSession {
+public:
+    BoardSession(SerialChannel& channel, UserInterface& ui, const Messages& messages, Clock& clock);
+
+    // Opens port `port` at 19200 baud; unless `openOnly`, synchronises with the board and reads its
+    // short version into the board state, and with `checkVersionFlag` requires the compatible
+    // version (messages silenced by `versionQuiet`). `quiet` silences a port that cannot be opened
+    // and a short version that does not come. On success the port stays open; on failure it is
+    // closed.
+    bool openLink(bool openOnly, int port, bool checkVersionFlag, bool quiet, bool versionQuiet);
+    // Opens a programming session for the project's device on `comPort`, switching the link to the
+    // speed of `baudIndex` (0 19200, 1 115200, other 921600). On success the port stays open and the
+    // chip is in programming mode (an AT45 session also counts as open when the chip was not
+    // detected: the status line says so). On failure the board has been recovered where it could
+    // be and the port is closed.
+    bool openSession(const SessionParams& project, int comPort, int baudIndex);
+    // Ends a link session: EndSession, then the port is closed. False if the byte could not be sent.
+    bool endSession();
+    // Ends a programming session: programming mode off, link back to 19200 baud, port closed.
+    // False when the board did not take part (the port is closed anyway).
+    bool recoverBoard();
+    // Judges a short-version reply; null counts as compatible. Sets the board-state flags.
+    bool checkVersion(const VersionBytes* version, bool quiet);
+    // Reads the long version text and the serial number of the board on `comPort` and shows them
+    // in the status line. `loaderMode` only opens the port (the board may be in its loader) and
+    // accepts a loader's version text.
+    bool readBoardVersion(int comPort, std::string* textOut, SerialNumber* serialOut, bool loaderMode);
+    // Three signature reads inside an open session; `out` is FF FF FF where nothing came.
+    bool readSignatureBytes(Signature& out);
+    // The board information box of the Advanced menu.
+    void showBoardInfo(int comPort);
+
+    BoardState& state() { return state_; }
+    const BoardState& state() const { return state_; }
+    // The device of the last openSession (its row number and record).
+    int currentDeviceIndex() const { return currentDeviceIndex_; }
+    const DeviceRecord& currentDevice() const { return DeviceTable::device(currentDeviceIndex_); }
+
+    SerialChannel& channel() { return channel_; }
+    UserInterface& ui() { return ui_; }
+    const Messages& messages() const { return messages_; }
+    Clock& clock() { return clock_; }
+
+    static constexpr int kDataFlashAttempts = 5;
+
+private:
+    // StatusProbe until the board is in step, as the opening procedures share it.
+    bool synchronise();
+    bool enterDataFlash();
+    bool enterAt89OrAt25(const DeviceRecord& device);
+    bool enterAvr(const DeviceRecord& device);
+    // The common failure inside a programming session: recover the board, tell the person.
+    bool failSession();
+    void box(unsigned id);
+    void status(unsigned id);
+    void pause(unsigned ms) { clock_.sleepMs(ms); }
+
+    SerialChannel& channel_;
+    UserInterface& ui_;
+    const Messages& messages_;
+    Clock& clock_;
+    BoardState state_;
+    SessionParams project_;
+    int currentDeviceIndex_;
+};
+
+} // namespace tovel

@@ -1,0 +1,58 @@
+#include "board/firmware_update.h"
+
+#include "board/firmware_image.h"
+
+namespace tovel {
+
+namespace {
+
+// The current-version field of the settings dialog.
+std::string currentVersionText(BoardSession& session, int comPort) {
+    std::string text;
+    if (session.readBoardVersion(comPort, &text, nullptr, true)) return text;
+    if (session.state().loaderSeen) return session.messages().text(msg::NotProgrammed);
+    if (session.state().versionMismatch) return session.messages().text(msg::UnknownFirmwareVersion);
+    return std::string();
+}
+
+} // namespace
+
+bool updateFirmware(BoardSession& session, int comPort, const std::string& imagePath,
+                    const SelfProgramSettings& settingsDialog) {
+    UserInterface& ui = session.ui();
+    const Messages& messages = session.messages();
+
+    const FirmwareImageLoad image = loadFirmwareImage(imagePath);
+    if (!image.ok) {
+        ui.showInfo(messages.format(msg::CannotReadFile, image.path.c_str()) + "\n" + image.reason);
+        ui.setStatus(messages.format(msg::CannotReadFileStatus, image.path.c_str()));
+        return false;
+    }
+
+    const std::string current = currentVersionText(session, comPort);
+    ui.showInfo(messages.text(msg::PowerCycleForBootloader));
+    const std::optional<UploadSpeed> speed =
+        settingsDialog ? settingsDialog(current, firmwareImageVersionText()) : std::nullopt;
+    if (!speed) return false;
+
+    if (!session.openLink(true, comPort, false, false, false)) {
+        session.endSession();
+        return false;
+    }
+    FirmwareUploadRunner upload(session, image.bytes, *speed);
+    const int result = ui.runModal(upload);
+    session.endSession();
+
+    if (result != 0) {
+        ui.setStatus(messages.text(msg::ErrorWhileVersionUpdating));
+        return false;
+    }
+    ui.setStatus(messages.text(msg::VersionSuccessfullyUpdated));
+    if (!session.readBoardVersion(comPort, nullptr, nullptr, true)) {
+        ui.setStatus(messages.text(msg::ErrorWhileVersionUpdating));
+        return false;
+    }
+    return true;
+}
+
+} // namespace tovel

@@ -1,0 +1,42 @@
+#include "board/headless_runner_host.h"
+
+#include <chrono>
+
+namespace tovel {
+
+int HeadlessRunnerHost::runModal(OperationRunner& runner) {
+    {
+        std::lock_guard lock(mutex_);
+        cancelPending_ = false;
+    }
+    runner.setObserver(observer_);
+    if (!runner.launch()) return OperationRunner::kNotStartedResult;
+
+    using namespace std::chrono;
+    auto nextTick = steady_clock::now() + milliseconds(kDonePollMs);
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait_until(lock, nextTick, [this] { return cancelPending_; });
+        if (cancelPending_) {
+            cancelPending_ = false;
+            runner.requestCancel();
+            continue; // a cancel does not end the wait for the worker
+        }
+        nextTick += milliseconds(kDonePollMs);
+        if (cancelFlag_ != nullptr && cancelFlag_->load()) runner.requestCancel();
+        if (runner.done()) break;
+    }
+    lock.unlock();
+    runner.join();
+    return runner.result();
+}
+
+void HeadlessRunnerHost::requestCancel() {
+    {
+        std::lock_guard lock(mutex_);
+        cancelPending_ = true;
+    }
+    wake_.notify_all();
+}
+
+} // namespace tovel

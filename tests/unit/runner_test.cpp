@@ -1,0 +1,152 @@
+// The operation runner and its headless host: percent rule, Cancel, result codes, the 150 ms tick.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "board/headless_runner_host.h"
+#include "board/operation_runner.h"
+#include "support/recording_progress.h"
+
+namespace tovel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+class LambdaRunner final : public OperationRunner {
+public:
+    LambdaRunner(const Messages& messages, std::function<int(LambdaRunner&)> body)
+        : OperationRunner(messages), body_(std::move(body)) {}
+    using OperationRunner::hideCancel;
+    using OperationRunner::setProgress;
+    using OperationRunner::start;
+
+protected:
+    int run() override { return body_(*this); }
+
+private:
+    std::function<int(LambdaRunner&)> body_;
+};
+
+class RunnerTest : public ::testing::Test {
+protected:
+    Messages messages;
+    test::RecordingProgress progress;
+    HeadlessRunnerHost host{&progress};
+};
+
+TEST_F(RunnerTest, PercentChangesOnlyWhenTheWholePercentDoes) {
+    std::vector<std::string> after30;
+    LambdaRunner runner(messages, [&](LambdaRunner& r) {
+        r.start("Update", "Updating firmware version", 3072);
+        for (long g = 0; g <= 30; ++g) r.setProgress(g);
+        after30 = progress.events();
+        for (long g = 31; g < 3072; ++g) r.setProgress(g);
+        return 0;
+    });
+    EXPECT_EQ(host.runModal(runner), 0);
+    EXPECT_EQ(after30, (std::vector<std::string>{"title Update", "text Updating firmware version", "bar 0"}));
+    const std::vector<std::string> events = progress.events();
+    ASSERT_GE(events.size(), 5u);
+    EXPECT_EQ(events[3], "percent 1% completed");
+    EXPECT_EQ(events[4], "bar 1");
+    // 99 percent steps (1..99; 3071 * 100 / 3072 is 99), each a label and a bar update.
+    EXPECT_EQ(events.size(), 3u + 2u * 99u);
+    EXPECT_EQ(events.back(), "bar 99");
+}
+
+TEST_F(RunnerTest, AtMost101UpdatesWhateverTheUnitCount) {
+    LambdaRunner runner(messages, [](LambdaRunner& r) {
+        r.start("t", "x", 1000000);
+        for (long i = 0; i <= 1000000; ++i) r.setProgress(i);
+        return 0;
+    });
+    host.runModal(runner);
+    const auto events = progress.events();
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                            [](const std::string& e) { return e.rfind("bar ", 0) == 0; }),
+              101);
+}
+
+TEST_F(RunnerTest, ZeroTotalTurnsProgressOff) {
+    LambdaRunner runner(messages, [](LambdaRunner& r) {
+        r.start("t", "x", 0);
+        for (long i = 0; i < 50; ++i) r.setProgress(i);
+        r.hideCancel();
+        return -1;
+    });
+    EXPECT_EQ(host.runModal(runner), -1);
+    EXPECT_EQ(progress.events(), (std::vector<std::string>{"title t", "text x", "bar 0", "cancel hidden"}));
+}
+
+TEST_F(RunnerTest, CancelReturnsTheWorkersOwnCode) {
+    std::atomic<bool> running{false};
+    LambdaRunner runner(messages, [&](LambdaRunner& r) {
+        running = true;
+        while (!r.cancelRequested()) std::this_thread::sleep_for(milliseconds(5));
+        return 1;
+    });
+    std::thread person([&] {
+        while (!running) std::this_thread::sleep_for(milliseconds(5));
+        EXPECT_EQ(runner.result(), 0);
+        host.requestCancel();
+    });
+    EXPECT_EQ(host.runModal(runner), 1);
+    person.join();
+    EXPECT_TRUE(runner.cancelRequested());
+}
+
+TEST_F(RunnerTest, ResultReadsCancelUntilTheWorkerEnds) {
+    std::atomic<bool> release{false};
+    LambdaRunner runner(messages, [&](LambdaRunner&) {
+        while (!release) std::this_thread::sleep_for(milliseconds(2));
+        return 0;
+    });
+    ASSERT_TRUE(runner.launch());
+    runner.requestCancel();
+    EXPECT_EQ(runner.result(), OperationRunner::kCancelResult);
+    release = true;
+    runner.join();
+    EXPECT_EQ(runner.result(), 0); // the worker ignored the request: its code stands
+    runner.requestCancel();        // a late Cancel does not turn a finished operation into a stop
+    EXPECT_EQ(runner.result(), 0);
+}
+
+TEST_F(RunnerTest, CancelFlagIsLookedAtEveryTick) {
+    std::atomic<bool> flag{false};
+    host.watchCancelFlag(&flag);
+    LambdaRunner runner(messages, [&](LambdaRunner& r) {
+        flag = true;
+        while (!r.cancelRequested()) std::this_thread::sleep_for(milliseconds(5));
+        return 1;
+    });
+    EXPECT_EQ(host.runModal(runner), 1);
+}
+
+TEST_F(RunnerTest, AFastWorkerIsCollectedAtTheFirstTick) {
+    LambdaRunner runner(messages, [](LambdaRunner&) { return 100; });
+    const auto begin = Clock::now();
+    EXPECT_EQ(host.runModal(runner), 100);
+    const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - begin).count();
+    EXPECT_GE(took, 150);
+    EXPECT_LT(took, 400);
+}
+
+TEST_F(RunnerTest, ARunnerRunsOnce) {
+    LambdaRunner runner(messages, [](LambdaRunner&) { return 0; });
+    EXPECT_EQ(host.runModal(runner), 0);
+    EXPECT_EQ(host.runModal(runner), OperationRunner::kNotStartedResult);
+}
+
+TEST_F(RunnerTest, RecordingUiWithoutAHostCannotStartAWorker) {
+    test::RecordingUi ui;
+    LambdaRunner runner(messages, [](LambdaRunner&) { return 0; });
+    EXPECT_EQ(ui.runModal(runner), OperationRunner::kNotStartedResult);
+    test::HeadlessRunning headless(ui);
+    EXPECT_EQ(ui.runModal(runner), 0);
+}
+
+} // namespace
+} // namespace tovel
