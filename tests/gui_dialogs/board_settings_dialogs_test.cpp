@@ -5,7 +5,6 @@
 
 #include "app/dialogs/advanced_board_settings_dialog.h"
 #include "app/dialogs/board_settings_dialog.h"
-#include "app/dialogs/language_dialog.h"
 #include "app/dialogs/message_box.h"
 
 using namespace tovel;
@@ -25,7 +24,7 @@ void pressOk(const TranslatedDialog& dialog) { dialog.controlAs<QPushButton>(1)-
 class BoardSettingsDialogsTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void cleanup() { MessageBox::takeShownTexts(); }
 
     void portsShowTheirDevicePaths() {
@@ -100,21 +99,6 @@ private slots:
         pressOk(dialog);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.delays(), (BoardDelays{1, 2, 1000, 0}));
-    }
-
-    void languageDialogStartsFromTheCurrentLanguage() {
-        const Messages russian(Language::Russian);
-        LanguageDialog dialog(russian);
-        QCOMPARE(dialog.windowTitle(), QString::fromUtf8("Язык"));
-        QVERIFY(radio(dialog, 1126)->isChecked());
-        QCOMPARE(dialog.language(), Language::Russian);
-        radio(dialog, 1125)->click();
-        QCOMPARE(dialog.language(), Language::English);
-
-        const Messages english;
-        LanguageDialog second(english);
-        QVERIFY(radio(second, 1125)->isChecked());
-        QCOMPARE(radio(second, 1126)->text(), QString::fromUtf8("Russian/Русский"));
     }
 };
 

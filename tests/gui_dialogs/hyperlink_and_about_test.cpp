@@ -27,7 +27,7 @@ struct RecordingOpener {
 class HyperlinkAndAboutTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void cleanup() { MessageBox::takeShownTexts(); }
 
     void styleChangesThatContradictThemselvesAreRefused() {

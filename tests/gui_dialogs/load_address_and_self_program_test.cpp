@@ -11,7 +11,7 @@ using namespace tovel;
 class LoadAddressAndSelfProgramTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void loadAddressOpensWithThePresetInHexadecimal() {
         const Messages messages;
         LoadAddressDialog dialog(0x1F, messages);

@@ -33,7 +33,7 @@ QPushButton* button(const LockFuseDialog& dialog, unsigned id) { return dialog.c
 class LockFuseDialogTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void cleanup() { MessageBox::takeShownTexts(); }
 
     void atmega8ShowsSixteenFusesFourBootLocksAndThreeLockLevels() {

@@ -42,7 +42,7 @@ ProjectSettings projectFor(const char* deviceName) {
 class ProjectSettingsDialogTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void cleanup() { MessageBox::takeShownTexts(); }
 
     void strobeLengthMovesOntoTheSliderAndStaysAfterCancel() {

@@ -58,6 +58,7 @@ AboutDialog::AboutDialog(const Messages& messages, QWidget* parent)
 
     auto* ok = addControl(OkId, new QPushButton(QStringLiteral("OK"), this));
     ok->setDefault(true);
+    ok->setFocus(); // the links take the focus only when the person moves it there
     connect(ok, &QPushButton::clicked, this, &AboutDialog::accept);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
