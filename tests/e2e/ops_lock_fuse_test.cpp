@@ -73,6 +73,19 @@ TEST_F(LockFuseBits, At89S52AtLevelThreeTakesThreeSteps250MsApart) {
     EXPECT_EQ(ui.boxes(), std::vector<std::string>{"Lock/fuse bits programmed"});
 }
 
+TEST_F(LockFuseBits, At89S8252TakesOneThreeByteInstruction) {
+    start("AT89S8252");
+    LockFuseSettings settings;
+    settings.lockMode = 3;
+    EXPECT_TRUE(bench().programLockFuse(settings));
+
+    const std::size_t lock = findSent("33 AC 1F FF");
+    ASSERT_NE(lock, std::string::npos);
+    EXPECT_TRUE(clock.pausedAfter(150, lock + 4));
+    EXPECT_EQ(ui.lastStatus(), "Lock/fuse bits programmed");
+    EXPECT_EQ(ui.boxes(), std::vector<std::string>{"Lock/fuse bits programmed"});
+}
+
 TEST_F(LockFuseBits, ProgrammedValuesReadBackAndVerify) {
     start("ATmega8");
     LockFuseSettings settings;
