@@ -21,6 +21,7 @@
 #include "devices/lock_fuse_settings.h"
 #include "i18n/messages.h"
 #include "project/board_settings.h"
+#include "workbench/drop_rules.h"
 #include "workbench/refresh_rules.h"
 
 namespace tovel {
@@ -39,9 +40,6 @@ struct OperationState;
 struct ProjectSettings;
 
 enum class Memory { Flash, Eeprom };
-
-// Where a dropped file landed.
-enum class DropTarget { None, FlashPreview, EepromPreview };
 
 // What a front end redraws. Every call comes on the thread that called the Workbench.
 class WorkbenchObserver {
