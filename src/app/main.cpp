@@ -1,5 +1,6 @@
 // tovelisp: the desktop program of the Tovel and Tovel-U in-system programmers.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <string>
 #include <vector>

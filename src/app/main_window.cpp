@@ -380,6 +380,7 @@ void MainWindow::runCommand(int commandId) {
         break;
     case command::EepromAutoIncrement:
         wb.setEepromAutoIncrement(incrementBox_->isChecked());
+        projectChanged(); // the project reports the change before it takes the new value
         break;
 
     default:

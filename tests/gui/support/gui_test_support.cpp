@@ -30,3 +30,17 @@ std::vector<std::string> BoxRecorder::texts() const {
 }
 
 } // namespace tovel::guitest
+
+namespace tovel::guitest {
+
+QString writeProject(const QTemporaryDir& folder, const QString& name, int deviceNo, const QString& flashFile,
+                     const QString& extra) {
+    const QString text =
+        QStringLiteral("[Files]\nFlash=%1\nEeprom=[Unspecified]\n[Device]\nDeviceNo=%2\n%3\n")
+            .arg(flashFile.isEmpty() ? QStringLiteral("[Unspecified]") : flashFile)
+            .arg(deviceNo)
+            .arg(extra);
+    return writeFile(folder, name, text.toUtf8());
+}
+
+} // namespace tovel::guitest

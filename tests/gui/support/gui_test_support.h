@@ -34,3 +34,11 @@ private:
 };
 
 } // namespace tovel::guitest
+
+namespace tovel::guitest {
+
+// A project file with the given device row and extra lines (e.g. "[AutoProgram]\nAutoErase=1").
+QString writeProject(const QTemporaryDir& folder, const QString& name, int deviceNo,
+                     const QString& flashFile = {}, const QString& extra = {});
+
+} // namespace tovel::guitest
