@@ -27,6 +27,29 @@ namespace {
 
 constexpr int kSimulatedPort = 1;
 
+// Tells once how long the window took to appear: its first paint, counted from process start.
+class FirstPaintReport : public QObject {
+public:
+    FirstPaintReport(QWidget* window, qint64 startedAt) : QObject(window), startedAt_(startedAt) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            QElapsedTimer now;
+            now.start();
+            std::fprintf(stderr, "tovelisp: window painted %lld ms after start\n",
+                         static_cast<long long>(now.msecsSinceReference() - startedAt_));
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    qint64 startedAt_;
+};
+
 QString chooseSettingsPath(const ProgramOptions& options) {
     if (options.settingsPath) return QString::fromStdString(*options.settingsPath);
     if (const std::optional<std::string> path = defaultSettingsPath()) return QString::fromStdString(*path);
@@ -86,6 +109,7 @@ std::optional<int> Application::start() {
     }
 
     window_->fixSizeToContent();
+    if (options_.screenshotPath && startedAt_ >= 0) new FirstPaintReport(window_.get(), startedAt_);
     window_->show();
     if (options_.screenshotPath) scheduleScreenshot();
     return std::nullopt;
@@ -111,7 +135,8 @@ void Application::openSimulatedBoard() {
 }
 
 void Application::scheduleScreenshot() {
-    QTimer::singleShot(0, window_.get(), [this] {
+    // The commands run once the window is up, as if the person had chosen them.
+    QTimer::singleShot(200, window_.get(), [this] {
         for (const int commandId : options_.commandsBeforeScreenshot) window_->runCommand(commandId);
         // Let the window settle (layouts, repaints after the commands) before it is grabbed.
         QTimer::singleShot(300, window_.get(), [this] {

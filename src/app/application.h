@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,6 +40,9 @@ public:
     Application& operator=(const Application&) = delete;
 
     void setFirstRunPrompt(FirstRunPrompt prompt) { firstRunPrompt_ = std::move(prompt); }
+    // When the process started (QElapsedTimer::msecsSinceReference), for the start-up time that
+    // --screenshot reports.
+    void setStartedAt(qint64 msecsSinceReference) { startedAt_ = msecsSinceReference; }
 
     // Builds the window and runs the start-up steps. Returns the process's exit status when the
     // program is already done (an unattended run, or a simulated board that could not start);
@@ -66,6 +70,7 @@ private:
     std::unique_ptr<Workbench> workbench_;
     std::unique_ptr<MainWindow> window_;
     int portBeforeSimulation_ = -1;
+    qint64 startedAt_ = -1;
     bool finished_ = false;
 };
 

@@ -1,5 +1,6 @@
 // tovelisp: the desktop program of the Tovel and Tovel-U in-system programmers.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <cstdio>
 #include <string>
@@ -9,6 +10,8 @@
 #include "app/program_options.h"
 
 int main(int argc, char** argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const tovel::app::ProgramOptions options = tovel::app::parseProgramOptions(arguments);
     if (!options.error.empty()) {
@@ -34,6 +37,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tovelisp/tovelisp.png")));
 
     tovel::app::Application application(ours);
+    application.setStartedAt(sinceStart.msecsSinceReference());
     if (const std::optional<int> status = application.start()) return *status;
     const int status = QApplication::exec();
     application.finish();

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/board_settings_dialog.h"
 #include "app/help_document.h"
@@ -216,12 +217,32 @@ QWidget* MainWindow::buildDeviceArea() {
               {command::VerifyEeprom, "Verify EEPROM"}});
     layout->addWidget(addButton(command::ChipErase, "Chip Erase", deviceGroup_));
     layout->addStretch();
+
+    // Wide enough for the buttons in either language, so a language switch never squeezes them
+    // in the fixed-width window.
+    int widest = 0;
+    for (const Language language : {Language::English, Language::Russian}) {
+        if (const std::optional<ui::DialogTexts> texts = ui::dialogTexts(ui::MainWindowId, language)) {
+            for (const ui::ControlText& control : texts->controls) {
+                if (QPushButton* pushButton = button(static_cast<int>(control.controlId))) {
+                    const QString text =
+                        QString::fromUtf8(control.text.data(), static_cast<qsizetype>(control.text.size()));
+                    const int width = pushButton->fontMetrics().horizontalAdvance(text);
+                    widest = std::max(widest, width);
+                }
+            }
+        }
+    }
+    for (auto& [commandId, pushButton] : buttons_) {
+        if (pushButton->parent() == deviceGroup_) pushButton->setMinimumWidth(widest + 24);
+    }
     return deviceGroup_;
 }
 
 void MainWindow::fixSizeToContent() {
-    adjustSize();
-    const QSize initial = size();
+    // The laid-out size itself (adjustSize would hold a window to two thirds of a small screen).
+    const QSize initial = sizeHint().expandedTo(minimumSizeHint());
+    resize(initial);
     setMinimumSize(initial);
     setMaximumWidth(initial.width());
 }
