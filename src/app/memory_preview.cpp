@@ -23,6 +23,7 @@ namespace {
 constexpr int kFrameMargin = 3;
 constexpr int kWheelRows = 3;
 constexpr int kPageRows = 16;
+constexpr int kPlainSnapshotRows = 128;
 
 QStaticText preparedText(const QString& text, const QFont& font) {
     QStaticText staticText(text);
@@ -89,6 +90,16 @@ void MemoryPreview::bufferChanged() {
     const std::size_t size = buffer_ != nullptr ? buffer_->size() : 0;
     editor_.fitTo(size);
     updateScrollRange();
+    plainRows_.clear();
+    if (buffer_ != nullptr && buffer_->plain()) {
+        // Enough rows for the pane grown to a tall screen meanwhile.
+        const std::size_t rows = static_cast<std::size_t>(std::max(kPlainSnapshotRows, visibleRows() + 1));
+        const std::size_t begin = std::min(size, firstRow_ * kBytesPerRow);
+        const std::size_t end = std::min(size, begin + rows * kBytesPerRow);
+        plainFirstRow_ = firstRow_;
+        plainRows_.assign(buffer_->data().begin() + static_cast<std::ptrdiff_t>(begin),
+                          buffer_->data().begin() + static_cast<std::ptrdiff_t>(end));
+    }
     update();
 }
 
@@ -194,6 +205,9 @@ void MemoryPreview::drawRows(QPainter& painter, int rows) const {
     const auto bytes = buffer_->data();
     const auto attributes = buffer_->attributes();
     const bool plain = buffer_->plain();
+    // While plain the bytes come from the copy taken when the operation began.
+    const std::size_t plainBegin = plainFirstRow_ * kBytesPerRow;
+    const std::size_t plainEnd = plainBegin + plainRows_.size();
     const bool editing = editor_.editing();
     const int hexInset = (2 * g.columnWidth - 2 * charWidth_) / 2;
     const int characterInset = (g.columnWidth - charWidth_) / 2;
@@ -224,7 +238,8 @@ void MemoryPreview::drawRows(QPainter& painter, int rows) const {
                 painter.setPen(colour);
             }
             const int column = static_cast<int>(cell - rowStart);
-            const std::uint8_t value = bytes[index];
+            if (plain && (index < plainBegin || index >= plainEnd)) continue;
+            const std::uint8_t value = plain ? plainRows_[index - plainBegin] : bytes[index];
             painter.drawStaticText(g.hexCellX(column) + hexInset, y + 2, hexTexts_[value]);
             painter.drawStaticText(g.characterCellX(column) + characterInset, y + 2, characterTexts_[value]);
         }
@@ -279,7 +294,9 @@ void MemoryPreview::keyPressEvent(QKeyEvent* event) {
     }
 
     const QString text = event->text();
-    if (buffer_ == nullptr || !editor_.editing() || text.isEmpty()) return QWidget::keyPressEvent(event);
+    // A plain buffer belongs to a running operation's worker.
+    if (buffer_ == nullptr || buffer_->plain() || !editor_.editing() || text.isEmpty())
+        return QWidget::keyPressEvent(event);
     bool taken = false;
     for (const char32_t character : text.toUcs4())
         taken = editor_.type(*buffer_, character, swapPairs_) || taken;

@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "app/preview_editor.h"
 #include "app/preview_geometry.h"
@@ -39,6 +41,9 @@ public:
     bool swapPairs() const { return swapPairs_; }
 
     // The buffer's bytes, attributes or size changed: the scroll range follows and the pane repaints.
+    // When the buffer has just turned plain, an operation's worker is about to write it: the rows
+    // in view are copied now and drawn from the copy until it is plain no more, so painting never
+    // reads bytes the worker is writing.
     void bufferChanged();
 
     // The first row shown; values past the end are clamped.
@@ -85,6 +90,10 @@ private:
     int charWidth_ = 8;
     int textHeight_ = 11;
     int ascent_ = 9;
+
+    // The bytes drawn while the buffer is plain, from row `plainFirstRow_` on.
+    std::vector<std::uint8_t> plainRows_;
+    std::size_t plainFirstRow_ = 0;
 
     QScrollBar* scrollBar_;
     // Laid-out texts of every byte value, so a frame draws without shaping any text.

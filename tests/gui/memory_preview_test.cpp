@@ -182,6 +182,28 @@ private Q_SLOTS:
         QCOMPARE(preview.firstRow(), std::size_t{0});
     }
 
+    void aPlainBufferIsDrawnFromItsCopyWhileAWorkerWritesIt() {
+        auto buffer = loadedBuffer(256);
+        MemoryPreview preview;
+        preview.resize(preview.sizeForRows(8));
+        preview.setBuffer(buffer.get());
+        buffer->setPlain(true);
+        preview.bufferChanged(); // as the operation does before its worker starts
+        QImage before(preview.size(), QImage::Format_ARGB32_Premultiplied);
+        preview.render(&before);
+
+        for (auto& byte : buffer->data()) byte = 0xA5; // the worker at work
+        QImage during(preview.size(), QImage::Format_ARGB32_Premultiplied);
+        preview.render(&during);
+        QCOMPARE(during, before);
+
+        buffer->setPlain(false);
+        preview.bufferChanged();
+        QImage after(preview.size(), QImage::Format_ARGB32_Premultiplied);
+        preview.render(&after);
+        QVERIFY(after != before);
+    }
+
     void aFrameOfAnEightMegabyteImagePaintsQuickly() {
         constexpr int size = 8 * 1024 * 1024;
         auto buffer = std::make_unique<MemoryBuffer>(ui_, messages_, false);
