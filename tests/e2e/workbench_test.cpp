@@ -63,6 +63,9 @@ TEST_F(DrivingTheWorkbench, ClosingFlashDisablesProgrammingButNotReading) {
 TEST_F(DrivingTheWorkbench, SettingsGoToTheSettingsFile) {
     start("ATmega8");
     const std::string path = folder() + "/tovelisp.ini";
+    bench().overridePortAndSpeed(5, 1);
+    EXPECT_EQ(bench().comPort(), 5);
+    EXPECT_EQ(SettingsFile(path).readComPort(), 1); // not written
     EXPECT_TRUE(bench().setPortAndSpeed(3, 2));
     EXPECT_FALSE(bench().setBoardDelays({0, 1001, 0, 0}));
     EXPECT_TRUE(bench().setBoardDelays({1, 2, 3, 4}));

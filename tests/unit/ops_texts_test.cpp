@@ -76,9 +76,8 @@ TEST_F(VerifyReport, EqualSettingsReportNothing) {
 TEST_F(VerifyReport, LockLabelsReadWithoutTheDoubledAmpersand) {
     LockFuseSettings expected, read;
     expected.lockMode = 2;
-    EXPECT_EQ(
-        lockFuseDifferences(mega8, SpiAvr, expected, read, english),
-        "Lock&Fuse bits verify: Failed\n - lock mode should be 'LB1+LB2: R&W protect', is 'No'\n");
+    EXPECT_EQ(lockFuseDifferences(mega8, SpiAvr, expected, read, english),
+              "Lock&Fuse bits verify: Failed\n - lock mode should be 'LB1+LB2: R&W protect', is 'No'\n");
 }
 
 TEST_F(VerifyReport, FuseAndBootLockLinesInOrder) {
