@@ -89,14 +89,18 @@ std::optional<int> Application::start() {
     ui_->setStatus(workbench_->messages().text(msg::QuestionCaption));
 
     if (options_.simulatedDevice) {
+        // The settings file keeps the person's own port; the simulated one is for this run only.
+        workbench_->writeSettings();
         openSimulatedBoard();
         if (!simulatedBoard_) return 2;
-    } else if (workbench_->comPort() == 0) {
+    } else {
         // First run: where is the board? Cancel leaves no port; the board commands then say so.
-        if (const auto chosen = firstRunPrompt_(0, Baud19200))
-            workbench_->setPortAndSpeed(chosen->first, chosen->second);
+        if (workbench_->comPort() == 0) {
+            if (const auto chosen = firstRunPrompt_(0, Baud19200))
+                workbench_->setPortAndSpeed(chosen->first, chosen->second);
+        }
+        workbench_->writeSettings();
     }
-    workbench_->writeSettings();
 
     // The project on the command line wins over the most recent one.
     const std::optional<std::string> commandLineProject = options_.projectPath;
@@ -127,7 +131,7 @@ void Application::openSimulatedBoard() {
     // COM1 is the simulated board for this run; the person's own port choice is put back at exit.
     workbench_->portMap().setOverride(kSimulatedPort, board->slavePath());
     portBeforeSimulation_ = workbench_->comPort();
-    workbench_->setComPort(kSimulatedPort);
+    workbench_->overridePortAndSpeed(kSimulatedPort, workbench_->baudIndex());
     simulatedBoard_ = std::move(board);
 #else
     std::fprintf(stderr, "tovelisp: this build has no simulated board\n");
@@ -152,7 +156,7 @@ void Application::finish() {
     if (finished_ || !workbench_) return;
     finished_ = true;
     if (simulatedBoard_ && workbench_->comPort() == kSimulatedPort && portBeforeSimulation_ >= 0)
-        workbench_->setComPort(portBeforeSimulation_);
+        workbench_->overridePortAndSpeed(portBeforeSimulation_, workbench_->baudIndex());
     workbench_->shutDown();
 }
 

@@ -110,6 +110,7 @@ private Q_SLOTS:
 
     void autoprogramOnTheCommandLineRunsUnattendedAndEnds() {
         StartFixture f;
+        guitest::writeFile(f.folder, QStringLiteral("tovelisp.ini"), "[Connect]\nCOM=5\n");
         {
             Application app(f.options({"--simulate", f.project.toStdString(), "-autoprogram"}));
             f.boxes.install(app.ui());
@@ -121,8 +122,8 @@ private Q_SLOTS:
             QCOMPARE(app.ui().lastStatus(), QStringLiteral("Autoprogram: DONE (300 Flash bytes programmed)"));
             QVERIFY(!app.ui().busy());
         }
-        // The exit steps ran: the simulated port was not kept, the project heads the recent list.
-        QCOMPARE(settingOf(f.settingsPath, "Connect/COM"), 0);
+        // The exit steps ran: the person's port was kept, the project heads the recent list.
+        QCOMPARE(settingOf(f.settingsPath, "Connect/COM"), 5);
         QCOMPARE(QSettings(f.settingsPath, QSettings::IniFormat).value("Recent/Project1").toString(),
                  f.project);
     }
