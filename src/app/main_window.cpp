@@ -398,6 +398,7 @@ void MainWindow::runCommand(int commandId) {
     // The check boxes of the Flash and EEPROM areas.
     case command::FlashInvert:
         wb.setFlashInvert(invertBox_->isChecked());
+        projectChanged(); // an already modified project reports no change: follow it here
         break;
     case command::EepromAutoIncrement:
         wb.setEepromAutoIncrement(incrementBox_->isChecked());

@@ -164,6 +164,9 @@ private Q_SLOTS:
         f.window->invertBox().click();
         QCOMPARE(f.window->windowTitle(), project + QStringLiteral("*") + caption);
         QVERIFY(f.window->flashPreview().swapPairs());
+        f.window->invertBox().click(); // the project is modified already
+        QVERIFY(!f.window->flashPreview().swapPairs());
+        QVERIFY(!f.workbench->project().flashInvert);
     }
 
     void theIncBoxKeepsItsNewState() {

@@ -92,7 +92,7 @@ private Q_SLOTS:
             r.start("Reading Flash", "Read", 100);
             while (!r.cancelRequested()) std::this_thread::sleep_for(5ms);
             sawCancel = true;
-            std::this_thread::sleep_for(200ms); // the window must still be up
+            std::this_thread::sleep_for(500ms); // the window must still be up
             return 1;
         });
         bool visibleAfterCancel = false;
