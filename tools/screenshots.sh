@@ -35,6 +35,8 @@ Flash=$work/demo.bin
 Eeprom=$work/demo.eep
 [Device]
 DeviceNo=13
+[Settings]
+ResetStrobeLength=20
 [AutoProgram]
 AutoErase=1
 AutoFlashProgram=1
