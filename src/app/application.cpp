@@ -7,7 +7,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/board_settings_dialog.h"
+#include "app/dialogs/board_settings_dialog.h"
+#include "app/dialogs/workbench_dialogs.h"
 #include "app/main_window.h"
 #include "app/qt_language.h"
 #include "app/qt_user_interface.h"
@@ -63,7 +64,7 @@ Application::Application(ProgramOptions options)
     : options_(std::move(options)), settingsPath_(chooseSettingsPath(options_)),
       ui_(std::make_unique<QtUserInterface>()), qtLanguage_(std::make_unique<QtLanguage>()) {
     firstRunPrompt_ = [this](int comPort, int baudIndex) -> std::optional<std::pair<int, int>> {
-        BoardSettingsDialog dialog(window_.get(), comPort, baudIndex, workbench_->language());
+        BoardSettingsDialog dialog(comPort, baudIndex, workbench_->portMap(), workbench_->messages(), window_.get());
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return std::pair{dialog.comPort(), dialog.baudIndex()};
     };
@@ -72,6 +73,20 @@ Application::Application(ProgramOptions options)
 Application::~Application() {
     finish();
     window_.reset(); // before the workbench it observes
+}
+
+void Application::installDialogs() {
+    QWidget* parent = window_.get();
+    Workbench& workbench = *workbench_;
+    DialogHooks hooks;
+    hooks.projectSettings = [parent, &workbench](bool) { runProjectSettings(parent, workbench); };
+    hooks.advancedBoardSettings = [parent, &workbench] { runAdvancedBoardSettings(parent, workbench); };
+    hooks.lockFuseBits = [parent, &workbench](int deviceNo, const LockFuseSettings& readFromChip) {
+        runLockFuseBits(parent, workbench, deviceNo, readFromChip);
+    };
+    hooks.updateFirmware = [parent, &workbench] { runFirmwareUpdate(parent, workbench); };
+    hooks.about = [parent, &workbench] { runAbout(parent, workbench); };
+    window_->setDialogHooks(std::move(hooks));
 }
 
 std::optional<int> Application::start() {
@@ -83,6 +98,7 @@ std::optional<int> Application::start() {
         },
         settingsPath_.toStdString());
     window_ = std::make_unique<MainWindow>(*workbench_, *ui_, qtLanguage_.get());
+    installDialogs();
 
     // Settings first: the language decides how everything after is worded.
     workbench_->readSettings();

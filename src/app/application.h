@@ -58,6 +58,8 @@ public:
     QtUserInterface& ui() { return *ui_; }
 
 private:
+    // The dialogs behind the window's commands (settings, lock/fuse bits, update, About).
+    void installDialogs();
     void openSimulatedBoard();
     void scheduleScreenshot();
 

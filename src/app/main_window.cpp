@@ -17,10 +17,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/board_settings_dialog.h"
+#include "app/dialogs/workbench_dialogs.h"
 #include "app/help_document.h"
 #include "app/language_dialog.h"
-#include "app/load_address_dialog.h"
 #include "app/main_menu.h"
 #include "app/memory_preview.h"
 #include "app/path_label.h"
@@ -78,8 +77,7 @@ MainWindow::MainWindow(Workbench& workbench, QtUserInterface& ui, QtLanguage* qt
     ui_.setParentWindow(this);
     ui_.setMessages(workbench_.messages());
     ui_.setStatusSink([this](const QString& text) { statusLine_->setText(text); });
-    workbench_.setLoadAddressPrompt(
-        [this](std::int64_t preset) { return LoadAddressDialog::ask(this, preset, workbench_.language()); });
+    installLoadAddressDialog(this, workbench_);
     flashPreview_->setBuffer(&workbench_.flash());
     eepromPreview_->setBuffer(&workbench_.eeprom());
 
@@ -415,9 +413,7 @@ void MainWindow::runCommand(int commandId) {
 
 void MainWindow::boardSettings() {
     // The dialog starts from what the settings file holds now.
-    const SettingsFile& file = workbench_.settingsFile();
-    BoardSettingsDialog dialog(this, file.readComPort(), file.readBaudIndex(), workbench_.language());
-    if (dialog.exec() == QDialog::Accepted) workbench_.setPortAndSpeed(dialog.comPort(), dialog.baudIndex());
+    runBoardSettings(this, workbench_);
 }
 
 void MainWindow::chooseLanguage() {

@@ -11,8 +11,9 @@ namespace {
 constexpr int kCounterBytes = 4;
 }
 
-bool incrementSerialCounter(MemoryBuffer& buffer, std::uint32_t address) {
-    if (buffer.fileName() == kUnspecifiedFileName || !buffer.hasData()) return false;
+bool incrementSerialCounter(MemoryBuffer& buffer, std::uint32_t address, CounterFileRule rule) {
+    if (!buffer.hasData()) return false;
+    if (rule == CounterFileRule::NeedsFile && buffer.fileName() == kUnspecifiedFileName) return false;
     const auto data = buffer.data();
     const auto attributes = buffer.attributes();
     const std::size_t size = std::min(data.size(), attributes.size());

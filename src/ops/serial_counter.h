@@ -12,8 +12,11 @@ class MemoryBuffer;
 // Adds one to the counter whose least significant byte is at `address` (an address at or past
 // the end means the buffer's last byte), carrying into at most three bytes below it; a carry out
 // of the fourth byte is dropped. Each byte changed is marked as changed in memory, the buffer as
-// modified. Nothing happens to a buffer without data or whose file is "[Unspecified]".
+// modified. Nothing happens to a buffer without data, nor - after a programming run - to one whose
+// file is "[Unspecified]"; auto-program increments whatever the buffer's name (`anyFile`).
 // True when the buffer changed.
-bool incrementSerialCounter(MemoryBuffer& buffer, std::uint32_t address);
+enum class CounterFileRule { NeedsFile, AnyFile };
+bool incrementSerialCounter(MemoryBuffer& buffer, std::uint32_t address,
+                            CounterFileRule rule = CounterFileRule::NeedsFile);
 
 } // namespace tovel

@@ -79,4 +79,7 @@ TEST_F(SerialCounterTest, ABufferWithoutFileOrDataIsLeftAlone) {
     ASSERT_TRUE(buffer.create(4)); // keeps the name "[Unspecified]"
     EXPECT_FALSE(incrementSerialCounter(buffer, 0));
     EXPECT_EQ(bytesAt(0, 1), std::vector<std::uint8_t>{0xFF});
+    // Auto-program counts on a buffer read from the chip too, which has no file.
+    EXPECT_TRUE(incrementSerialCounter(buffer, 0, CounterFileRule::AnyFile));
+    EXPECT_EQ(bytesAt(0, 1), std::vector<std::uint8_t>{0x00});
 }
