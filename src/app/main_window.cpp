@@ -25,7 +25,7 @@
 #include "app/path_label.h"
 #include "app/qt_language.h"
 #include "app/qt_user_interface.h"
-#include "app/sck_period_texts.h"
+#include "app/dialogs/sck_period_texts.h"
 #include "app/status_line.h"
 #include "app/window_translation.h"
 #include "devices/device_table.h"
