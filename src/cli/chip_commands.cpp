@@ -41,6 +41,12 @@ CommandOutcome outcome(CommandContext& context, bool succeeded, ExitStatus fallb
     return result;
 }
 
+// Save As answers true once a file was chosen, also when writing it failed ("Cannot save file"
+// was shown): the file only counts as written when no failure was reported.
+CommandOutcome saveOutcome(CommandContext& context, bool saved) {
+    return outcome(context, saved && !failureReported(context), ExitStatus::FileError);
+}
+
 std::string signatureText(const Signature& signature) {
     char text[16];
     std::snprintf(text, sizeof text, "%02X %02X %02X", signature[0], signature[1], signature[2]);
@@ -117,7 +123,7 @@ CommandOutcome read(CommandContext& context) {
 
     // The buffer's own Save As writes the file: its format follows the file name.
     context.ui.answerNextFileChoice(context.options.files[0]);
-    return outcome(context, workbench.saveBufferAs(memory), ExitStatus::FileError);
+    return saveOutcome(context, workbench.saveBufferAs(memory));
 }
 
 // Loads FILE into the buffer for program and verify. Nothing when it was loaded.
@@ -220,7 +226,7 @@ CommandOutcome convert(CommandContext& context) {
         hasExtension(in, ".eep") || hasExtension(out, ".eep") ? Memory::Eeprom : Memory::Flash;
     if (!context.workbench.loadBufferFile(memory, in)) return outcome(context, false, ExitStatus::FileError);
     context.ui.answerNextFileChoice(out);
-    return outcome(context, context.workbench.saveBufferAs(memory), ExitStatus::FileError);
+    return saveOutcome(context, context.workbench.saveBufferAs(memory));
 }
 
 } // namespace

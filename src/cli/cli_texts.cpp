@@ -208,7 +208,7 @@ constexpr TextRow kRows[] = {
      "Прошивка платы: %s; новая прошивка: %s"},
     {CliText::DevicesHeader, "No|Name|Family|Flash|EEPROM|Page|Signature",
      "N|Имя|Семейство|Flash|EEPROM|Стр.|Сигнатура"},
-    {CliText::LockLevel, "Lock bits: %s", "Lock-биты: %s"},
+    {CliText::LockLevel, "Lock level %d: %s", "Уровень защиты %d: %s"},
     {CliText::LockNotReadable, "The lock and fuse bits of this chip cannot be read.",
      "Lock- и fuse-биты этой микросхемы не читаются."},
     {CliText::BootLockBits, "Boot lock bits:", "Биты защиты загрузчика:"},

@@ -43,7 +43,7 @@ void reportLockFuse(Reporter& reporter, int deviceNo, const LockFuseSettings& se
     const std::string level = plainLabel(messages.text(lockLabel(device.spiVariant, settings.lockMode)));
     reporter.record(
         JsonLine().add("type", "lock").add("level", normalizedLockMode(settings.lockMode)).add("text", level),
-        formatCliText(language, CliText::LockLevel, level.c_str()));
+        formatCliText(language, CliText::LockLevel, normalizedLockMode(settings.lockMode), level.c_str()));
 
     const std::vector<FuseByteWrite> bytes = encodeFuses(*layout, settings);
     if (!bytes.empty()) {
