@@ -11,6 +11,7 @@ constexpr const char* kEraseLine = "\r\033[K";
 constexpr int kMinBarWidth = 10;
 constexpr int kMaxBarWidth = 40;
 constexpr int kPlainPercentStep = 10;
+constexpr int kTailReserve = 22; // " 100% completed  12:34"
 
 std::string elapsedText(std::chrono::steady_clock::duration elapsed) {
     const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
@@ -59,7 +60,9 @@ std::string TextReporter::barLine(const ProgressStep& step) const {
     const std::string tail =
         " " + (step.percentText.empty() ? std::to_string(step.percent) + "%" : step.percentText) + "  " +
         elapsedText(std::chrono::steady_clock::now() - started_);
-    const int room = width_ - 1 - static_cast<int>(displayWidth(head) + displayWidth(tail)) - 3;
+    // The bar keeps its width while the percent text grows ("0%" .. "100% completed").
+    const int tailWidth = std::max(static_cast<int>(displayWidth(tail)), kTailReserve);
+    const int room = width_ - 1 - static_cast<int>(displayWidth(head)) - tailWidth - 3;
     const int barWidth = std::clamp(room, kMinBarWidth, kMaxBarWidth);
     const int filled = barWidth * std::clamp(step.percent, 0, 100) / 100;
     return head + " [" + std::string(static_cast<std::size_t>(filled), '#') +
