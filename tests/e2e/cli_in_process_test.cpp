@@ -198,6 +198,18 @@ TEST_F(CliInProcess, CtrlCCancelsTheRunningTransfer) {
     EXPECT_FALSE(std::filesystem::exists(bench.file("out.hex")));
 }
 
+TEST_F(CliInProcess, FirmwareUpdateWaitsForThePowerCycle) {
+    writeFile(bench.file("firmware.bin"), std::string(12288, '\x5A'));
+    CliResult r = bench.run({"--simulate", "update-firmware", bench.file("firmware.bin")}, "q\n");
+    EXPECT_EQ(r.exit, 8);
+    EXPECT_TRUE(r.errHas("Switch the board's power off and on, then press Enter (q and Enter to cancel)\n"));
+    r = bench.run({"--simulate", "update-firmware", bench.file("firmware.bin")}, "\n");
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_TRUE(r.outHas("Version successfully updated\n"));
+    r = bench.run({"--simulate", "update-firmware", bench.file("none.bin")});
+    EXPECT_EQ(r.exit, 7);
+}
+
 TEST_F(CliInProcess, CommandsADeviceDoesNotHaveAreUsageErrors) {
     CliResult r = bench.run({"--simulate", "--device", "AT89S51", "calibration"});
     EXPECT_EQ(r.exit, 2);
