@@ -115,7 +115,6 @@ private:
 
         bool deviceChosen = false;
         if (options_.projectPath) {
-            ui.clearEvents();
             if (!workbench.openProjectFile(*options_.projectPath)) return finish(ExitStatus::FileError);
             deviceChosen = true;
         }
@@ -151,16 +150,20 @@ private:
                                deviceChosen};
         const CommandOutcome outcome =
             options_.command == Command::AutoProgram ? runAutoProgram(context) : runChipCommand(context);
-        if (outcome.status == ExitStatus::Connection && !simulated) permissionHint(workbench);
+        if (outcome.status == ExitStatus::Connection && !simulated) portHint(workbench);
         return finish(outcome.status, outcome.summary, outcome.details, ui.lastStatus());
     }
 
-    // A port that exists but may not be opened is the usual first trouble on a new machine.
-    void permissionHint(Workbench& workbench) {
+    // A port that is not there, or may not be opened, is the usual first trouble on a new machine.
+    void portHint(Workbench& workbench) {
         const std::string path = workbench.portMap().pathFor(workbench.comPort());
+        if (path.empty()) return;
         std::error_code error;
-        if (path.empty() || !std::filesystem::exists(path, error) || ::access(path.c_str(), R_OK | W_OK) == 0)
+        if (!std::filesystem::exists(path, error)) {
+            reporter_.note("hint", formatCliText(language_, CliText::PortMissing, path.c_str()));
             return;
+        }
+        if (::access(path.c_str(), R_OK | W_OK) == 0) return;
         const std::string group = deviceGroup(path);
         if (group.empty() || group == "root") return;
         reporter_.note("hint", formatCliText(language_, CliText::PermissionHint, path.c_str(), group.c_str(),

@@ -9,7 +9,7 @@ namespace tovel::cli {
 
 namespace {
 
-struct CommandSpec {
+struct CommandForm {
     const char* word;
     const char* subword; // nullptr: none
     Command command;
@@ -18,7 +18,7 @@ struct CommandSpec {
     const char* synopsis;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandForm kCommands[] = {
     {"devices", nullptr, Command::Devices, 0, 0, "devices"},
     {"ports", nullptr, Command::Ports, 0, 0, "ports"},
     {"info", nullptr, Command::Info, 0, 0, "info"},
@@ -170,13 +170,13 @@ private:
         CliOptions& o = result_.options;
         if (words.empty()) return fail(CliText::NoCommand);
         const std::string& word = words[0];
-        const CommandSpec* matched = nullptr;
-        const CommandSpec* synopsis = nullptr;
-        for (const CommandSpec& spec : kCommands) {
-            if (word != spec.word) continue;
-            synopsis = &spec;
-            if (spec.subword == nullptr || (words.size() > 1 && words[1] == spec.subword)) {
-                matched = &spec;
+        const CommandForm* matched = nullptr;
+        const CommandForm* synopsis = nullptr;
+        for (const CommandForm& form : kCommands) {
+            if (word != form.word) continue;
+            synopsis = &form;
+            if (form.subword == nullptr || (words.size() > 1 && words[1] == form.subword)) {
+                matched = &form;
                 break;
             }
         }

@@ -209,8 +209,6 @@ constexpr TextRow kRows[] = {
     {CliText::DevicesHeader, "No|Name|Family|Flash|EEPROM|Page|Signature",
      "N|Имя|Семейство|Flash|EEPROM|Стр.|Сигнатура"},
     {CliText::LockLevel, "Lock level %d: %s", "Уровень защиты %d: %s"},
-    {CliText::LockNotReadable, "The lock and fuse bits of this chip cannot be read.",
-     "Lock- и fuse-биты этой микросхемы не читаются."},
     {CliText::BootLockBits, "Boot lock bits:", "Биты защиты загрузчика:"},
     {CliText::FuseBits, "Fuse bits:", "Fuse-биты:"},
     {CliText::FuseBytes, "Fuse bytes (low, high, extended): %s",
@@ -230,6 +228,8 @@ constexpr TextRow kRows[] = {
      "$USER), then log out and in again.",
      "Нет прав на открытие %s: устройство принадлежит группе «%s». Добавьте себя в эту группу (sudo usermod "
      "-aG %s $USER), затем выйдите из системы и войдите снова."},
+    {CliText::PortMissing, "There is no %s on this machine: 'tovelisp-cli ports' lists its serial ports.",
+     "Устройства %s на этом компьютере нет: tovelisp-cli ports покажет его последовательные порты."},
     {CliText::Interrupted, "Interrupted.", "Прервано."},
 };
 

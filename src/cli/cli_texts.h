@@ -49,7 +49,6 @@ enum class CliText {
     FirmwareVersions,
     DevicesHeader,
     LockLevel,
-    LockNotReadable,
     BootLockBits,
     FuseBits,
     FuseBytes,
@@ -58,10 +57,9 @@ enum class CliText {
     PortsHeader,
     PortReadWrite,
     PortNoAccess,
-    PortMissing,
-    PortNotMapped,
     NoPorts,
     PermissionHint,
+    PortMissing,
     Interrupted,
 };
 
