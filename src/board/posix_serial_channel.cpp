@@ -48,9 +48,9 @@ speed_t speedFor(std::uint32_t baud, bool& known) {
     }
 }
 
-// Milliseconds left until `deadline`, never negative.
+// Milliseconds left until `deadline`, rounded up (so a wait never ends early), never negative.
 int msUntil(SteadyClock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -222,18 +222,20 @@ bool PosixSerialChannel::sendBytes(const std::uint8_t* bytes, std::size_t count)
 
 long PosixSerialChannel::readCall(std::uint8_t* into, std::size_t max) {
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs_);
+    bool hungUp = false;
     for (;;) {
         const ssize_t n = ::read(fd_, into, max);
         if (n > 0) return static_cast<long>(n);
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return -1;
+        // A device that went away (adapter unplugged) reports it to poll at once: what it still
+        // had was taken by the read above, and waiting on would only spin.
+        if (hungUp) return -1;
         const int left = msUntil(deadline);
         if (left == 0) return 0;
         pollfd entry{fd_, POLLIN, 0};
         const int ready = ::poll(&entry, 1, left);
         if (ready < 0 && errno != EINTR) return -1;
-        if (ready > 0 && (entry.revents & POLLIN) == 0 &&
-            (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
-            return -1;
+        if (ready > 0 && (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) hungUp = true;
     }
 }
 

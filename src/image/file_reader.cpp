@@ -24,7 +24,7 @@ private:
     int fd_;
 };
 
-// Reads into bytes[from, to) until full or end of file; returns the new fill level or -1.
+// Reads into bytes[from, to) until full or end of file; returns the fill level or -1.
 long long readInto(int fd, ByteBlock& bytes, std::size_t from, std::size_t to) {
     std::size_t filled = from;
     while (filled < to) {
@@ -48,28 +48,25 @@ FileContents readFilePrefix(const std::string& path, std::size_t limit, std::siz
     struct stat info {};
     if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) return contents;
 
-    // A regular file's length is known, so the area is just big enough; anything else (a pipe,
-    // a device) gets the whole limit and is read until it ends.
+    // A regular file's length is known, so the area is just big enough (peeking at the first
+    // byte to choose the limit); anything else (a pipe, a device) gets the plain limit and is
+    // read until it ends.
     const bool knownLength = S_ISREG(info.st_mode);
-    const std::size_t fileLength = knownLength ? static_cast<std::size_t>(info.st_size) : limit;
-    std::optional<ByteBlock> area = ByteBlock::allocate(std::min(fileLength, limit));
+    std::size_t wanted = limit;
+    if (knownLength) {
+        const auto fileLength = static_cast<std::size_t>(info.st_size);
+        char first = 0;
+        const bool extend =
+            fileLength > limit && ::pread(file.get(), &first, 1, 0) == 1 && first == extendIfFirst;
+        wanted = std::min(fileLength, extend ? extendedLimit : limit);
+    }
+    std::optional<ByteBlock> area = ByteBlock::allocate(wanted);
     if (!area) {
         contents.status = FileReadStatus::NoMemory;
         return contents;
     }
-    long long filled = readInto(file.get(), *area, 0, area->size());
+    const long long filled = readInto(file.get(), *area, 0, area->size());
     if (filled < 0) return contents;
-
-    if (knownLength && static_cast<std::size_t>(filled) == area->size() && fileLength > limit && filled > 0 &&
-        (*area)[0] == static_cast<std::uint8_t>(extendIfFirst)) {
-        const std::size_t wanted = std::min(fileLength, extendedLimit);
-        if (!area->resize(wanted, 0)) {
-            contents.status = FileReadStatus::NoMemory;
-            return contents;
-        }
-        filled = readInto(file.get(), *area, static_cast<std::size_t>(filled), wanted);
-        if (filled < 0) return contents;
-    }
     // The file may have shrunk since fstat.
     if (!area->resize(static_cast<std::size_t>(filled), 0)) {
         contents.status = FileReadStatus::NoMemory;

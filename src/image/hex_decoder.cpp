@@ -45,18 +45,14 @@ constexpr std::array<std::int8_t, 256> kDigitValue = makeDigitValues();
 // -1, so a field with such characters is negative or off, and the checks below catch it.
 inline int pairAt(const std::uint8_t* at) { return 16 * kDigitValue[at[0]] + kDigitValue[at[1]]; }
 
-HexDecodeResult finish(HexOutcome outcome) {
-    HexDecodeResult result;
-    result.outcome = outcome;
-    return result;
-}
+HexScan finish(HexOutcome outcome) { return {outcome, 0}; }
 
 } // namespace
 
-HexDecodeResult decodeHex(std::span<const std::uint8_t> text, const BadChecksumQuestion& acceptBadChecksum) {
-    std::optional<ByteBlock> area = ByteBlock::allocate(kMaxImageSize);
-    if (!area) return finish(HexOutcome::NoMemory);
-    std::uint8_t* const image = area->data();
+HexScan decodeHexInto(std::span<const std::uint8_t> text, std::span<std::uint8_t> area,
+                      const BadChecksumQuestion& acceptBadChecksum) {
+    if (area.size() < kMaxImageSize) return finish(HexOutcome::NoMemory);
+    std::uint8_t* const image = area.data();
 
     // Bytes 0 .. end-1 of the area are always defined: gaps are filled with 0xFF as data
     // records reach past them, so the area never has to be filled as a whole.
@@ -120,13 +116,27 @@ HexDecodeResult decodeHex(std::span<const std::uint8_t> text, const BadChecksumQ
     }
 
     // Text after the end-of-file record is ignored.
-    if (!area->resize(end, 0xFF)) {
-        std::optional<ByteBlock> exact = ByteBlock::copyOf({image, end});
-        if (!exact) return finish(HexOutcome::NoMemory);
+    return {HexOutcome::Decoded, end};
+}
+
+HexDecodeResult decodeHex(std::span<const std::uint8_t> text, const BadChecksumQuestion& acceptBadChecksum) {
+    HexDecodeResult result;
+    std::optional<ByteBlock> area = ByteBlock::allocate(kMaxImageSize);
+    if (!area) {
+        result.outcome = HexOutcome::NoMemory;
+        return result;
+    }
+    const HexScan scan = decodeHexInto(text, area->span(), acceptBadChecksum);
+    result.outcome = scan.outcome;
+    if (scan.outcome != HexOutcome::Decoded) return result;
+    if (!area->resize(scan.end, 0xFF)) {
+        std::optional<ByteBlock> exact = ByteBlock::copyOf(area->span().first(scan.end));
+        if (!exact) {
+            result.outcome = HexOutcome::NoMemory;
+            return result;
+        }
         area = std::move(exact);
     }
-    HexDecodeResult result;
-    result.outcome = HexOutcome::Decoded;
     result.image = std::move(*area);
     return result;
 }

@@ -20,6 +20,11 @@ enum class HexOutcome {
     NoMemory,         // the image area could not be had
 };
 
+struct HexScan {
+    HexOutcome outcome = HexOutcome::NotHex;
+    std::size_t end = 0; // the image is bytes 0 .. end-1 of the area (Decoded only)
+};
+
 struct HexDecodeResult {
     HexOutcome outcome = HexOutcome::NotHex;
     ByteBlock image; // addresses 0 up to the highest data byte; gaps are 0xFF (Decoded only)
@@ -29,6 +34,12 @@ struct HexDecodeResult {
 // as HEX (later bad checksums are then accepted silently), false to give up on HEX.
 using BadChecksumQuestion = std::function<bool()>;
 
+// Decodes into a caller's image area of kMaxImageSize bytes (a smaller one gives NoMemory),
+// allocating nothing. Bytes of the area beyond `end` are left as they were.
+HexScan decodeHexInto(std::span<const std::uint8_t> text, std::span<std::uint8_t> area,
+                      const BadChecksumQuestion& acceptBadChecksum);
+
+// Decodes into a fresh image area, which is then shrunk to the image.
 HexDecodeResult decodeHex(std::span<const std::uint8_t> text, const BadChecksumQuestion& acceptBadChecksum);
 
 } // namespace tovel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <new>
 
 namespace tovel {
 
@@ -11,9 +13,11 @@ constexpr std::size_t kRecordBytes = 16;
 constexpr std::size_t kSegmentSpan = 65536;
 // Segment records address at most 1 MiB (a 16-bit segment times 16).
 constexpr std::size_t kSegmentAddressLimit = 1024 * 1024;
-constexpr std::size_t kChunkSize = 64 * 1024;
-// Longest record: colon, count, address, type, 16 data bytes, checksum, CR LF.
-constexpr std::size_t kMaxRecordText = 1 + 2 + 4 + 2 + 2 * kRecordBytes + 2 + 2;
+// Large chunks mean few write calls.
+constexpr std::size_t kChunkSize = 256 * 1024;
+// A record without data: colon, count, address, type, checksum, CR LF.
+constexpr std::size_t kEmptyRecordText = 1 + 2 + 4 + 2 + 2 + 2;
+constexpr std::size_t kMaxRecordText = kEmptyRecordText + 2 * kRecordBytes;
 
 enum RecordType : std::uint8_t {
     Data = 0,
@@ -35,11 +39,14 @@ constexpr std::array<char, 512> kDigitPairs = makeDigitPairs();
 
 class RecordWriter {
 public:
-    explicit RecordWriter(const HexTextSink& sink) : sink_(sink) {}
+    // `textLength`: the whole text's length; the buffer need not be longer.
+    RecordWriter(const HexTextSink& sink, std::size_t textLength)
+        : sink_(sink), capacity_(std::clamp(textLength, kMaxRecordText, kChunkSize)),
+          buffer_(new (std::nothrow) char[capacity_]) {}
 
     bool record(RecordType type, std::uint16_t address, std::span<const std::uint8_t> bytes) {
-        if (used_ + kMaxRecordText > buffer_.size() && !flush()) return false;
-        char* out = buffer_.data() + used_;
+        if (!buffer_ || (used_ + kMaxRecordText > capacity_ && !flush())) return false;
+        char* out = buffer_.get() + used_;
         const auto count = static_cast<std::uint8_t>(bytes.size());
         const auto addressHigh = static_cast<std::uint8_t>(address >> 8);
         const auto addressLow = static_cast<std::uint8_t>(address & 0xFF);
@@ -56,13 +63,13 @@ public:
         out = pair(out, static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
         *out++ = '\r';
         *out++ = '\n';
-        used_ = static_cast<std::size_t>(out - buffer_.data());
+        used_ = static_cast<std::size_t>(out - buffer_.get());
         return true;
     }
 
     bool flush() {
         if (used_ == 0) return true;
-        const bool accepted = sink_(std::span<const char>(buffer_.data(), used_));
+        const bool accepted = sink_(std::span<const char>(buffer_.get(), used_));
         used_ = 0;
         return accepted;
     }
@@ -75,18 +82,31 @@ private:
     }
 
     const HexTextSink& sink_;
-    std::array<char, kChunkSize> buffer_;
+    std::size_t capacity_;
+    std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
 };
 
+// Whether an address record goes before the data record at `offset`.
+bool addressRecordAt(std::size_t offset, std::size_t size) {
+    return offset % kSegmentSpan == 0 && (offset > 0 || size >= kSegmentSpan);
+}
+
 } // namespace
 
+std::size_t hexTextLength(std::size_t size) {
+    const std::size_t dataRecords = (size + kRecordBytes - 1) / kRecordBytes;
+    const std::size_t addressRecords =
+        size == 0 ? 0 : (size - 1) / kSegmentSpan + (size >= kSegmentSpan ? 1 : 0);
+    return (dataRecords + addressRecords + 1) * kEmptyRecordText + 2 * size + addressRecords * 4;
+}
+
 bool encodeHex(std::span<const std::uint8_t> data, const HexTextSink& sink) {
-    RecordWriter writer(sink);
+    RecordWriter writer(sink, hexTextLength(data.size()));
     const std::size_t size = data.size();
     const bool linear = size > kSegmentAddressLimit;
     for (std::size_t offset = 0; offset < size; offset += kRecordBytes) {
-        if (offset % kSegmentSpan == 0 && (offset > 0 || size >= kSegmentSpan)) {
+        if (addressRecordAt(offset, size)) {
             const std::size_t upper = offset / kSegmentSpan;
             // A segment address is upper x 4096 (so the data lands at upper x 65536); a linear
             // address is the upper 16 bits themselves.

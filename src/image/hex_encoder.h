@@ -4,6 +4,7 @@
 // records instead.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -15,5 +16,8 @@ using HexTextSink = std::function<bool(std::span<const char>)>;
 
 // Returns false when the sink refused a chunk.
 bool encodeHex(std::span<const std::uint8_t> data, const HexTextSink& sink);
+
+// The exact length of the text `encodeHex` writes for an image of `size` bytes.
+std::size_t hexTextLength(std::size_t size);
 
 } // namespace tovel

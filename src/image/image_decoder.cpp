@@ -6,11 +6,31 @@
 
 namespace tovel {
 
+namespace {
+
+HexDecodeResult decodeHexIn(std::span<const std::uint8_t> text, const BadChecksumQuestion& acceptBadChecksum,
+                            std::span<std::uint8_t> hexArea) {
+    if (hexArea.empty()) return decodeHex(text, acceptBadChecksum);
+    HexDecodeResult result;
+    const HexScan scan = decodeHexInto(text, hexArea, acceptBadChecksum);
+    result.outcome = scan.outcome;
+    if (scan.outcome == HexOutcome::Decoded) {
+        std::optional<ByteBlock> image = ByteBlock::copyOf(hexArea.first(scan.end));
+        if (image)
+            result.image = std::move(*image);
+        else
+            result.outcome = HexOutcome::NoMemory;
+    }
+    return result;
+}
+
+} // namespace
+
 DecodedImage decodeImage(std::span<const std::uint8_t> text, bool binaryByName,
-                         const BadChecksumQuestion& acceptBadChecksum) {
+                         const BadChecksumQuestion& acceptBadChecksum, std::span<std::uint8_t> hexArea) {
     DecodedImage decoded;
     if (!binaryByName) {
-        HexDecodeResult hex = decodeHex(text, acceptBadChecksum);
+        HexDecodeResult hex = decodeHexIn(text, acceptBadChecksum, hexArea);
         if (hex.outcome == HexOutcome::Decoded) {
             decoded.image = std::move(hex.image);
             decoded.format = ImageFormat::Hex;

@@ -26,7 +26,9 @@ struct DecodedImage {
 
 // `binaryByName`: the file's name says binary (".bin"), so HEX is not tried. A failed HEX
 // attempt always falls back to binary, which takes the first kMaxImageSize bytes of the text.
+// `hexArea`: an image area of kMaxImageSize bytes kept by a caller that decodes many texts;
+// without one, the area is allocated for this call.
 DecodedImage decodeImage(std::span<const std::uint8_t> text, bool binaryByName,
-                         const BadChecksumQuestion& acceptBadChecksum);
+                         const BadChecksumQuestion& acceptBadChecksum, std::span<std::uint8_t> hexArea = {});
 
 } // namespace tovel

@@ -66,7 +66,7 @@ bool writeImageFile(const std::string& path, std::span<const std::uint8_t> data,
         asHex = askImageQuestion(ui, messages, messages.format(msg::SaveAsHexQuestion, path.c_str()));
 
     ReplacingFileWriter file;
-    bool written = file.open(path);
+    bool written = file.open(path) && file.reserve(asHex ? hexTextLength(data.size()) : data.size());
     if (written) {
         if (asHex) {
             written = encodeHex(data, [&](std::span<const char> text) { return file.write(text); });

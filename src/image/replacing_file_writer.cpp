@@ -54,6 +54,13 @@ bool ReplacingFileWriter::open(const std::string& path) {
     return true;
 }
 
+bool ReplacingFileWriter::reserve(std::size_t bytes) {
+    if (fd_ < 0) return false;
+    if (bytes == 0) return true;
+    // Linux's fallocate fails where unsupported instead of writing zeros the slow way.
+    return ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0 || errno != ENOSPC;
+}
+
 bool ReplacingFileWriter::write(std::span<const char> bytes) {
     if (fd_ < 0) return false;
     const char* next = bytes.data();
@@ -72,10 +79,9 @@ bool ReplacingFileWriter::write(std::span<const char> bytes) {
 
 bool ReplacingFileWriter::commit() {
     if (fd_ < 0) return false;
-    const bool flushed = ::fsync(fd_) == 0;
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    if (!flushed || !closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (!closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
         discard();
         return false;
     }

@@ -1,7 +1,10 @@
 // Writes a file through a temporary file beside it that is renamed over the target only once
-// every byte has been written and flushed, so a failed write never destroys the old file.
+// every byte has been written, so a failed write never destroys the old file. The data is not
+// forced to the disk before the rename: filesystems order a rename that replaces a file after
+// that file's data, and forcing it would cost more than writing the file.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 
@@ -16,9 +19,12 @@ public:
 
     // Creates the temporary file in the target's folder. False when it cannot be created.
     bool open(const std::string& path);
+    // Sets aside disk space for `bytes` bytes, so the file is laid out in one go. False only
+    // when the disk is known to be too full; a filesystem that cannot reserve space is fine.
+    bool reserve(std::size_t bytes);
     // False on any write error; the target is then left alone.
     bool write(std::span<const char> bytes);
-    // Flushes the temporary file and renames it over the target. False when that fails; the
+    // Closes the temporary file and renames it over the target. False when that fails; the
     // temporary file is then removed and the target is left as it was.
     bool commit();
 

@@ -1,5 +1,7 @@
 #include "project/ini_file.h"
 
+#include <algorithm>
+
 #include "image/replacing_file_writer.h"
 #include "project/text_file_reader.h"
 
@@ -20,11 +22,14 @@ std::string_view trim(std::string_view s) {
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
+std::string lowered(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) c = lower(c);
+    return out;
+}
+
+std::string keyIndexName(std::string_view section, std::string_view key) {
+    return lowered(section) + '\n' + lowered(key);
 }
 
 bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != npos; }
@@ -45,12 +50,18 @@ std::int32_t parseProfileInt(std::string_view text) {
 
 IniFile::Line IniFile::classify(std::string text) {
     Line line;
-    const std::string_view body = trim(text);
+    line.text = std::move(text);
+    const std::string_view all = line.text;
+    const auto span = [&](std::string_view part, std::uint32_t& start, std::uint32_t& length) {
+        start = static_cast<std::uint32_t>(part.data() - all.data());
+        length = static_cast<std::uint32_t>(part.size());
+    };
+    const std::string_view body = trim(all);
     if (!body.empty() && body.front() == '[') {
         const std::size_t close = body.find(']');
         if (close != npos) {
             line.kind = Kind::Section;
-            line.name = std::string(trim(body.substr(1, close - 1)));
+            span(trim(body.substr(1, close - 1)), line.nameStart, line.nameLength);
         }
     } else if (!body.empty() && body.front() != ';' && body.front() != '#') {
         const std::size_t equals = body.find('=');
@@ -58,12 +69,11 @@ IniFile::Line IniFile::classify(std::string text) {
             const std::string_view name = trim(body.substr(0, equals));
             if (!name.empty()) {
                 line.kind = Kind::Key;
-                line.name = std::string(name);
-                line.value = std::string(trim(body.substr(equals + 1)));
+                span(name, line.nameStart, line.nameLength);
+                span(trim(body.substr(equals + 1)), line.valueStart, line.valueLength);
             }
         }
     }
-    line.text = std::move(text);
     return line;
 }
 
@@ -75,14 +85,46 @@ IniFile IniFile::parse(std::string_view text) {
     }
     const std::size_t firstBreak = text.find('\n');
     file.crlf_ = firstBreak != npos && firstBreak > 0 && text[firstBreak - 1] == '\r';
+    // Room for the lines a settings or project write adds, so writing does not move every line.
+    const std::size_t lineCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 128;
+    file.lines_.reserve(lineCount);
+    file.order_.reserve(lineCount);
+
+    Section* current = nullptr; // the section being read, when it is the first of its name
+    std::string currentName;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view raw = text.substr(0, end);
         text.remove_prefix(end == npos ? text.size() : end + 1);
         if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-        file.lines_.push_back(classify(std::string(raw)));
+        const std::uint32_t id = file.addLine(std::string(raw));
+        file.order_.push_back(id);
+        const Line& line = file.lines_[id];
+        if (line.kind == Kind::Section) {
+            currentName = lowered(line.name());
+            const auto [it, first] = file.sections_.try_emplace(currentName, Section{id, id});
+            current = first ? &it->second : nullptr;
+        } else if (line.kind == Kind::Key && current != nullptr) {
+            file.keys_.try_emplace(currentName + '\n' + lowered(line.name()), id);
+            current->lastKey = id;
+        }
     }
     return file;
+}
+
+std::uint32_t IniFile::addLine(std::string text) {
+    lines_.push_back(classify(std::move(text)));
+    return static_cast<std::uint32_t>(lines_.size() - 1);
+}
+
+void IniFile::insertAfter(std::uint32_t existing, std::uint32_t added) {
+    for (std::size_t i = order_.size(); i-- > 0;) {
+        if (order_[i] == existing) {
+            order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(i + 1), added);
+            return;
+        }
+    }
+    order_.push_back(added);
 }
 
 std::optional<IniFile> IniFile::readFile(const std::string& path) {
@@ -92,31 +134,10 @@ std::optional<IniFile> IniFile::readFile(const std::string& path) {
     return parse(read.content);
 }
 
-std::size_t IniFile::findSection(std::string_view section) const {
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == Kind::Section && sameName(lines_[i].name, section)) return i;
-    return npos;
-}
-
-std::size_t IniFile::sectionEnd(std::size_t header) const {
-    std::size_t i = header + 1;
-    while (i < lines_.size() && lines_[i].kind != Kind::Section) ++i;
-    return i;
-}
-
-std::size_t IniFile::findKey(std::size_t header, std::string_view key) const {
-    const std::size_t end = sectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i)
-        if (lines_[i].kind == Kind::Key && sameName(lines_[i].name, key)) return i;
-    return npos;
-}
-
 std::optional<std::string> IniFile::find(std::string_view section, std::string_view key) const {
-    const std::size_t header = findSection(section);
-    if (header == npos) return std::nullopt;
-    const std::size_t line = findKey(header, key);
-    if (line == npos) return std::nullopt;
-    return lines_[line].value;
+    const auto it = keys_.find(keyIndexName(section, key));
+    if (it == keys_.end()) return std::nullopt;
+    return std::string(lines_[it->second].value());
 }
 
 std::string IniFile::readString(std::string_view section, std::string_view key,
@@ -144,25 +165,26 @@ bool IniFile::writeString(std::string_view section, std::string_view key, std::s
     if (section.empty() || key.empty() || hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) ||
         section.find(']') != npos || key.find('=') != npos || trim(key) != key || trim(section) != section)
         return false;
-    std::size_t header = findSection(section);
-    if (header == npos) {
-        if (!lines_.empty() && !trim(lines_.back().text).empty()) lines_.push_back(classify(""));
-        lines_.push_back(classify("[" + std::string(section) + "]"));
-        header = lines_.size() - 1;
+    auto found = sections_.find(lowered(section));
+    if (found == sections_.end()) {
+        if (!order_.empty() && !trim(lines_[order_.back()].text).empty()) order_.push_back(addLine(""));
+        const std::uint32_t header = addLine("[" + std::string(section) + "]");
+        order_.push_back(header);
+        found = sections_.emplace(lowered(section), Section{header, header}).first;
     }
-    const std::size_t existing = findKey(header, key);
-    if (existing != npos) {
-        const std::string name = lines_[existing].name; // keep the spelling the file has
-        lines_[existing] = classify(name + "=" + std::string(value));
+    const std::string indexName = keyIndexName(section, key);
+    const auto existing = keys_.find(indexName);
+    if (existing != keys_.end()) {
+        Line& line = lines_[existing->second];
+        line =
+            classify(std::string(line.name()) + "=" + std::string(value)); // keeps the spelling the file has
         return true;
     }
     // After the last key of the section, so comments and blank lines before the next section stay there.
-    std::size_t insertAt = header + 1;
-    const std::size_t end = sectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i)
-        if (lines_[i].kind == Kind::Key) insertAt = i + 1;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                  classify(std::string(key) + "=" + std::string(value)));
+    const std::uint32_t added = addLine(std::string(key) + "=" + std::string(value));
+    insertAfter(found->second.lastKey, added);
+    found->second.lastKey = added;
+    keys_.emplace(indexName, added);
     return true;
 }
 
@@ -178,8 +200,8 @@ std::string IniFile::text() const {
     const std::string_view lineEnd = crlf_ ? "\r\n" : "\n";
     std::string out;
     if (byteOrderMark_) out += kByteOrderMark;
-    for (const Line& line : lines_) {
-        out += line.text;
+    for (const std::uint32_t id : order_) {
+        out += lines_[id].text;
         out += lineEnd;
     }
     return out;

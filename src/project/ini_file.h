@@ -23,6 +23,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tovel {
@@ -67,18 +68,29 @@ private:
     struct Line {
         std::string text; // without the line end
         Kind kind = Kind::Other;
-        std::string name;  // section or key name, trimmed
-        std::string value; // key lines: the value, trimmed
+        // Where the trimmed section or key name and the trimmed value lie in `text`.
+        std::uint32_t nameStart = 0, nameLength = 0, valueStart = 0, valueLength = 0;
+
+        std::string_view name() const { return std::string_view(text).substr(nameStart, nameLength); }
+        std::string_view value() const { return std::string_view(text).substr(valueStart, valueLength); }
+    };
+    // The first section of a name; later sections of the same name are never read or written.
+    struct Section {
+        std::uint32_t header = 0;  // line id of "[Name]"
+        std::uint32_t lastKey = 0; // line id of its last key line (the header while it has none)
     };
 
     static Line classify(std::string text);
-    // Index of the first section header with this name, or npos.
-    std::size_t findSection(std::string_view section) const;
-    // Index of the first key line with this name in the section starting at `header`, or npos.
-    std::size_t findKey(std::size_t header, std::string_view key) const;
-    std::size_t sectionEnd(std::size_t header) const;
+    std::uint32_t addLine(std::string text);
+    void insertAfter(std::uint32_t existing, std::uint32_t added);
 
+    // Lines are kept in `lines_` by id and never move, so the indexes below stay valid when a
+    // line is inserted; `order_` is the document order. Every lookup is a hash lookup, so a
+    // large or hostile file costs linear work, not lines times keys.
     std::vector<Line> lines_;
+    std::vector<std::uint32_t> order_;
+    std::unordered_map<std::string, Section> sections_;   // by lower-case name
+    std::unordered_map<std::string, std::uint32_t> keys_; // by lower-case "section\nkey"
     bool crlf_ = false;
     bool byteOrderMark_ = false;
 };

@@ -85,22 +85,12 @@ TEST(HexEncoder, OneMebibyteUsesSegmentsAndLargerImagesUseLinearAddresses) {
 }
 
 TEST(HexEncoder, WhatItWritesReadsBackUnchanged) {
-    for (std::size_t size :
-         {std::size_t{1}, std::size_t{17}, std::size_t{65536 + 5}, std::size_t{(1 << 20) + 3}}) {
+    for (std::size_t size : {0, 1, 17, 65535, 65536 + 5, (1 << 20) + 3}) {
         const std::vector<std::uint8_t> data = patternBytes(size, static_cast<std::uint32_t>(size));
         const std::string text = encode(data);
+        EXPECT_EQ(text.size(), hexTextLength(size)) << size; // the disk space set aside
         HexDecodeResult back = decodeHex(asBytes(text), [] { return false; });
         ASSERT_EQ(back.outcome, HexOutcome::Decoded) << size;
         EXPECT_EQ(toVector(back.image.span()), data) << size;
     }
-}
-
-TEST(HexEncoder, StopsWhenTheSinkRefuses) {
-    int chunks = 0;
-    const bool done = encodeHex(std::vector<std::uint8_t>(1 << 20, 0), [&](std::span<const char>) {
-        ++chunks;
-        return false;
-    });
-    EXPECT_FALSE(done);
-    EXPECT_EQ(chunks, 1);
 }
