@@ -17,12 +17,8 @@ constexpr unsigned kLockWriteMs = 40; // AVR lock byte: before its reply is read
 constexpr unsigned kLockStepMs = 250; // stepped procedure: after each step
 constexpr unsigned kThreeByteLockMs = 150;
 
-// The main window's current device; a row outside the table (a hand-edited project) gives the
-// start row, as the operation frame does.
-int selectedDeviceNo(const ChipContext& context) {
-    const int n = context.project.deviceIndex;
-    return DeviceTable::isValidDeviceNo(n) ? n : DeviceTable::defaultDeviceNo();
-}
+// The main window's current device.
+int selectedDeviceNo(const ChipContext& context) { return projectDeviceIndex(context.project); }
 
 // The session of one lock/fuse operation. Ends with recoverBoard on every path; `end` reports a
 // board that did not take part.

@@ -53,9 +53,7 @@ void readSignature(ChipContext& context) {
 }
 
 void readSignatureButton(ChipContext& context) {
-    const int deviceNo = context.project.deviceIndex;
-    if (!DeviceTable::isValidDeviceNo(deviceNo)) return;
-    const DeviceRecord& device = DeviceTable::device(deviceNo);
+    const DeviceRecord& device = DeviceTable::device(projectDeviceIndex(context.project));
     if (device.isDataFlash()) {
         OperationFrame frame(context, msg::ReadingSignature, OperationFrame::SetsStatus::No);
         if (frame.begin(OperationFrame::kSpeed19200)) frame.disconnect();

@@ -360,10 +360,14 @@ bool Workbench::updateFirmware(const std::string& imagePath, const SelfProgramSe
 // --- Settings ---
 
 bool Workbench::setPortAndSpeed(int comPort, int baudIndex) {
+    overridePortAndSpeed(comPort, baudIndex);
+    return impl_->settingsFile.writePortAndSpeed(comPort, baudIndex);
+}
+
+void Workbench::overridePortAndSpeed(int comPort, int baudIndex) {
     impl_->settings.comPort = comPort;
     impl_->settings.baudIndex = baudIndex;
     if (impl_->observer != nullptr) impl_->observer->boardSettingsChanged(comPort, baudIndex);
-    return impl_->settingsFile.writePortAndSpeed(comPort, baudIndex);
 }
 
 bool Workbench::setComPort(int comPort) { return setPortAndSpeed(comPort, impl_->settings.baudIndex); }

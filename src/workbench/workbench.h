@@ -167,6 +167,9 @@ public:
     bool setPortAndSpeed(int comPort, int baudIndex);
     bool setComPort(int comPort);
     bool setBaudIndex(int baudIndex);
+    // For this run only (a command-line option): nothing is written now; writeSettings and
+    // shutDown would store them as they store any port.
+    void overridePortAndSpeed(int comPort, int baudIndex);
     // Advanced Board Settings OK: false (nothing changed) when a value is outside 0..1000.
     bool setBoardDelays(const BoardDelays& delays);
     void setLanguage(Language language);
