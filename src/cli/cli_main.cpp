@@ -123,6 +123,7 @@ private:
             deviceChosen = true;
         }
 
+        int comPort = workbench.comPort();
         if (options_.simulate) {
             std::string device =
                 options_.simulatedDevice.value_or(DeviceTable::device(workbench.deviceNo()).name);
@@ -139,11 +140,11 @@ private:
             const int port =
                 options_.port ? workbench.portMap().portFromArgument(*options_.port) : PortMap::kFirstPort;
             simulated->attach(workbench.portMap(), port);
-            workbench.setComPort(port);
+            comPort = port;
         } else if (options_.port) {
-            workbench.setComPort(workbench.portMap().portFromArgument(*options_.port));
+            comPort = workbench.portMap().portFromArgument(*options_.port);
         }
-        if (options_.baudIndex) workbench.setBaudIndex(*options_.baudIndex);
+        workbench.overridePortAndSpeed(comPort, options_.baudIndex.value_or(workbench.baudIndex()));
 
         ui.clearEvents();
         CommandContext context{workbench,   ui, reporter_, options_, readLine_, environment_.interrupted,

@@ -1,8 +1,8 @@
 // The settings file as this run sees it: a private copy of the person's file in a new temporary
 // folder, removed when the run ends. The command line reads the port, speed, language and port
-// map from it, but what the core writes during the run (the port given with --port, the recent
-// projects) stays in the copy: a script never changes the person's settings, and several runs on
-// several ports at once do not fight over one file.
+// map from it, but what the core writes during the run (opening a project marks it the one to
+// reopen) stays in the copy: a script never changes the person's settings, and several runs at
+// once do not fight over one file.
 #pragma once
 
 #include <optional>
