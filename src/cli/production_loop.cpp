@@ -71,6 +71,7 @@ public:
         CommandOutcome result;
         result.status = firstFailure_.value_or(ExitStatus::Success);
         result.details.add("chips", chips_).add("passed", passed_);
+        if (firstMismatch_ >= 0) result.details.add("firstMismatch", firstMismatch_);
         if (!logFailed_) return result;
         if (result.status == ExitStatus::Success) result.status = ExitStatus::FileError;
         result.summary = formatCliText(language(), CliText::LogUnwritable, context_.options.logPath->c_str());
@@ -91,6 +92,7 @@ private:
         ++chips_;
         const Counters counters = countersOf(workbench_);
         context_.ui.clearEvents();
+        workbench_.state().firstMismatch = -1;
         const bool ok = workbench_.runUnattendedAutoProgram();
         const std::vector<ReportedEvent> events = context_.ui.events();
         const Messages& messages = workbench_.messages();
@@ -103,10 +105,13 @@ private:
             status = *lockFailure;
         const std::string result = context_.ui.lastStatus();
 
-        if (status == ExitStatus::Success)
+        const long mismatch = status == ExitStatus::VerifyMismatch ? workbench_.state().firstMismatch : -1;
+        if (status == ExitStatus::Success) {
             ++passed_;
-        else if (!firstFailure_)
+        } else if (!firstFailure_) {
             firstFailure_ = status;
+            firstMismatch_ = mismatch;
+        }
         if (log_.isOpen() &&
             !log_.append({localTimeText(), DeviceTable::device(workbench_.deviceNo()).name, counters.flash,
                           counters.eeprom, result, std::to_string(code(status))}))
@@ -121,6 +126,7 @@ private:
             .add("result", result)
             .add("flashCounter", counters.flash)
             .add("eepromCounter", counters.eeprom);
+        if (mismatch >= 0) json.add("firstMismatch", mismatch);
         const std::string text =
             status == ExitStatus::Success
                 ? formatCliText(language(), CliText::ChipPassed, chips_)
@@ -162,6 +168,7 @@ private:
     int chips_ = 0;
     int passed_ = 0;
     std::optional<ExitStatus> firstFailure_;
+    long firstMismatch_ = -1; // of the first chip that failed, when it failed its verify
 };
 
 } // namespace

@@ -136,16 +136,21 @@ TEST_F(CliExecutable, CtrlCCancelsALongReadLikeTheCancelButton) {
 }
 
 TEST_F(CliExecutable, ProductionLoopCountsChipsAndLogsThem) {
+    // The second chip's EEPROM reads back wrong: it fails its verify, keeps its number unused, and
+    // the loop goes on with the next chip.
+    ChildProcess simulator({TOVEL_SIM_PATH, "--state", state, "--fault", "corrupt,cmd=<,nth=2"});
+    ASSERT_TRUE(simulator.waitForOutput("\n", 5000)) << simulator.err;
+    const std::string port = linesOf(simulator.out).front();
     const std::string project = bench.counterProject(1);
     const std::string log = bench.file("chips.csv");
-    const CliResult r =
-        run({"--simulate-state", state, "--log", log, "autoprogram", project, "--repeat"}, "\n\n\nq\n");
-    ASSERT_EQ(r.exit, 0) << r.err;
-    EXPECT_NE(r.out.find("Chip 1: OK\n"), std::string::npos);
-    EXPECT_NE(r.out.find("Chip 3: OK\n"), std::string::npos);
+    const CliResult r = run({"--port", port, "--log", log, "autoprogram", project, "--repeat"}, "\n\n\nq\n");
+    EXPECT_EQ(r.exit, 5) << r.err;
+    EXPECT_NE(r.out.find("Chip 1: OK\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Chip 2: verify mismatch (exit status 5)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Chip 3: OK\n"), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("Chip 4: insert it and press Enter (q and Enter to quit)\n"), std::string::npos);
-    EXPECT_NE(r.err.find("Chips: 3, OK: 3, failed: 0\n"), std::string::npos);
-    EXPECT_NE(r.err.find("counter is now 00000004. Save the buffer to '" + bench.file("counter.bin") +
+    EXPECT_NE(r.err.find("Chips: 3, OK: 2, failed: 1\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("counter is now 00000003. Save the buffer to '" + bench.file("counter.bin") +
                          "'? -> No\n"),
               std::string::npos)
         << r.err;
@@ -153,18 +158,21 @@ TEST_F(CliExecutable, ProductionLoopCountsChipsAndLogsThem) {
     const std::vector<std::string> lines = linesOf(readFile(log));
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "time,device,flash_counter,eeprom_counter,result,exit_status");
-    for (int chip = 1; chip <= 3; ++chip) {
-        const std::string& line = lines[static_cast<std::size_t>(chip)];
-        EXPECT_EQ(line.substr(line.find(',')), ",ATmega8,,0000000" + std::to_string(chip) +
-                                                   ",Autoprogram: DONE (8 Eeprom bytes programmed),0")
-            << line;
-        EXPECT_EQ(line[4], '-'); // 2026-...T...
+    const std::string expected[] = {",ATmega8,,00000001,Autoprogram: DONE (8 Eeprom bytes programmed),0",
+                                    ",ATmega8,,00000002,Autoprogram: ERROR verifying Eeprom,5",
+                                    ",ATmega8,,00000002,Autoprogram: DONE (8 Eeprom bytes programmed),0"};
+    for (std::size_t chip = 1; chip <= 3; ++chip) {
+        const std::string& line = lines[chip];
+        EXPECT_EQ(line.substr(line.find(',')), expected[chip - 1]) << line;
+        EXPECT_EQ(line.substr(4, 1) + line.substr(10, 1), "-T") << line; // 2026-12-07T06:00:00+0000
     }
-    // The last chip holds 3; the file was not saved (No is the default answer).
+    // The file was not saved (No is the default answer); the last chip holds number 2.
     EXPECT_EQ(readBytes(bench.file("counter.bin"))[3], 1);
+    simulator.signal(SIGTERM);
+    ASSERT_EQ(simulator.wait(5000), 0);
     const CliResult back = run({"--simulate-state", state, "read", "eeprom", bench.file("chip.bin")});
     ASSERT_EQ(back.exit, 0) << back.err;
-    EXPECT_EQ(readBytes(bench.file("chip.bin"))[3], 3);
+    EXPECT_EQ(readBytes(bench.file("chip.bin"))[3], 2);
 }
 
 TEST_F(CliExecutable, ALockedChipIsAWrongChip) {
