@@ -42,14 +42,6 @@ protected:
         options.faults = std::move(faults);
         return options;
     }
-    static Fault fault(FaultKind kind, int command, int nth = 1, std::vector<std::uint8_t> bytes = {}) {
-        Fault f;
-        f.kind = kind;
-        f.command = command;
-        f.nth = nth;
-        f.bytes = std::move(bytes);
-        return f;
-    }
     bool update(test::SimBench& bench, int port = 1) {
         return updateFirmware(bench.session, port, image,
                               [&](const std::string& current, const std::string& next) {
@@ -103,69 +95,85 @@ TEST_F(FirmwareUpdateE2E, UploadsTheImageUnchangedAndTheNewFirmwareRuns) {
     EXPECT_TRUE(bench.session.recoverBoard());
 }
 
-TEST_F(FirmwareUpdateE2E, EveryRowOfTheFailureTable) {
-    struct Row {
-        const char* name;
-        std::vector<Fault> faults;
-        Log boxesAfterNotice;
-        Log lastStatuses;
-        bool uploadsEverything;
-    };
-    const Row rows[] = {
-        {"StartLoader unanswered",
-         {fault(FaultKind::DropReply, '^')},
-         {"Connection error"},
-         {"Error while version updating"},
-         false},
-        {"loader not ready",
-         {fault(FaultKind::ReplaceReply, '^', 1, {'-'})},
-         {"Programmer is not ready to update firmware version. Please switch power off and then on."},
-         {"Error while version updating"},
-         false},
-        {"group not acknowledged",
-         {fault(FaultKind::ReplaceReply, sim::kImageGroupReply, 101, {0x0E})},
-         {"Connection error"},
-         {"Error while version updating"},
-         false},
-        {"loader answers after the upload",
-         {fault(FaultKind::ReplaceReply, '%', 1, {'-'})},
-         {"Update firmware version failed."},
-         {"Update firmware version failed.", "Error while version updating"},
-         true},
-        {"nothing answers after the upload",
-         {fault(FaultKind::DropReply, '%')},
-         {"Connection error"},
-         {"Connection error", "Error while version updating"},
-         true},
-        {"version not read again",
-         {fault(FaultKind::DropReply, '?', 2)},
-         {},
-         {"Version successfully updated", "Reading firmware version...", "Error reading version",
-          "Error while version updating"},
-         true},
-    };
-    for (const Row& row : rows) {
-        test::SimBench bench(inLoader(row.faults), 300);
-        EXPECT_FALSE(update(bench)) << row.name;
-        Log boxes{kPowerCycle};
-        boxes.insert(boxes.end(), row.boxesAfterNotice.begin(), row.boxesAfterNotice.end());
-        if (std::string(row.name) == "version not read again") boxes.push_back("Error reading version");
-        EXPECT_EQ(bench.ui.boxes(), boxes) << row.name;
-        const Log statuses = bench.ui.statuses();
-        ASSERT_GE(statuses.size(), row.lastStatuses.size()) << row.name;
-        EXPECT_EQ(Log(statuses.end() - static_cast<long>(row.lastStatuses.size()), statuses.end()),
-                  row.lastStatuses)
-            << row.name;
-        EXPECT_FALSE(bench.channel.isConnected()) << row.name;
-        bench.board->waitIdle();
-        const std::vector<std::uint8_t> sent = bench.hostBytes(*bench.board);
-        EXPECT_EQ(sent.size() > imageBytes.size(), row.uploadsEverything) << row.name;
-        if (std::string(row.name) == "group not acknowledged") {
-            // Stopped at group 100; the progress shows the last acknowledged group (99: 3 %).
-            EXPECT_EQ(bench.running.progress.events().back(), "bar 3");
-        }
+struct UpdateFailure {
+    const char* name;
+    std::vector<Fault> faults;
+    Log boxesAfterNotice;
+    Log lastStatuses;
+    bool uploadsEverything;
+};
+
+Fault makeFault(FaultKind kind, int command, int nth = 1, std::vector<std::uint8_t> bytes = {}) {
+    Fault f;
+    f.kind = kind;
+    f.command = command;
+    f.nth = nth;
+    f.bytes = std::move(bytes);
+    return f;
+}
+
+const UpdateFailure kUpdateFailures[] = {
+    {"StartLoaderUnanswered",
+     {makeFault(FaultKind::DropReply, '^')},
+     {"Connection error"},
+     {"Error while version updating"},
+     false},
+    {"LoaderNotReady",
+     {makeFault(FaultKind::ReplaceReply, '^', 1, {'-'})},
+     {"Programmer is not ready to update firmware version. Please switch power off and then on."},
+     {"Error while version updating"},
+     false},
+    {"GroupNotAcknowledged",
+     {makeFault(FaultKind::ReplaceReply, sim::kImageGroupReply, 101, {0x0E})},
+     {"Connection error"},
+     {"Error while version updating"},
+     false},
+    {"LoaderAnswersAfterTheUpload",
+     {makeFault(FaultKind::ReplaceReply, '%', 1, {'-'})},
+     {"Update firmware version failed."},
+     {"Update firmware version failed.", "Error while version updating"},
+     true},
+    {"NothingAnswersAfterTheUpload",
+     {makeFault(FaultKind::DropReply, '%')},
+     {"Connection error"},
+     {"Connection error", "Error while version updating"},
+     true},
+    {"VersionNotReadAgain",
+     {makeFault(FaultKind::DropReply, '?', 2)},
+     {"Error reading version"},
+     {"Version successfully updated", "Reading firmware version...", "Error reading version",
+      "Error while version updating"},
+     true},
+};
+
+class FirmwareUpdateFailureE2E : public FirmwareUpdateE2E,
+                                 public ::testing::WithParamInterface<UpdateFailure> {};
+
+TEST_P(FirmwareUpdateFailureE2E, ReportsAsTheFailureTableSays) {
+    const UpdateFailure& row = GetParam();
+    test::SimBench bench(inLoader(row.faults), 300);
+    EXPECT_FALSE(update(bench));
+    Log boxes{kPowerCycle};
+    boxes.insert(boxes.end(), row.boxesAfterNotice.begin(), row.boxesAfterNotice.end());
+    EXPECT_EQ(bench.ui.boxes(), boxes);
+    const Log statuses = bench.ui.statuses();
+    ASSERT_GE(statuses.size(), row.lastStatuses.size());
+    EXPECT_EQ(Log(statuses.end() - static_cast<long>(row.lastStatuses.size()), statuses.end()),
+              row.lastStatuses);
+    EXPECT_FALSE(bench.channel.isConnected());
+    const std::vector<std::uint8_t> sent = bench.hostBytes(*bench.board);
+    EXPECT_EQ(sent.size() > imageBytes.size(), row.uploadsEverything);
+    if (std::string(row.name) == "GroupNotAcknowledged") {
+        // Stopped at group 100: StartLoader, 101 groups, then EndSession. The progress shows the
+        // last acknowledged group (99: 3 %).
+        const auto start = std::find(sent.begin(), sent.end(), protocol::StartLoader);
+        EXPECT_EQ(sent.end() - start, 1 + 101 * 4 + 1);
+        EXPECT_EQ(bench.running.progress.events().back(), "bar 3");
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, FirmwareUpdateFailureE2E, ::testing::ValuesIn(kUpdateFailures),
+                         [](const ::testing::TestParamInfo<UpdateFailure>& row) { return row.param.name; });
 
 TEST_F(FirmwareUpdateE2E, NoBoardChosenOrPortUnavailable) {
     {
