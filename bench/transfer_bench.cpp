@@ -374,11 +374,9 @@ void readDataFlash(std::vector<Row>& rows, double& overhead) {
     overhead = exchangeOverhead(bench);
     readFlash(bench.context());
     const Measurement& m = bench.last();
-    // The simulated array holds whole pages only; compare what it holds.
-    const std::size_t held = device.flashSize / device.pageSize * device.pageSize;
     const auto data = bench.flash().data();
     const bool same =
-        data.size() == device.flashSize && std::equal(content.begin(), content.begin() + held, data.begin());
+        data.size() == content.size() && std::equal(content.begin(), content.end(), data.begin());
     char detail[200];
     std::snprintf(detail, sizeof detail, "wire %.2f s, SPI %.2f s", us(m.floor.wireUs) / 1e6,
                   us(m.floor.spiUs) / 1e6);

@@ -55,9 +55,8 @@ void BoardModel::Impl::dispatch(std::vector<std::uint8_t> cmd) {
         reply = execute(cmd, fired.pollingFailure);
     else if (loaderAnswers(c))
         reply = executeLoader(cmd);
-    unsigned delayMs = 0;
-    applyReplyFaults(reply, fired, delayMs);
-    emit(std::move(reply), delayMs);
+    applyReplyFaults(reply, fired);
+    emit(std::move(reply));
     if (nextBaud) { // LinkParameters: the Ack still goes out at the old speed
         baud = *nextBaud;
         nextBaud.reset();
@@ -72,9 +71,8 @@ void BoardModel::Impl::imageGroup() {
     if (firmware == FirmwareState::None || silenced || !uploading) return;
     ++uploadGroups;
     std::vector<std::uint8_t> reply{command::kAck};
-    unsigned delayMs = 0;
-    applyReplyFaults(reply, fired, delayMs);
-    emit(std::move(reply), delayMs);
+    applyReplyFaults(reply, fired);
+    emit(std::move(reply));
     if (uploadGroups == kImageGroups) {
         // The loader has the whole image: the new firmware starts.
         uploading = false;
@@ -83,14 +81,14 @@ void BoardModel::Impl::imageGroup() {
     }
 }
 
-void BoardModel::Impl::applyReplyFaults(std::vector<std::uint8_t>& reply, const ReplyFaults& fired,
-                                        unsigned& delayMs) const {
+void BoardModel::Impl::applyReplyFaults(std::vector<std::uint8_t>& reply, const ReplyFaults& fired) {
     if (fired.replace) reply = *fired.replace;
     if (fired.corrupt)
         for (std::uint8_t& byte : reply) byte = static_cast<std::uint8_t>(byte ^ *fired.corrupt);
     if (fired.strayBefore) reply.insert(reply.begin(), *fired.strayBefore);
     if (fired.drop) reply.clear();
-    delayMs = fired.delayMs;
+    // A delayed reply holds the board up: what comes after it comes later too.
+    boardTimeUs += static_cast<std::uint64_t>(fired.delayMs) * 1000;
 }
 
 bool BoardModel::Impl::applyStateFault(const Fault& fault) {

@@ -97,7 +97,7 @@ void BoardModel::Impl::receive(std::uint8_t byte, std::uint64_t atUs) {
     dispatch(std::move(complete));
 }
 
-void BoardModel::Impl::emit(std::vector<std::uint8_t> bytes, unsigned extraDelayMs) {
+void BoardModel::Impl::emit(std::vector<std::uint8_t> bytes) {
     if (bytes.empty()) return;
     if (stalled) {
         if (stallUntilUs == 0 || boardTimeUs < stallUntilUs) return;
@@ -119,7 +119,7 @@ void BoardModel::Impl::emit(std::vector<std::uint8_t> bytes, unsigned extraDelay
     const std::uint64_t perByte = bytes.empty() ? 0 : (doneUs - std::min(doneUs, ready)) / bytes.size();
     for (std::size_t i = 0; i < bytes.size(); ++i)
         logByte(Direction::BoardToHost, bytes[i], ready + perByte * (i + 1));
-    outgoing.push_back({std::move(bytes), baud, doneUs, extraDelayMs});
+    outgoing.push_back({std::move(bytes), baud, doneUs});
 }
 
 BoardModel::BoardModel(const SimOptions& options) : impl_(std::make_unique<Impl>(options)) {}
@@ -154,7 +154,7 @@ std::vector<Transmission> BoardModel::feed(std::span<const std::uint8_t> bytes, 
     std::vector<Transmission> result;
     for (Impl::Outgoing& out : s.outgoing) {
         Transmission t;
-        t.atUs = out.readyUs + static_cast<std::uint64_t>(out.extraDelayMs) * 1000;
+        t.atUs = out.readyUs;
         t.bytes = decodeAtSpeed(out.bytes, out.baud, hostBaud);
         if (!t.bytes.empty()) result.push_back(std::move(t));
     }

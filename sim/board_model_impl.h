@@ -31,7 +31,7 @@ struct BoardModel::Impl {
 
     // Line and timing (board_model.cpp).
     void receive(std::uint8_t byte, std::uint64_t atUs);
-    void emit(std::vector<std::uint8_t> bytes, unsigned extraDelayMs);
+    void emit(std::vector<std::uint8_t> bytes);
     void logByte(Direction direction, std::uint8_t byte, std::uint64_t atUs);
     void waitUs(std::uint64_t us);
 
@@ -42,8 +42,7 @@ struct BoardModel::Impl {
     std::vector<std::uint8_t> executeLoader(const std::vector<std::uint8_t>& command);
     bool loaderAnswers(std::uint8_t command) const;
     bool applyStateFault(const Fault& fault); // true when the command is swallowed
-    void applyReplyFaults(std::vector<std::uint8_t>& reply, const ReplyFaults& faults,
-                          unsigned& delayMs) const;
+    void applyReplyFaults(std::vector<std::uint8_t>& reply, const ReplyFaults& faults);
     void powerCycle();
     void endSession();
     std::uint8_t enterProgramming();
@@ -106,7 +105,6 @@ struct BoardModel::Impl {
         std::vector<std::uint8_t> bytes;
         int baud;
         std::uint64_t readyUs;
-        unsigned extraDelayMs;
     };
     std::vector<Outgoing> outgoing;
 };

@@ -21,6 +21,7 @@
 
 #include "sim/board_model.h"
 #include "sim/byte_log.h"
+#include "sim/chip_factory.h"
 #include "sim/state_file.h"
 
 namespace tovel::sim {
@@ -187,6 +188,7 @@ void PtyBoardHost::Impl::handleOpenCloseEvents() {
         if (n <= 0) return;
         for (ssize_t offset = 0; offset < n;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+            if ((event->mask & IN_Q_OVERFLOW) != 0) hostOpens = 1; // events lost: assume the host is there
             if ((event->mask & IN_OPEN) != 0) ++hostOpens;
             if ((event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) != 0 && hostOpens > 0 && --hostOpens == 0)
                 hostClosed();
@@ -240,7 +242,12 @@ void PtyBoardHost::Impl::hostClosed() {
         scheduled.clear();
         unwritten.clear();
     }
-    if (holdSlave >= 0) tcflush(holdSlave, TCIFLUSH);
+    if (holdSlave >= 0) {
+        tcflush(holdSlave, TCIFLUSH);
+        // A real port forgets exclusive mode at its last close; a pty keeps it while the master
+        // is open, which would lock the host out of its next open.
+        ioctl(holdSlave, TIOCNXCL);
+    }
     saveIfDirty(true);
     idle.notify_all();
 }
@@ -316,22 +323,27 @@ PtyBoardHost::PtyBoardHost(SimOptions options) : impl_(std::make_unique<Impl>())
     Impl& s = *impl_;
     s.options = std::move(options);
     s.model = std::make_unique<BoardModel>(s.options);
+    if (!makeChip({s.options.device, std::nullopt, false})) {
+        s.error = "unknown device: " + s.options.device;
+        return;
+    }
     if (!s.options.stateFile.empty()) {
+        // A file of another chip, or a damaged one, is refused rather than overwritten at exit.
         ChipMemories memories = s.model->memories();
-        switch (loadState(s.options.stateFile, s.options.device, memories)) {
+        std::string found;
+        switch (loadState(s.options.stateFile, s.options.device, memories, &found)) {
         case StateLoad::Loaded:
             s.model->setMemories(memories);
+            if (s.options.locked) s.model->injectFault(Fault::at(FaultKind::LockChip, 0));
             break;
         case StateLoad::Missing:
             break;
         case StateLoad::OtherDevice:
-            std::fprintf(stderr, "tovel-sim: %s holds another chip; starting with a fresh %s\n",
-                         s.options.stateFile.c_str(), s.options.device.c_str());
-            break;
+            s.error = s.options.stateFile + " holds the state of " + found + ", not " + s.options.device;
+            return;
         case StateLoad::Damaged:
-            std::fprintf(stderr, "tovel-sim: %s is damaged; starting with a fresh chip\n",
-                         s.options.stateFile.c_str());
-            break;
+            s.error = s.options.stateFile + " is not a state file of this chip (damaged, or of other sizes)";
+            return;
         }
         s.model->takeChipChanged();
     }
@@ -345,7 +357,7 @@ PtyBoardHost::~PtyBoardHost() {
     if (s.wakeWrite >= 0) s.wake();
     if (s.thread.joinable()) s.thread.join();
     if (s.model && s.model->takeChipChanged()) s.dirty = true;
-    s.saveIfDirty(true);
+    if (s.error.empty()) s.saveIfDirty(true);
     if (s.linked) {
         char target[256] = {};
         const ssize_t n = ::readlink(s.options.linkPath.c_str(), target, sizeof target - 1);

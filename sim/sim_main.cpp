@@ -47,5 +47,12 @@ int main(int argc, char** argv) {
 
     int received = 0;
     sigwait(&signals, &received);
+    if (line.options.timing.enabled) {
+        const sim::TimingReport floor = host.timing();
+        std::fprintf(stderr, "tovel-sim: floor %.3f s (wire %.3f, SPI %.3f, chip %.3f, latency %.3f)\n",
+                     static_cast<double>(floor.floorUs()) / 1e6, static_cast<double>(floor.wireUs) / 1e6,
+                     static_cast<double>(floor.spiUs) / 1e6, static_cast<double>(floor.chipUs) / 1e6,
+                     static_cast<double>(floor.latencyUs) / 1e6);
+    }
     return 0;
 }

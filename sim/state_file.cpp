@@ -87,12 +87,14 @@ bool saveState(const std::string& path, const std::string& device, const ChipMem
     return true;
 }
 
-StateLoad loadState(const std::string& path, const std::string& device, ChipMemories& memories) {
+StateLoad loadState(const std::string& path, const std::string& device, ChipMemories& memories,
+                    std::string* foundDevice) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return StateLoad::Missing;
     std::string line;
     if (!std::getline(in, line) || line != kHeader) return StateLoad::Damaged;
     if (!std::getline(in, line) || line.rfind("device ", 0) != 0) return StateLoad::Damaged;
+    if (foundDevice != nullptr) *foundDevice = line.substr(7);
     if (strcasecmp(line.substr(7).c_str(), device.c_str()) != 0) return StateLoad::OtherDevice;
 
     ChipMemories loaded = memories;

@@ -19,7 +19,9 @@ bool saveState(const std::string& path, const std::string& device, const ChipMem
 
 enum class StateLoad { Loaded, Missing, OtherDevice, Damaged };
 // Reads `path` into `memories` (whose vectors give the chip's sizes; sections of another size are
-// refused as damaged). Nothing is changed unless the result is Loaded.
-StateLoad loadState(const std::string& path, const std::string& device, ChipMemories& memories);
+// refused as damaged). Nothing is changed unless the result is Loaded. `foundDevice`, when
+// given, receives the chip named in the file.
+StateLoad loadState(const std::string& path, const std::string& device, ChipMemories& memories,
+                    std::string* foundDevice = nullptr);
 
 } // namespace tovel::sim

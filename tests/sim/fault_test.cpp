@@ -53,11 +53,16 @@ TEST(Faults, DelayedRepliesAndStallsFollowTheBoardsClock) {
     std::vector<Transmission> replies = board.feed(text("%"), 19200, 1000);
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].atUs, 1000u + 3'000'000u);
+    // The board was held up: a command sent meanwhile is answered after the delayed reply.
+    replies = board.feed(text("%"), 19200, 2000);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_GE(replies[0].atUs, 1000u + 3'000'000u);
 
-    board.injectFault(Fault::at(FaultKind::Stall, 1).withDelay(500));
-    EXPECT_TRUE(board.feed(text("%"), 19200, 10'000).empty());
-    EXPECT_TRUE(board.feed(text("%"), 19200, 400'000).empty());
-    EXPECT_EQ(board.feed(text("%"), 19200, 600'000).size(), 1u);
+    BoardModel stalling(chipOptions("ATmega8"));
+    stalling.injectFault(Fault::at(FaultKind::Stall, 1).withDelay(500));
+    EXPECT_TRUE(stalling.feed(text("%"), 19200, 10'000).empty());
+    EXPECT_TRUE(stalling.feed(text("%"), 19200, 400'000).empty());
+    EXPECT_EQ(stalling.feed(text("%"), 19200, 600'000).size(), 1u);
 }
 
 TEST(Faults, SilenceUntilClearedAndOtherFirmwareStates) {

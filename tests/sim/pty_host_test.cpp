@@ -1,6 +1,7 @@
 // The board on a real pseudo-terminal, opened the way a serial channel opens a port.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -37,6 +38,8 @@ public:
         if (fd_ >= 0) ::close(fd_);
     }
     bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    int exclusive() { return ioctl(fd_, TIOCEXCL); }
     void send(const Bytes& data) {
         ASSERT_EQ(::write(fd_, data.data(), data.size()), static_cast<ssize_t>(data.size()));
     }
@@ -91,6 +94,13 @@ TEST(PtyHost, ProbeSwitchSpeedAndReopenAtTheNewSpeed) {
     EXPECT_TRUE(port.exchange(text("%"), 1, 200).empty());
 }
 
+TEST(PtyHost, AnUnknownChipIsRefused) {
+    PtyBoardHost host(chipOptions("ATmega9"));
+    EXPECT_FALSE(host.ok());
+    EXPECT_EQ(host.error(), "unknown device: ATmega9");
+    EXPECT_TRUE(host.flash().empty());
+}
+
 TEST(PtyHost, SurvivesReopeningAndDropsWhatTheHostLeftUnread) {
     PtyBoardHost host(chipOptions("ATmega8"));
     ASSERT_TRUE(host.ok()) << host.error();
@@ -107,7 +117,16 @@ TEST(PtyHost, SurvivesReopeningAndDropsWhatTheHostLeftUnread) {
         ASSERT_TRUE(host.waitIdle());
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    {
+        // A channel that opens the port exclusively: the next open must still succeed.
+        SerialPort exclusive(host.slavePath(), B19200);
+        EXPECT_EQ(exclusive.exclusive(), 0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     SerialPort port(host.slavePath(), B19200);
+    int exclusiveFlag = -1;
+    EXPECT_EQ(ioctl(port.fd(), TIOCGEXCL, &exclusiveFlag), 0);
+    EXPECT_EQ(exclusiveFlag, 0);
     EXPECT_EQ(port.exchange(text("%"), 2, 300), text("+"));
 }
 
@@ -165,6 +184,11 @@ TEST(PtyHost, StateFileLinkAndLogOutliveTheHost) {
     ASSERT_TRUE(again.ok()) << again.error();
     EXPECT_EQ(again.eeprom()[7], 0x77);
     EXPECT_EQ(again.flash()[0x11], 0x02);
+    // The file is not taken over by another chip.
+    options.device = "ATmega16";
+    PtyBoardHost other(options);
+    EXPECT_FALSE(other.ok());
+    EXPECT_NE(other.error().find("holds the state of ATmega8"), std::string::npos) << other.error();
     std::filesystem::remove(state);
     std::filesystem::remove(logFile);
 }
