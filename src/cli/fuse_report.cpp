@@ -52,8 +52,10 @@ void reportLockFuse(Reporter& reporter, int deviceNo, const LockFuseSettings& se
         for (const FuseByteWrite& write : bytes) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "0x%02X", write.instruction[3]);
-            values += (values.empty() ? "" : " ") + std::string(hex);
-            array += (array.size() > 1 ? "," : "") + std::to_string(write.instruction[3]);
+            if (!values.empty()) values += ' ';
+            values += hex;
+            if (array.size() > 1) array += ',';
+            array += std::to_string(write.instruction[3]);
         }
         reporter.record(JsonLine().add("type", "fuse-bytes").addRaw("values", array + "]"),
                         formatCliText(language, CliText::FuseBytes, values.c_str()));
