@@ -204,9 +204,9 @@ bool MemoryBuffer::saveAs() {
     if (!hasData()) return false;
     const std::optional<std::string> chosen = ui_.chooseFile(saveChoice());
     if (!chosen) return false;
-    fileName_ = withDefaultExtension(*chosen, isEeprom_ ? ".eep" : ".hex");
-    if (!writeTo(fileName_)) refreshLabel();
-    return true;
+    // A file that could not be written is not the buffer's file: the old name stays, and the
+    // command reports the failure rather than a save.
+    return writeTo(withDefaultExtension(*chosen, isEeprom_ ? ".eep" : ".hex"));
 }
 
 bool MemoryBuffer::writeTo(const std::string& path) {

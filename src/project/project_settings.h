@@ -4,12 +4,12 @@
 
 #include <cstdint>
 
+#include "board/link_parameters.h" // kSckPeriodCount: the SCK periods the board knows
 #include "devices/device_table.h"
 #include "devices/lock_fuse_settings.h"
 
 namespace tovel {
 
-constexpr int kSckPeriodCount = 8;               // "0.25 uS (4 MHz)" .. "150 uS (7 kHz)"
 constexpr std::int32_t kStartSckPeriodIndex = 4; // "4 uS (250 kHz)"
 constexpr std::int32_t kStartResetStrobeMs = 20;
 

@@ -1,0 +1,49 @@
+// The Self-Program Settings dialog of the firmware update: shows the board's current firmware
+// version and the one to be uploaded, and lets the person upload at normal or reduced speed.
+//
+// The main window runs the update with the dialog as its settings question:
+//     workbench.updateFirmware(imagePath, SelfProgramDialog::prompt(this, workbench.messages()));
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/dialogs/translated_dialog.h"
+#include "board/firmware_update.h"
+
+class QLineEdit;
+class QRadioButton;
+
+namespace tovel {
+
+class SelfProgramDialog : public TranslatedDialog {
+    Q_OBJECT
+
+public:
+    enum Control : unsigned {
+        UpdateId = 1,
+        CancelId = 2,
+        SettingsGroupId = 1153,
+        CurrentVersionLabelId = 1154,
+        CurrentVersionId = 1155,
+        NewVersionLabelId = 1156,
+        NewVersionId = 1157,
+        NormalSpeedId = 1158,
+        ReducedSpeedId = 1159,
+    };
+
+    SelfProgramDialog(const std::string& currentVersion, const std::string& newVersion,
+                      const Messages& messages, QWidget* parent = nullptr);
+
+    // After "Update": normal speed unless "Program at reduced speed" is checked.
+    UploadSpeed speed() const;
+
+    // Runs the dialog: the chosen speed for "Update", nothing for Cancel. `messages` must
+    // outlive the prompt.
+    static SelfProgramSettings prompt(QWidget* parent, const Messages& messages);
+
+private:
+    QRadioButton* normal_ = nullptr;
+};
+
+} // namespace tovel

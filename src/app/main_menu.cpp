@@ -1,0 +1,170 @@
+#include "app/main_menu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "i18n/ui_translation.h"
+#include "workbench/command_ids.h"
+
+namespace tovel::app {
+
+namespace {
+
+constexpr int kSeparator = 0;
+
+struct ItemSpec {
+    int commandId; // kSeparator: a separator
+    const char* text;
+};
+
+// The items of each menu, in order, with the texts they show in English.
+const std::vector<ItemSpec> kProjectItems = {
+    {command::NewProject, "&New"},
+    {command::OpenProject, "&Open..."},
+    {command::ReloadProject, "&Reload"},
+    {command::SaveProject, "&Save"},
+    {command::SaveProjectAs, "Save &As..."},
+    {command::CloseProject, "&Close"},
+    {kSeparator, nullptr},
+    {command::AutoProgram, "Auto-&Program"},
+    {kSeparator, nullptr},
+    {RecentProjects::kPlaceholderCommand, "Recent Projects"},
+    {kSeparator, nullptr},
+    {command::Exit, "&Exit"},
+};
+
+const std::vector<ItemSpec> kFlashItems = {
+    {command::LoadFlash, "&Load..."},
+    {command::LoadFlashAt, "Load A&t..."},
+    {command::ReloadFlash, "&Reload..."},
+    {command::SaveFlash, "Save"},
+    {command::SaveFlashAs, "Save &As..."},
+    {command::CloseFlash, "Close"},
+    {kSeparator, nullptr},
+    {command::ProgramFlash, "&Program"},
+    {command::VerifyFlash, "&Verify"},
+    {command::ReadFlash, "&Read"},
+};
+
+const std::vector<ItemSpec> kEepromItems = {
+    {command::LoadEeprom, "&Load..."},
+    {command::LoadEepromAt, "Load &At..."},
+    {command::ReloadEeprom, "&Reload..."},
+    {command::SaveEeprom, "Save"},
+    {command::SaveEepromAs, "Save &As..."},
+    {command::CloseEeprom, "Close"},
+    {kSeparator, nullptr},
+    {command::ProgramEeprom, "&Program"},
+    {command::VerifyEeprom, "&Verify"},
+    {command::ReadEeprom, "&Read"},
+};
+
+const std::vector<ItemSpec> kSettingsItems = {
+    {command::ProjectSettings, "&Project Settings..."},
+    {command::LockFuseBits, "&Lock&&Fuse Bits..."},
+    {kSeparator, nullptr},
+    {command::BoardSettings, "&Board Settings..."},
+    {kSeparator, nullptr},
+    {command::SelectLanguage, "Select &Language..."},
+};
+
+const std::vector<ItemSpec> kAdvancedItems = {
+    {command::BlankCheck, "&Empty Check..."},
+    {command::ReadSignature, "&Read Signature..."},
+    {kSeparator, nullptr},
+    {command::ReadCalibrationBytes, "Read &Calibration Bytes..."},
+    {kSeparator, nullptr},
+    {command::UpdateFirmware, "&Update firmware version..."},
+    {kSeparator, nullptr},
+    {command::SearchBoard, "Search &Board..."},
+    {command::BoardInfo, "&Tovel/Tovel-U Info..."},
+};
+
+const std::vector<ItemSpec> kHelpItems = {
+    {command::Help, "&Help"},
+    {kSeparator, nullptr},
+    {command::About, "&About"},
+};
+
+// A path shown as a menu text: an ampersand in it is a character, not a mnemonic marker.
+QString menuTextOfPath(const std::string& path) {
+    return QString::fromStdString(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+MainMenu::MainMenu(QMenuBar& bar, QObject* parent) : QObject(parent) {
+    const std::array<const char*, kTopLevelCount> titles = {"&Project",  "&Flash",    "&Eeprom",
+                                                            "&Settings", "&Advanced", "&Help"};
+    const std::array<const std::vector<ItemSpec>*, kTopLevelCount> items = {
+        &kProjectItems, &kFlashItems, &kEepromItems, &kSettingsItems, &kAdvancedItems, &kHelpItems};
+
+    auto* helpBar = new QMenuBar(&bar);
+    for (int position = 0; position < kTopLevelCount; ++position) {
+        const bool help = position == ui::HelpMenuPosition;
+        QMenuBar& owner = help ? *helpBar : bar;
+        QMenu* menu = owner.addMenu(QString::fromLatin1(titles[static_cast<std::size_t>(position)]));
+        topLevel_[static_cast<std::size_t>(position)] = menu;
+        for (const ItemSpec& item : *items[static_cast<std::size_t>(position)]) {
+            if (item.commandId == kSeparator)
+                menu->addSeparator();
+            else
+                addItem(menu, item.commandId, item.text);
+        }
+    }
+    bar.setCornerWidget(helpBar, Qt::TopRightCorner);
+
+    recentPlaceholder_ = actions_.at(RecentProjects::kPlaceholderCommand);
+    recentPlaceholder_->setEnabled(false);
+    // The placeholder is not a command: it must not report one.
+    disconnect(recentPlaceholder_, nullptr, this, nullptr);
+}
+
+QAction* MainMenu::addItem(QMenu* menu, int commandId, const char* text) {
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    action->setData(commandId);
+    connect(action, &QAction::triggered, this, [this, commandId] { Q_EMIT commandChosen(commandId); });
+    actions_[commandId] = action;
+    return action;
+}
+
+QAction* MainMenu::action(int commandId) const {
+    const auto it = actions_.find(commandId);
+    return it != actions_.end() ? it->second : nullptr;
+}
+
+void MainMenu::translate(Language language) {
+    for (const ui::MenuText& row : ui::menuTexts(language)) {
+        const QString text = QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size()));
+        if (ui::isTopLevelMenuKey(row.key)) {
+            const int position = ui::topLevelMenuPosition(row.key);
+            if (position >= 0 && position < kTopLevelCount)
+                topLevel_[static_cast<std::size_t>(position)]->setTitle(text);
+        } else if (QAction* item = action(row.key)) {
+            item->setText(text);
+        }
+    }
+}
+
+void MainMenu::setRecentEntries(const std::vector<RecentProjects::MenuEntry>& entries) {
+    QMenu* project = topLevel_[ui::ProjectMenuPosition];
+    for (QAction* old : recentActions_) {
+        project->removeAction(old);
+        old->deleteLater();
+    }
+    recentActions_.clear();
+    for (const RecentProjects::MenuEntry& entry : entries) {
+        auto* item = new QAction(menuTextOfPath(entry.path), project);
+        item->setData(entry.command);
+        const int commandId = entry.command;
+        connect(item, &QAction::triggered, this, [this, commandId] { Q_EMIT commandChosen(commandId); });
+        project->insertAction(recentPlaceholder_, item);
+        recentActions_.push_back(item);
+    }
+    recentPlaceholder_->setVisible(entries.empty());
+}
+
+} // namespace tovel::app
+
+#include "moc_main_menu.cpp"

@@ -1,0 +1,581 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/dialogs/workbench_dialogs.h"
+#include "app/help_document.h"
+#include "app/language_dialog.h"
+#include "app/main_menu.h"
+#include "app/memory_preview.h"
+#include "app/path_label.h"
+#include "app/qt_language.h"
+#include "app/qt_user_interface.h"
+#include "app/dialogs/sck_period_texts.h"
+#include "app/status_line.h"
+#include "app/window_translation.h"
+#include "devices/device_table.h"
+#include "i18n/ui_translation.h"
+#include "image/memory_buffer.h"
+#include "project/project.h"
+#include "project/settings_file.h"
+#include "workbench/command_ids.h"
+
+namespace tovel::app {
+
+namespace {
+
+// Control ids of the window's own controls (the command buttons use their command ids).
+enum ControlId : unsigned {
+    FlashGroupId = 1111,
+    FlashNameId = 1003,
+    EepromGroupId = 1112,
+    EepromNameId = 1004,
+    DeviceGroupId = 1079,
+    FamilyComboId = 1005,
+    DeviceComboId = 1016,
+    SckComboId = 1148,
+    StatusLineId = 1057,
+};
+
+// Rows of the previews at the window's default size.
+constexpr int kFlashPreviewRows = 12;
+constexpr int kEepromPreviewRows = 5;
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+template <typename Setter> void withoutSignals(QObject* object, Setter set) {
+    const QSignalBlocker block(object);
+    set();
+}
+
+} // namespace
+
+MainWindow::MainWindow(Workbench& workbench, QtUserInterface& ui, QtLanguage* qtLanguage, QWidget* parent)
+    : QMainWindow(parent), workbench_(workbench), ui_(ui), qtLanguage_(qtLanguage) {
+    setWindowIcon(QIcon(QStringLiteral(":/tovelisp/tovelisp.png")));
+    setAcceptDrops(true);
+    buildWidgets();
+
+    menu_ = new MainMenu(*menuBar(), this);
+    connect(menu_, &MainMenu::commandChosen, this, &MainWindow::runCommand);
+
+    ui_.setParentWindow(this);
+    ui_.setMessages(workbench_.messages());
+    ui_.setStatusSink([this](const QString& text) { statusLine_->setText(text); });
+    installLoadAddressDialog(this, workbench_);
+    flashPreview_->setBuffer(&workbench_.flash());
+    eepromPreview_->setBuffer(&workbench_.eeprom());
+
+    qApp->installEventFilter(this);
+    retranslate();
+    workbench_.setObserver(this);
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+    workbench_.setObserver(nullptr);
+    workbench_.setLoadAddressPrompt(nullptr);
+    ui_.setStatusSink(nullptr);
+    ui_.setParentWindow(nullptr);
+}
+
+// --- Layout ---
+
+void MainWindow::buildWidgets() {
+    auto* central = new QWidget(this);
+    auto* grid = new QGridLayout(central);
+    grid->addWidget(buildFlashArea(), 0, 0);
+    grid->addWidget(buildEepromArea(), 1, 0);
+    grid->addWidget(buildDeviceArea(), 0, 1, 2, 1, Qt::AlignTop);
+
+    statusLine_ = new StatusLine(central);
+    statusLine_->setText(QStringLiteral("Please wait..."));
+    setControlId(statusLine_, StatusLineId);
+    connect(statusLine_, &StatusLine::clicked, this, [this] { runCommand(command::StatusLineClick); });
+    sckCombo_ = new QComboBox(central);
+    sckCombo_->addItems(sckPeriodTexts());
+    setControlId(sckCombo_, SckComboId);
+    connect(sckCombo_, &QComboBox::activated, this, [this](int index) { workbench_.setSckPeriod(index); });
+    grid->addWidget(statusLine_, 2, 0);
+    grid->addWidget(sckCombo_, 2, 1);
+
+    // Only the Flash area takes height the window gains.
+    grid->setRowStretch(0, 1);
+    grid->setColumnStretch(0, 1);
+    setCentralWidget(central);
+}
+
+QPushButton* MainWindow::addButton(int commandId, const char* text, QWidget* parent) {
+    auto* pushButton = new QPushButton(QString::fromUtf8(text), parent);
+    pushButton->setAutoDefault(false);
+    setControlId(pushButton, static_cast<unsigned>(commandId));
+    connect(pushButton, &QPushButton::clicked, this, [this, commandId] { runCommand(commandId); });
+    buttons_[commandId] = pushButton;
+    return pushButton;
+}
+
+QWidget* MainWindow::buildFlashArea() {
+    flashGroup_ = new QGroupBox(QStringLiteral("Flash"));
+    setControlId(flashGroup_, FlashGroupId);
+    flashName_ = new PathLabel(flashGroup_);
+    setControlId(flashName_, FlashNameId);
+    invertBox_ = new QCheckBox(QStringLiteral("Inv"), flashGroup_);
+    setControlId(invertBox_, command::FlashInvert);
+    connect(invertBox_, &QCheckBox::clicked, this, [this] { runCommand(command::FlashInvert); });
+    flashPreview_ = new MemoryPreview(flashGroup_);
+    flashPreview_->setPreferredRows(kFlashPreviewRows);
+    flashPreview_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(flashName_, 1);
+    top->addWidget(invertBox_);
+    for (QPushButton* small : {addButton(command::LoadFlash, ">>", flashGroup_),
+                               addButton(command::ReloadFlash, "!", flashGroup_)}) {
+        small->setFixedWidth(small->fontMetrics().horizontalAdvance(QStringLiteral(">>")) + 24);
+        top->addWidget(small);
+    }
+    auto* layout = new QVBoxLayout(flashGroup_);
+    layout->addLayout(top);
+    layout->addWidget(flashPreview_, 1);
+    return flashGroup_;
+}
+
+QWidget* MainWindow::buildEepromArea() {
+    eepromGroup_ = new QGroupBox(QStringLiteral("EEPROM"));
+    setControlId(eepromGroup_, EepromGroupId);
+    eepromName_ = new PathLabel(eepromGroup_);
+    setControlId(eepromName_, EepromNameId);
+    incrementBox_ = new QCheckBox(QStringLiteral("Inc"), eepromGroup_);
+    setControlId(incrementBox_, command::EepromAutoIncrement);
+    connect(incrementBox_, &QCheckBox::clicked, this, [this] { runCommand(command::EepromAutoIncrement); });
+    eepromPreview_ = new MemoryPreview(eepromGroup_);
+    eepromPreview_->setPreferredRows(kEepromPreviewRows);
+    eepromPreview_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(eepromName_, 1);
+    top->addWidget(incrementBox_);
+    for (QPushButton* small : {addButton(command::LoadEeprom, ">>", eepromGroup_),
+                               addButton(command::ReloadEeprom, "!", eepromGroup_)}) {
+        small->setFixedWidth(small->fontMetrics().horizontalAdvance(QStringLiteral(">>")) + 24);
+        top->addWidget(small);
+    }
+    auto* layout = new QVBoxLayout(eepromGroup_);
+    layout->addLayout(top);
+    layout->addWidget(eepromPreview_);
+    eepromGroup_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    return eepromGroup_;
+}
+
+QWidget* MainWindow::buildDeviceArea() {
+    deviceGroup_ = new QGroupBox(QStringLiteral("Device"));
+    setControlId(deviceGroup_, DeviceGroupId);
+    familyCombo_ = new QComboBox(deviceGroup_);
+    setControlId(familyCombo_, FamilyComboId);
+    for (int family = 0; family < kFamilyCount; ++family)
+        familyCombo_->addItem(QString::fromUtf8(DeviceTable::familyName(family)));
+    deviceCombo_ = new QComboBox(deviceGroup_);
+    setControlId(deviceCombo_, DeviceComboId);
+    fillDeviceCombo(0);
+    connect(familyCombo_, &QComboBox::activated, this, &MainWindow::familyChosen);
+    connect(deviceCombo_, &QComboBox::activated, this, [this](int) { deviceChosen(); });
+
+    auto* layout = new QVBoxLayout(deviceGroup_);
+    layout->addWidget(familyCombo_);
+    layout->addWidget(deviceCombo_);
+    layout->addSpacing(8);
+    const auto addGroup = [&](std::initializer_list<std::pair<int, const char*>> group) {
+        for (const auto& [commandId, text] : group)
+            layout->addWidget(addButton(commandId, text, deviceGroup_));
+        layout->addSpacing(8);
+    };
+    addGroup({{command::ReadSignatureButton, "Read signature"},
+              {command::AutoProgram, "Auto-program"},
+              {command::BlankCheck, "Blank check"}});
+    addGroup({{command::ProgramFlash, "Program Flash"},
+              {command::ReadFlash, "Read Flash"},
+              {command::VerifyFlash, "Verify Flash"}});
+    addGroup({{command::ProgramEeprom, "Program EEPROM"},
+              {command::ReadEeprom, "Read EEPROM"},
+              {command::VerifyEeprom, "Verify EEPROM"}});
+    layout->addWidget(addButton(command::ChipErase, "Chip Erase", deviceGroup_));
+    layout->addStretch();
+
+    // Wide enough for the buttons in either language, so a language switch never squeezes them
+    // in the fixed-width window.
+    int widest = 0;
+    for (const Language language : {Language::English, Language::Russian}) {
+        if (const std::optional<ui::DialogTexts> texts = ui::dialogTexts(ui::MainWindowId, language)) {
+            for (const ui::ControlText& control : texts->controls) {
+                if (QPushButton* pushButton = button(static_cast<int>(control.controlId))) {
+                    const QString text =
+                        QString::fromUtf8(control.text.data(), static_cast<qsizetype>(control.text.size()));
+                    const int width = pushButton->fontMetrics().horizontalAdvance(text);
+                    widest = std::max(widest, width);
+                }
+            }
+        }
+    }
+    for (auto& [commandId, pushButton] : buttons_) {
+        if (pushButton->parent() == deviceGroup_) pushButton->setMinimumWidth(widest + 24);
+    }
+    return deviceGroup_;
+}
+
+void MainWindow::fixSizeToContent() {
+    // The laid-out size itself (adjustSize would hold a window to two thirds of a small screen).
+    const QSize initial = sizeHint().expandedTo(minimumSizeHint());
+    resize(initial);
+    setMinimumSize(initial);
+    setMaximumWidth(initial.width());
+}
+
+QPushButton* MainWindow::button(int commandId) const {
+    const auto it = buttons_.find(commandId);
+    return it != buttons_.end() ? it->second : nullptr;
+}
+
+// --- Command map ---
+
+void MainWindow::runCommand(int commandId) {
+    Workbench& wb = workbench_;
+    switch (commandId) {
+    // Flash and Eeprom menus, and the ">>" and "!" buttons.
+    case command::LoadFlash:
+        wb.loadBuffer(Memory::Flash);
+        break;
+    case command::LoadFlashAt:
+        wb.loadBufferAt(Memory::Flash);
+        break;
+    case command::ReloadFlash:
+        wb.reloadBuffer(Memory::Flash);
+        break;
+    case command::SaveFlash:
+        wb.saveBuffer(Memory::Flash);
+        break;
+    case command::SaveFlashAs:
+        wb.saveBufferAs(Memory::Flash);
+        break;
+    case command::CloseFlash:
+        wb.closeBuffer(Memory::Flash);
+        break;
+    case command::LoadEeprom:
+        wb.loadBuffer(Memory::Eeprom);
+        break;
+    case command::LoadEepromAt:
+        wb.loadBufferAt(Memory::Eeprom);
+        break;
+    case command::ReloadEeprom:
+        wb.reloadBuffer(Memory::Eeprom);
+        break;
+    case command::SaveEeprom:
+        wb.saveBuffer(Memory::Eeprom);
+        break;
+    case command::SaveEepromAs:
+        wb.saveBufferAs(Memory::Eeprom);
+        break;
+    case command::CloseEeprom:
+        wb.closeBuffer(Memory::Eeprom);
+        break;
+
+    // Chip operations.
+    case command::ProgramFlash:
+        wb.programFlash();
+        break;
+    case command::ReadFlash:
+        wb.readFlash();
+        break;
+    case command::VerifyFlash:
+        wb.verifyFlash();
+        break;
+    case command::ProgramEeprom:
+        wb.programEeprom();
+        break;
+    case command::ReadEeprom:
+        wb.readEeprom();
+        break;
+    case command::VerifyEeprom:
+        wb.verifyEeprom();
+        break;
+    case command::ChipErase:
+        wb.chipErase();
+        break;
+    case command::BlankCheck:
+        wb.blankCheck();
+        break;
+    case command::AutoProgram:
+        wb.autoProgram();
+        break;
+    case command::ReadSignature:
+        wb.readSignature();
+        break;
+    case command::ReadSignatureButton:
+        wb.readSignatureButton();
+        break;
+    case command::ReadCalibrationBytes:
+        wb.readCalibrationBytes();
+        break;
+    case command::LockFuseBits:
+        wb.lockFuseCommand();
+        break;
+
+    // Project menu.
+    case command::NewProject:
+        wb.newProject();
+        break;
+    case command::OpenProject:
+        wb.openProject();
+        break;
+    case command::ReloadProject:
+        wb.reloadProject();
+        break;
+    case command::SaveProject:
+        wb.saveProject();
+        break;
+    case command::SaveProjectAs:
+        wb.saveProjectAs();
+        break;
+    case command::CloseProject:
+        wb.closeProject();
+        break;
+    case command::Exit:
+        close();
+        break;
+
+    // Settings.
+    case command::ProjectSettings:
+        if (hooks_.projectSettings) hooks_.projectSettings(false);
+        break;
+    case command::StatusLineClick:
+        if (hooks_.projectSettings) hooks_.projectSettings(true);
+        break;
+    case command::BoardSettings:
+        boardSettings();
+        break;
+    case command::AdvancedBoardSettings:
+        if (hooks_.advancedBoardSettings) hooks_.advancedBoardSettings();
+        break;
+    case command::SelectLanguage:
+        chooseLanguage();
+        break;
+
+    // Advanced.
+    case command::SearchBoard:
+        wb.searchBoard();
+        break;
+    case command::UpdateFirmware:
+        if (hooks_.updateFirmware) hooks_.updateFirmware();
+        break;
+    case command::BoardInfo:
+        wb.showBoardInfo();
+        break;
+
+    // Help.
+    case command::Help:
+        openHelp();
+        break;
+    case command::About:
+        if (hooks_.about) hooks_.about();
+        break;
+
+    // The check boxes of the Flash and EEPROM areas.
+    case command::FlashInvert:
+        wb.setFlashInvert(invertBox_->isChecked());
+        projectChanged(); // an already modified project reports no change: follow it here
+        break;
+    case command::EepromAutoIncrement:
+        wb.setEepromAutoIncrement(incrementBox_->isChecked());
+        projectChanged(); // the project reports the change before it takes the new value
+        break;
+
+    default:
+        if (commandId >= command::FirstRecentProject && commandId <= command::LastRecentProject)
+            wb.openRecentProject(commandId - command::FirstRecentProject);
+        // 32778 and 32794 have no action.
+        break;
+    }
+}
+
+void MainWindow::boardSettings() {
+    // The dialog starts from what the settings file holds now.
+    runBoardSettings(this, workbench_);
+}
+
+void MainWindow::chooseLanguage() {
+    if (const std::optional<Language> language = LanguageDialog::ask(this, workbench_.language()))
+        workbench_.setLanguage(*language);
+}
+
+void MainWindow::openHelp() {
+    const QStringList candidates =
+        helpDocumentCandidates(QCoreApplication::applicationDirPath(), QStringLiteral(TOVEL_DATA_DIR));
+    const std::optional<QString> document = findHelpDocument(candidates);
+    if (!document) {
+        ui_.showInfo(
+            workbench_.messages().format(msg::CannotFindHelpFile, candidates.last().toStdString().c_str()));
+        return;
+    }
+    if (hooks_.openDocument)
+        hooks_.openDocument(*document);
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(*document));
+}
+
+// --- Device lists ---
+
+void MainWindow::fillDeviceCombo(int family) {
+    withoutSignals(deviceCombo_, [&] {
+        deviceCombo_->clear();
+        for (const int row : DeviceTable::devicesOfFamily(family))
+            deviceCombo_->addItem(QString::fromUtf8(DeviceTable::device(row).name));
+        deviceCombo_->setCurrentIndex(0);
+    });
+}
+
+void MainWindow::familyChosen(int family) {
+    fillDeviceCombo(family);
+    deviceChosen();
+}
+
+void MainWindow::deviceChosen() {
+    const int deviceNo =
+        DeviceTable::deviceNoFromSelection(familyCombo_->currentIndex(), deviceCombo_->currentIndex());
+    if (deviceNo >= 0) workbench_.selectDevice(deviceNo);
+}
+
+// --- Drag and drop ---
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        paths << (url.isLocalFile() ? url.toLocalFile() : QString());
+    event->acceptProposedAction();
+    dropFiles(paths, event->position().toPoint());
+}
+
+void MainWindow::dropFiles(const QStringList& paths, const QPoint& position) {
+    if (paths.size() != 1 || paths.first().isEmpty()) return;
+    const auto lies = [&](MemoryPreview* preview) {
+        return QRect(preview->mapTo(this, QPoint(0, 0)), preview->size()).contains(position);
+    };
+    const DropTarget target = lies(flashPreview_)    ? DropTarget::FlashPreview
+                              : lies(eepromPreview_) ? DropTarget::EepromPreview
+                                                     : DropTarget::None;
+    if (!workbench_.dropFile(paths.first().toStdString(), target) && target == DropTarget::None) beep();
+}
+
+void MainWindow::beep() {
+    QApplication::beep();
+    Q_EMIT beeped();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A right double-click anywhere in the window opens the Advanced Board Settings.
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (widget != nullptr && widget->window() == this && mouse->button() == Qt::RightButton) {
+            runCommand(command::AdvancedBoardSettings);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- Language ---
+
+void MainWindow::retranslate() {
+    const Language language = workbench_.language();
+    if (qtLanguage_ != nullptr) qtLanguage_->apply(language);
+    menu_->translate(language);
+    translateWindow(*this, ui::MainWindowId, language);
+    // The window has no title of its own in the tables: the title rule gives it.
+    setWindowTitle(qs(workbench_.title()));
+    // The small buttons say what they do through the menu items they share an id with.
+    for (const int commandId :
+         {command::LoadFlash, command::ReloadFlash, command::LoadEeprom, command::ReloadEeprom}) {
+        if (QAction* item = menu_->action(commandId))
+            button(commandId)->setToolTip(
+                QString::fromStdString(ui::withoutMnemonic(item->text().toStdString())));
+    }
+    commandStatesChanged(workbench_.commandStates());
+}
+
+// --- WorkbenchObserver ---
+
+void MainWindow::deviceSelected(int deviceNo) {
+    if (!DeviceTable::isValidDeviceNo(deviceNo)) return;
+    const DeviceSelection selection = DeviceTable::selectionFromDeviceNo(deviceNo);
+    withoutSignals(familyCombo_, [&] { familyCombo_->setCurrentIndex(selection.familyPos); });
+    fillDeviceCombo(selection.familyPos);
+    withoutSignals(deviceCombo_, [&] { deviceCombo_->setCurrentIndex(selection.devicePos); });
+}
+
+void MainWindow::bufferContentChanged(Memory memory) {
+    (memory == Memory::Flash ? flashPreview_ : eepromPreview_)->bufferChanged();
+}
+
+void MainWindow::bufferLabelChanged(Memory memory, const std::string& text) {
+    (memory == Memory::Flash ? flashName_ : eepromName_)->setFullText(qs(text));
+}
+
+void MainWindow::projectChanged() {
+    const Project& project = workbench_.project();
+    withoutSignals(invertBox_, [&] { invertBox_->setChecked(project.flashInvert); });
+    withoutSignals(incrementBox_, [&] { incrementBox_->setChecked(project.autoIncrementEeprom); });
+    withoutSignals(sckCombo_, [&] { sckCombo_->setCurrentIndex(project.sckPeriodIndex); });
+    flashPreview_->setSwapPairs(project.flashInvert);
+}
+
+void MainWindow::titleChanged(const std::string& title) { setWindowTitle(qs(title)); }
+
+void MainWindow::commandStatesChanged(const CommandStates& states) {
+    const std::pair<int, bool> rules[] = {
+        {command::ReadFlash, states.readFlash},         {command::ProgramFlash, states.programFlash},
+        {command::VerifyFlash, states.verifyFlash},     {command::ReadEeprom, states.readEeprom},
+        {command::ProgramEeprom, states.programEeprom}, {command::VerifyEeprom, states.verifyEeprom},
+        {command::ChipErase, states.chipErase},         {command::BlankCheck, states.blankCheck},
+        {command::AutoProgram, states.autoProgram},     {command::ReadSignatureButton, states.readSignature},
+    };
+    for (const auto& [commandId, enabled] : rules) button(commandId)->setEnabled(enabled);
+    sckCombo_->setEnabled(states.sckPeriod);
+    // Of the menu items only Read Calibration Bytes follows the device.
+    menu_->action(command::ReadCalibrationBytes)->setEnabled(states.readCalibrationBytes);
+}
+
+void MainWindow::recentProjectsChanged(const RecentProjects& recent) {
+    menu_->setRecentEntries(recent.menuEntries());
+}
+
+void MainWindow::languageChanged(Language /*language*/) { retranslate(); }
+
+void MainWindow::openLockFuseDialog(int deviceNo, const LockFuseSettings& readFromChip) {
+    if (hooks_.lockFuseBits) hooks_.lockFuseBits(deviceNo, readFromChip);
+}
+
+} // namespace tovel::app
+
+#include "moc_main_window.cpp"

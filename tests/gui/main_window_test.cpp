@@ -1,0 +1,359 @@
+// The main window over a real Workbench (no board attached): which commands are enabled for which
+// chip and buffers, the title, the menus in Russian, drops, the recent projects and resizing.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/language_dialog.h"
+#include "app/main_menu.h"
+#include "app/main_window.h"
+#include "app/memory_preview.h"
+#include "app/path_label.h"
+#include "app/qt_language.h"
+#include "app/qt_user_interface.h"
+#include "app/status_line.h"
+#include "board/posix_serial_channel.h"
+#include "core/clock.h"
+#include "devices/device_table.h"
+#include "image/memory_buffer.h"
+#include "project/project.h"
+#include "support/gui_test_support.h"
+#include "workbench/command_ids.h"
+
+using namespace tovel;
+using namespace tovel::app;
+
+namespace {
+
+// The first row of a family, by the family combo's position.
+int firstDeviceOf(int family) { return DeviceTable::devicesOfFamily(family).front(); }
+
+int deviceNamed(const char* name) { return DeviceTable::findByName(name); }
+
+struct WindowFixture {
+    QTemporaryDir folder;
+    QtUserInterface ui;
+    guitest::BoxRecorder boxes;
+    QtLanguage qtLanguage;
+    std::unique_ptr<Workbench> workbench;
+    std::unique_ptr<MainWindow> window;
+
+    WindowFixture() {
+        boxes.install(ui);
+        workbench = std::make_unique<Workbench>(
+            ui, systemClock(),
+            [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+                return std::make_unique<PosixSerialChannel>(ports);
+            },
+            folder.filePath(QStringLiteral("settings.ini")).toStdString());
+        window = std::make_unique<MainWindow>(*workbench, ui, &qtLanguage);
+    }
+    ~WindowFixture() { window.reset(); }
+
+    // The person picks a chip with the two lists.
+    void chooseDevice(int deviceNo) {
+        const DeviceSelection selection = DeviceTable::selectionFromDeviceNo(deviceNo);
+        QComboBox& family = window->familyCombo();
+        family.setCurrentIndex(selection.familyPos);
+        Q_EMIT family.activated(selection.familyPos);
+        QComboBox& device = window->deviceCombo();
+        device.setCurrentIndex(selection.devicePos);
+        Q_EMIT device.activated(selection.devicePos);
+    }
+
+    bool enabled(int commandId) const { return window->button(commandId)->isEnabled(); }
+
+    QString hexFile(const QString& name, int bytes) {
+        QByteArray data(bytes, '\x5A');
+        return guitest::writeFile(folder, name, data);
+    }
+
+    void drop(const QStringList& paths, const QPoint& at) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+        mime.setUrls(urls);
+        // As the platform delivers it: the drag enters (which makes the window the drop target),
+        // then the drop.
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        QDropEvent event(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &event);
+    }
+
+    QPoint centreOf(QWidget& widget) const { return widget.mapTo(window.get(), widget.rect().center()); }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void enablingRulesFollowTheChipAndTheBuffers() {
+        WindowFixture f;
+        // An AVR with calibration bytes, and no Flash image yet.
+        f.chooseDevice(deviceNamed("ATmega8"));
+        QVERIFY(f.enabled(command::ReadFlash));
+        QVERIFY(!f.enabled(command::ProgramFlash));
+        QVERIFY(!f.enabled(command::VerifyFlash));
+        QVERIFY(f.enabled(command::ChipErase));
+        QVERIFY(f.enabled(command::AutoProgram));
+        QVERIFY(f.enabled(command::ReadSignatureButton));
+        QVERIFY(f.window->menu().action(command::ReadCalibrationBytes)->isEnabled());
+        // The menu items that share the ids stay enabled.
+        QVERIFY(f.window->menu().action(command::ProgramFlash)->isEnabled());
+
+        QVERIFY(f.workbench->loadBufferFile(Memory::Flash, f.hexFile("a.bin", 64).toStdString()));
+        QVERIFY(f.enabled(command::ProgramFlash));
+        QVERIFY(f.enabled(command::VerifyFlash));
+        f.window->runCommand(command::CloseFlash);
+        QVERIFY(!f.enabled(command::ProgramFlash));
+        QVERIFY(!f.enabled(command::VerifyFlash));
+        QVERIFY(f.enabled(command::ReadFlash));
+
+        // AT25 serial EEPROM: no erase, no blank check, no auto-program.
+        f.chooseDevice(firstDeviceOf(FamilyAt25));
+        QVERIFY(!f.enabled(command::ChipErase));
+        QVERIFY(!f.enabled(command::BlankCheck));
+        QVERIFY(!f.enabled(command::AutoProgram));
+        QVERIFY(f.enabled(command::ReadEeprom));
+        QVERIFY(!f.enabled(command::ReadSignatureButton));
+        QVERIFY(f.window->sckCombo().isEnabled());
+
+        // AT45 DataFlash: no EEPROM commands, no auto-program, no SCK period.
+        f.chooseDevice(firstDeviceOf(FamilyAt45));
+        QVERIFY(f.workbench->loadBufferFile(Memory::Eeprom, f.hexFile("e.bin", 16).toStdString()));
+        QVERIFY(!f.enabled(command::ReadEeprom));
+        QVERIFY(!f.enabled(command::ProgramEeprom));
+        QVERIFY(!f.enabled(command::VerifyEeprom));
+        QVERIFY(!f.enabled(command::AutoProgram));
+        QVERIFY(f.enabled(command::ChipErase));
+        QVERIFY(!f.window->sckCombo().isEnabled());
+        QVERIFY(!f.window->menu().action(command::ReadCalibrationBytes)->isEnabled());
+
+        // Back to an AVR with EEPROM: the loaded EEPROM image can be programmed.
+        f.chooseDevice(deviceNamed("ATmega8"));
+        QVERIFY(f.enabled(command::ProgramEeprom));
+        QVERIFY(f.window->sckCombo().isEnabled());
+        QCOMPARE(f.workbench->deviceNo(), deviceNamed("ATmega8"));
+    }
+
+    void theTitleShowsTheProjectAndAModifiedMark() {
+        WindowFixture f;
+        const QString caption = QStringLiteral(" - Tovel/Tovel-U In-System Programmer 11.01");
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("[Unspecified]") + caption);
+
+        const QString project =
+            guitest::writeProject(f.folder, QStringLiteral("a.tvl"), deviceNamed("ATmega16"));
+        QVERIFY(f.workbench->openProjectFile(project.toStdString()));
+        QCOMPARE(f.window->windowTitle(), project + caption);
+        QCOMPARE(f.window->deviceCombo().currentText(), QStringLiteral("ATmega16"));
+
+        f.window->invertBox().click();
+        QCOMPARE(f.window->windowTitle(), project + QStringLiteral("*") + caption);
+        QVERIFY(f.window->flashPreview().swapPairs());
+        f.window->invertBox().click(); // the project is modified already
+        QVERIFY(!f.window->flashPreview().swapPairs());
+        QVERIFY(!f.workbench->project().flashInvert);
+    }
+
+    void theIncBoxKeepsItsNewState() {
+        WindowFixture f;
+        f.window->incrementBox().click();
+        QVERIFY(f.window->incrementBox().isChecked());
+        QVERIFY(f.workbench->project().autoIncrementEeprom);
+        f.window->incrementBox().click();
+        QVERIFY(!f.window->incrementBox().isChecked());
+        QVERIFY(!f.workbench->project().autoIncrementEeprom);
+    }
+
+    void theLanguageDialogSwitchesMenusWindowAndQtTexts() {
+        WindowFixture f;
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<LanguageDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Language"));
+            QVERIFY(dialog->englishButton()->isChecked());
+            dialog->russianButton()->setChecked(true);
+            dialog->accept();
+        });
+        f.window->runCommand(command::SelectLanguage);
+
+        MainMenu& menu = f.window->menu();
+        QCOMPARE(menu.topLevelMenu(0)->title(), QStringLiteral("&Проект"));
+        QCOMPARE(menu.topLevelMenu(1)->title(), QStringLiteral("&Flash"));
+        QCOMPARE(menu.topLevelMenu(2)->title(), QStringLiteral("&Eeprom"));
+        // Help stays in the right-hand corner of the menu bar.
+        auto* helpBar = qobject_cast<QMenuBar*>(f.window->menuBar()->cornerWidget(Qt::TopRightCorner));
+        QVERIFY(helpBar != nullptr);
+        QVERIFY(helpBar->actions().contains(menu.topLevelMenu(5)->menuAction()));
+        QCOMPARE(menu.topLevelMenu(5)->title(), QStringLiteral("&Справка"));
+        QCOMPARE(f.window->deviceGroup().title(), QStringLiteral("Микросхема"));
+        QCOMPARE(f.window->windowTitle(),
+                 QString::fromStdString(f.workbench->title())); // the title rule, in Russian now
+        // Qt's own standard buttons speak Russian too.
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Да"));
+
+        f.workbench->setLanguage(Language::English);
+        QCOMPARE(menu.topLevelMenu(0)->title(), QStringLiteral("&Project"));
+        QCOMPARE(f.window->button(command::AutoProgram)->text(), QStringLiteral("Autoprogram"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Yes"));
+    }
+
+    void dropsGoWhereTheyLand() {
+        WindowFixture f;
+        f.window->show();
+        QSignalSpy beeps(f.window.get(), &MainWindow::beeped);
+
+        // A project file opens as the project wherever it lands, whatever the case of its extension.
+        const QString tvk =
+            guitest::writeProject(f.folder, QStringLiteral("x.TVK"), deviceNamed("ATtiny2313"));
+        f.drop({tvk}, f.centreOf(f.window->flashPreview()));
+        QCOMPARE(QString::fromStdString(f.workbench->project().fileName()), tvk);
+        QCOMPARE(f.window->deviceCombo().currentText(), QStringLiteral("ATtiny2313"));
+        const QString tvl = guitest::writeProject(f.folder, QStringLiteral("y.tvl"), deviceNamed("ATmega8"));
+        f.drop({tvl}, f.centreOf(f.window->deviceGroup()));
+        QCOMPARE(QString::fromStdString(f.workbench->project().fileName()), tvl);
+        QCOMPARE(beeps.count(), 0);
+
+        // An image loads into the buffer whose preview it lands on.
+        const QString hex = f.hexFile(QStringLiteral("x.hex"), 20);
+        f.drop({hex}, f.centreOf(f.window->eepromPreview()));
+        QCOMPARE(QString::fromStdString(f.workbench->eeprom().fileName()), hex);
+        QCOMPARE(f.workbench->eeprom().size(), std::size_t{20});
+        QVERIFY(!f.workbench->flash().hasData());
+        QCOMPARE(f.window->statusLine().text(),
+                 QStringLiteral("Eeprom length: 20 (0x14) bytes, Checksum = 0x0708"));
+        QCOMPARE(f.window->eepromName().fullText(), hex);
+
+        // Outside both previews it beeps; two files at once are ignored.
+        f.drop({hex}, f.centreOf(f.window->deviceGroup()));
+        QCOMPARE(beeps.count(), 1);
+        f.drop({hex, tvl}, f.centreOf(f.window->flashPreview()));
+        QCOMPARE(beeps.count(), 1);
+        QVERIFY(!f.workbench->flash().hasData());
+    }
+
+    void recentProjectsAreListedMostRecentFirst() {
+        WindowFixture f;
+        MainMenu& menu = f.window->menu();
+        QVERIFY(menu.recentActions().empty());
+        QVERIFY(menu.action(32800)->isVisible());
+        QVERIFY(!menu.action(32800)->isEnabled());
+
+        const QString a = guitest::writeProject(f.folder, QStringLiteral("a&b.tvl"), 9);
+        const QString b = guitest::writeProject(f.folder, QStringLiteral("b.tvl"), 9);
+        f.boxes.clear();
+        for (const QString& path : {a, b}) {
+            QVERIFY(f.workbench->openProjectFile(path.toStdString()));
+        }
+        std::vector<QAction*> entries = menu.recentActions();
+        QCOMPARE(entries.size(), std::size_t{2});
+        QCOMPARE(entries[0]->text(), b);
+        QCOMPARE(entries[1]->text(), QString(a).replace("&", "&&")); // the ampersand is shown, not a mnemonic
+        QVERIFY(!menu.action(32800)->isVisible());
+
+        entries[1]->trigger(); // reopens a, which moves to the top
+        QCOMPARE(QString::fromStdString(f.workbench->project().fileName()), a);
+        QCOMPARE(menu.recentActions()[0]->text(), QString(a).replace("&", "&&"));
+    }
+
+    void theWindowGrowsOnlyInHeightAndTheFlashAreaTakesIt() {
+        WindowFixture f;
+        f.window->fixSizeToContent();
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        const QSize initial = f.window->size();
+
+        const auto snapshot = [&] {
+            QApplication::processEvents();
+            return std::array<QRect, 6>{
+                QRect(f.window->flashPreview().mapTo(f.window.get(), QPoint()),
+                      f.window->flashPreview().size()),
+                QRect(f.window->eepromGroup().mapTo(f.window.get(), QPoint()),
+                      f.window->eepromGroup().size()),
+                QRect(f.window->statusLine().mapTo(f.window.get(), QPoint()), f.window->statusLine().size()),
+                QRect(f.window->sckCombo().mapTo(f.window.get(), QPoint()), f.window->sckCombo().size()),
+                QRect(f.window->deviceGroup().mapTo(f.window.get(), QPoint()),
+                      f.window->deviceGroup().size()),
+                QRect(f.window->eepromPreview().mapTo(f.window.get(), QPoint()),
+                      f.window->eepromPreview().size()),
+            };
+        };
+        const auto before = snapshot();
+        f.window->resize(initial.width(), initial.height() + 40);
+        const auto after = snapshot();
+
+        QCOMPARE(after[0].top(), before[0].top());
+        QCOMPARE(after[0].height(), before[0].height() + 40); // the Flash preview grows
+        for (const int moved : {1, 2, 3, 5}) {                // EEPROM area, status line, SCK list
+            QCOMPARE(after[moved].top(), before[moved].top() + 40);
+            QCOMPARE(after[moved].size(), before[moved].size());
+        }
+        QCOMPARE(after[4], before[4]); // the device area stays
+        QVERIFY(f.window->flashPreview().visibleRows() > 0);
+
+        // Neither wider nor smaller than it started.
+        f.window->resize(initial.width() + 50, initial.height() - 30);
+        QCOMPARE(f.window->size(), initial);
+    }
+
+    void statusLineHelpAndRightDoubleClickReachTheirCommands() {
+        WindowFixture f;
+        f.window->show();
+        std::vector<bool> projectSettings;
+        int advanced = 0;
+        QString opened;
+        DialogHooks hooks;
+        hooks.projectSettings = [&](bool fromStatusLine) { projectSettings.push_back(fromStatusLine); };
+        hooks.advancedBoardSettings = [&] { ++advanced; };
+        hooks.openDocument = [&](const QString& path) {
+            opened = path;
+            return true;
+        };
+        f.window->setDialogHooks(hooks);
+
+        QTest::mouseClick(&f.window->statusLine(), Qt::LeftButton);
+        f.window->runCommand(command::ProjectSettings);
+        QCOMPARE(projectSettings, (std::vector<bool>{true, false}));
+
+        QTest::mouseDClick(&f.window->deviceGroup(), Qt::RightButton);
+        QCOMPARE(advanced, 1);
+
+        // The test program has no help folder beside it.
+        f.boxes.clear();
+        f.window->runCommand(command::Help);
+        if (opened.isEmpty()) {
+            QCOMPARE(f.boxes.boxes().size(), std::size_t{1});
+            QVERIFY(QString::fromStdString(f.boxes.texts()[0])
+                        .startsWith(QStringLiteral("Cannot find help file \"")));
+            QCOMPARE(f.boxes.boxes()[0].caption, std::string("Tovel/Tovel-U Programmer"));
+        } else {
+            QVERIFY(opened.endsWith(QStringLiteral("help/index.html")));
+        }
+    }
+
+    void boardCommandsWithoutAPortSaySo() {
+        WindowFixture f;
+        f.window->runCommand(command::ReadSignature);
+        QCOMPARE(f.window->statusLine().text(), QStringLiteral("Select COM port or click 'search board'"));
+        QCOMPARE(f.boxes.texts(), (std::vector<std::string>{"No board specified"}));
+        QCOMPARE(f.boxes.boxes()[0].icon, BoxIcon::Information);
+        QVERIFY(!f.ui.busy());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
