@@ -76,6 +76,8 @@ endforeach()
 
 # Debian wants its copyright file and a changelog in every package's documentation folder.
 install(FILES ${tovel_packaging_dir}/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${tovel_packaging_dir}/debian/lintian-overrides RENAME tovelisp
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
 set(TOVEL_DEB_RELEASE 1 CACHE STRING "Debian revision of the package (the part after the version)")
 set(tovel_deb_version ${PROJECT_VERSION}-${TOVEL_DEB_RELEASE})
 set(tovel_maintainer "tovelisp developers <${TOVEL_CONTACT}>")
@@ -99,16 +101,19 @@ set(CPACK_PACKAGE_CONTACT ${tovel_maintainer})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control program for the Tovel and Tovel-U in-system programmers")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Programs Atmel microcontrollers and serial memories through their SPI programming interface
-with a Tovel or Tovel-U programmer board on a serial port or a USB-serial adapter:
-ATtiny, ATmega, AT90, AT90CAN, AT89S and AT86RF401 chips, AT25 serial EEPROMs and
-AT45 DataFlash memories. It erases, blank-checks, programs, reads and verifies Flash
-and EEPROM from Intel HEX or binary images, reads signatures and calibration bytes,
-programs lock and fuse bits, and runs a project's steps in one auto-program run.
+    "Programs Atmel microcontrollers and serial memories through their SPI
+programming interface with a Tovel or Tovel-U programmer board on a serial
+port or a USB-serial adapter: ATtiny, ATmega, AT90, AT90CAN, AT89S and
+AT86RF401 chips, AT25 serial EEPROMs and AT45 DataFlash memories. It
+erases, blank-checks, programs, reads and verifies Flash and EEPROM from
+Intel HEX or binary images, reads signatures and calibration bytes,
+programs lock and fuse bits, and runs a project's steps in one
+auto-program run.
 .
-The package holds the Qt desktop program (tovelisp), the command-line front end for
-scripts and production lines (tovelisp-cli), and a simulated board with simulated chips
-on a pseudo-terminal (tovel-sim) to try every feature without hardware.
+The package holds the Qt desktop program (tovelisp), the command-line
+front end for scripts and production lines (tovelisp-cli), and a
+simulated board with simulated chips on a pseudo-terminal (tovel-sim) to
+try every feature without hardware.
 .
 The board firmware image is not included: the board maker supplies it.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})

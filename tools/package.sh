@@ -5,11 +5,12 @@
 set -eu
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build-release}
-# Optimised as Debian builds its packages: -O2 with the hardening flags (stack protector,
-# fortified functions, read-only relocations) that dpkg-buildflags gives, in place of CMake's -O3.
+# Optimised as Debian builds its packages: -O2 with all the hardening flags dpkg-buildflags gives
+# (stack protector, fortified functions, read-only relocations bound at start), in place of -O3.
 cxxflags="-O2"
 ldflags=""
 if command -v dpkg-buildflags >/dev/null 2>&1; then
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
   cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
   ldflags="$(dpkg-buildflags --get LDFLAGS)"
 fi
