@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -26,7 +27,8 @@ namespace tovel::sim {
 
 namespace {
 
-// While no slave is open, reads on the master fail at once; look again this often.
+// Without open/close notification, reads on the master fail at once while no slave is open;
+// then look again this often.
 constexpr int kClosedRetryMs = 10;
 // The state file is saved once the line has been quiet this long after a change.
 constexpr std::uint64_t kSaveQuietUs = 300'000;
@@ -62,6 +64,12 @@ struct PtyBoardHost::Impl {
     int master = -1;
     int wakeRead = -1;
     int wakeWrite = -1;
+    // The simulator holds the slave open itself, so the master never reads EIO, and learns of the
+    // host's opens and closes from inotify. Without inotify it falls back to polling for EIO.
+    int holdSlave = -1;
+    int watch = -1;
+    int hostOpens = 0;
+    bool slaveOpen = false; // fallback mode only
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
     std::thread thread;
     std::atomic<bool> stopping{false};
@@ -95,9 +103,12 @@ struct PtyBoardHost::Impl {
         if (tcgetattr(master, &t) != 0) return 0;
         return baudOfSpeed(cfgetospeed(&t));
     }
-    void readInput();
+    bool readInput();
     void writeDue();
     void hostClosed();
+    void watchOpenAndClose();
+    void handleOpenCloseEvents();
+    bool hostPresent() const { return watch >= 0 ? hostOpens > 0 : slaveOpen; }
     void saveIfDirty(bool force);
     bool isIdleLocked() const;
 };
@@ -130,6 +141,8 @@ bool PtyBoardHost::Impl::open() {
     wakeRead = pipeFds[0];
     wakeWrite = pipeFds[1];
 
+    watchOpenAndClose();
+
     if (!options.linkPath.empty()) {
         struct stat st {};
         if (lstat(options.linkPath.c_str(), &st) == 0) {
@@ -157,10 +170,35 @@ bool PtyBoardHost::Impl::open() {
     return true;
 }
 
-void PtyBoardHost::Impl::readInput() {
+void PtyBoardHost::Impl::watchOpenAndClose() {
+    holdSlave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (holdSlave >= 0 && watch >= 0 &&
+        inotify_add_watch(watch, slavePath.c_str(), IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) >= 0)
+        return;
+    closeFd(holdSlave);
+    closeFd(watch);
+}
+
+void PtyBoardHost::Impl::handleOpenCloseEvents() {
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(watch, buffer, sizeof buffer);
+        if (n <= 0) return;
+        for (ssize_t offset = 0; offset < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+            if ((event->mask & IN_OPEN) != 0) ++hostOpens;
+            if ((event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) != 0 && hostOpens > 0 && --hostOpens == 0)
+                hostClosed();
+            offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
+bool PtyBoardHost::Impl::readInput() {
     std::uint8_t buffer[4096];
     const ssize_t n = ::read(master, buffer, sizeof buffer);
-    if (n <= 0) return;
+    if (n <= 0) return false;
     const int baud = hostBaud();
     std::lock_guard lock(mutex);
     const std::uint64_t now = nowUs();
@@ -172,11 +210,16 @@ void PtyBoardHost::Impl::readInput() {
                      [](const Transmission& a, const Transmission& b) { return a.atUs < b.atUs; });
     if (model->takeChipChanged()) dirty = true;
     if (logWriter) logWriter->flush();
+    return true;
 }
 
 void PtyBoardHost::Impl::writeDue() {
     std::unique_lock lock(mutex);
     const std::uint64_t now = nowUs();
+    if (!hostPresent()) { // nobody on the line: what the board sends is lost
+        scheduled.clear();
+        unwritten.clear();
+    }
     while (!scheduled.empty() && scheduled.front().atUs <= now) {
         unwritten.insert(unwritten.end(), scheduled.front().bytes.begin(), scheduled.front().bytes.end());
         scheduled.pop_front();
@@ -189,19 +232,15 @@ void PtyBoardHost::Impl::writeDue() {
     if (isIdleLocked()) idle.notify_all();
 }
 
-// Like a serial driver closing the port, throw away what the host did not read, and what the
-// board had not yet sent.
+// Like a serial driver closing the port: what the host sent before closing still reaches the
+// board, but whatever the board answers, and whatever the host left unread, is lost.
 void PtyBoardHost::Impl::hostClosed() {
     {
         std::lock_guard lock(mutex);
         scheduled.clear();
         unwritten.clear();
     }
-    const int slave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (slave >= 0) {
-        tcflush(slave, TCIFLUSH);
-        ::close(slave);
-    }
+    if (holdSlave >= 0) tcflush(holdSlave, TCIFLUSH);
     saveIfDirty(true);
     idle.notify_all();
 }
@@ -223,7 +262,6 @@ bool PtyBoardHost::Impl::isIdleLocked() const {
 }
 
 void PtyBoardHost::Impl::run() {
-    bool slaveOpen = false;
     while (!stopping.load()) {
         int timeoutMs = -1;
         bool wantOutput = false;
@@ -242,28 +280,32 @@ void PtyBoardHost::Impl::run() {
                 timeoutMs = timeoutMs < 0 ? saveMs : std::min(timeoutMs, saveMs);
             }
         }
-        pollfd fds[2] = {{master, static_cast<short>(POLLIN | (wantOutput ? POLLOUT : 0)), 0},
-                         {wakeRead, POLLIN, 0}};
-        if (::poll(fds, 2, timeoutMs) < 0 && errno != EINTR) break;
+        pollfd fds[3] = {{master, static_cast<short>(POLLIN | (wantOutput ? POLLOUT : 0)), 0},
+                         {wakeRead, POLLIN, 0},
+                         {watch, POLLIN, 0}};
+        if (::poll(fds, watch >= 0 ? 3 : 2, timeoutMs) < 0 && errno != EINTR) break;
         if (fds[1].revents & POLLIN) {
             char drain[64];
             while (::read(wakeRead, drain, sizeof drain) > 0) {
             }
         }
-        if (fds[0].revents & POLLIN) {
-            readInput();
-            slaveOpen = true;
-        } else if (fds[0].revents & (POLLHUP | POLLERR)) {
-            // No slave open: reads fail until the host opens the port again.
-            if (slaveOpen) {
-                slaveOpen = false;
-                hostClosed();
+        // Opens and closes first: a close must flush before the next session's bytes are answered.
+        if (watch >= 0 && (fds[2].revents & POLLIN)) handleOpenCloseEvents();
+        const bool gotInput = (fds[0].revents & POLLIN) && readInput();
+        if (watch < 0) {
+            if (gotInput) {
+                slaveOpen = true;
+            } else if (fds[0].revents & (POLLHUP | POLLERR)) {
+                if (slaveOpen) {
+                    slaveOpen = false;
+                    hostClosed();
+                }
+                pollfd wakeOnly{wakeRead, POLLIN, 0};
+                ::poll(&wakeOnly, 1, kClosedRetryMs);
+                continue;
+            } else {
+                slaveOpen = true;
             }
-            pollfd wakeOnly{wakeRead, POLLIN, 0};
-            ::poll(&wakeOnly, 1, kClosedRetryMs);
-            continue;
-        } else {
-            slaveOpen = true;
         }
         writeDue();
         saveIfDirty(false);
@@ -312,6 +354,8 @@ PtyBoardHost::~PtyBoardHost() {
     }
     if (s.logWriter) s.logWriter->flush();
     if (s.logFile != nullptr) std::fclose(s.logFile);
+    closeFd(s.watch);
+    closeFd(s.holdSlave);
     closeFd(s.wakeRead);
     closeFd(s.wakeWrite);
     closeFd(s.master);

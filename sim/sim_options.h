@@ -47,6 +47,40 @@ struct Fault {
     std::vector<std::uint8_t> bytes;
     std::string device;
     std::optional<std::array<std::uint8_t, 3>> signature;
+
+    // Builders, e.g. Fault::at(FaultKind::ReplaceReply, 1, '%').withBytes({'x'}).
+    static Fault at(FaultKind kind, int nth = 1, int command = -1) {
+        Fault f;
+        f.kind = kind;
+        f.nth = nth;
+        f.command = command;
+        return f;
+    }
+    Fault times(int n) const {
+        return with([&](Fault& f) { f.count = n; });
+    }
+    Fault withDelay(unsigned ms) const {
+        return with([&](Fault& f) { f.delayMs = ms; });
+    }
+    Fault withPattern(std::uint8_t p) const {
+        return with([&](Fault& f) { f.pattern = p; });
+    }
+    Fault withBytes(std::vector<std::uint8_t> b) const {
+        return with([&](Fault& f) { f.bytes = std::move(b); });
+    }
+    Fault withDevice(std::string name) const {
+        return with([&](Fault& f) { f.device = std::move(name); });
+    }
+    Fault withSignature(std::array<std::uint8_t, 3> s) const {
+        return with([&](Fault& f) { f.signature = s; });
+    }
+
+private:
+    template <typename Change> Fault with(Change change) const {
+        Fault copy = *this;
+        change(copy);
+        return copy;
+    }
 };
 
 // Optional timing model. Off by default: the board then answers as fast as it can.

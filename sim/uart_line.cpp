@@ -44,16 +44,16 @@ std::vector<std::uint8_t> decodeAtSpeed(std::span<const std::uint8_t> sent, int 
 
     std::vector<std::uint8_t> received;
     std::uint64_t t = 0;
+    bool first = true;
     for (;;) {
-        // A start bit is a falling edge, so first wait for the line to be high.
-        std::uint64_t bit = t / senderBit;
-        while (bit < wave.bitCount() && wave.bitLevel(bit) == 0) ++bit;
+        // A start bit is a falling edge after the last sample; the line was idle (high) before
+        // the first byte. Levels only change on sender bit boundaries.
+        std::uint64_t bit = first ? 0 : t / senderBit + 1;
+        while (bit < wave.bitCount() &&
+               !(wave.bitLevel(bit) == 0 && (bit == 0 || wave.bitLevel(bit - 1) == 1)))
+            ++bit;
         if (bit >= wave.bitCount()) break;
-        if (bit * senderBit > t) t = bit * senderBit;
-        // Then the next high-to-low change, which can only fall on a sender bit boundary.
-        bit = t / senderBit + 1;
-        while (bit < wave.bitCount() && wave.bitLevel(bit) == 1) ++bit;
-        if (bit >= wave.bitCount()) break;
+        first = false;
         const std::uint64_t start = bit * senderBit;
         if (level(start + 8 * step) != 0) { // a glitch, not a start bit
             t = start + 8 * step;

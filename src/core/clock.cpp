@@ -17,6 +17,14 @@ public:
         return static_cast<std::uint64_t>(
             duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     }
+    std::uint64_t tickUs() override {
+        using namespace std::chrono;
+        return static_cast<std::uint64_t>(
+            duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+    }
+    void sleepUs(std::uint64_t microseconds) override {
+        if (microseconds > 0) std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
+    }
 };
 
 } // namespace

@@ -11,6 +11,12 @@ public:
     virtual ~Clock() = default;
     virtual void sleepMs(unsigned milliseconds) = 0;
     virtual std::uint64_t tickMs() = 0;
+    // Finer time for waits that are counted from a moment (a page write's delay is measured from
+    // before its reply). Clocks without it fall back to whole milliseconds, rounded up.
+    virtual std::uint64_t tickUs() { return tickMs() * 1000; }
+    virtual void sleepUs(std::uint64_t microseconds) {
+        sleepMs(static_cast<unsigned>((microseconds + 999) / 1000));
+    }
 };
 
 // Monotonic time and real sleeps.

@@ -33,10 +33,10 @@ struct ChipContext {
     const Messages& messages;
     Clock& clock;
     BoardSession& session;
-    Project& project;             // the job's settings (deviceIndex, delays, auto-program steps ...)
+    Project& project; // the job's settings (deviceIndex, delays, auto-program steps ...)
     MemoryBuffer& flash;
     MemoryBuffer& eeprom;
-    const AppSettings& settings;  // comPort, baudIndex, boardDelays: read when an operation runs
+    const AppSettings& settings; // comPort, baudIndex, boardDelays: read when an operation runs
     OperationState& state;
     // Switches the selected device (the front end's device choosers follow); also sets
     // project.deviceIndex and marks the project modified when it changes.

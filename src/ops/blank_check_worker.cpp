@@ -1,0 +1,45 @@
+#include "ops/blank_check_worker.h"
+
+#include <algorithm>
+
+#include "ops/transfer_result.h"
+
+namespace tovel {
+
+namespace {
+constexpr std::size_t kChunkBytes = 64;
+} // namespace
+
+ReadingJob blankCheckJob(const DeviceRecord& device, std::uint8_t readDelayCode, unsigned chunkPauseMs) {
+    ReadingJob job;
+    job.memory = MemoryKind::Flash;
+    job.device = device;
+    job.delayCode = readDelayCode;
+    job.chunkPauseMs = chunkPauseMs;
+    job.byteDelayMs = 0; // the byte path reads back to back here
+    const TransferPath path = transferPathOf(device);
+    job.path = path == TransferPath::DataFlash || path == TransferPath::At89Bytes ? path : TransferPath::Avr;
+    job.count =
+        job.path == TransferPath::Avr ? device.flashSize / kChunkBytes * kChunkBytes : device.flashSize;
+    return job;
+}
+
+int BlankCheckWorker::run() {
+    switch (readChip(msg::BlankCheck, msg::CheckingFlash, msg::CheckingFlash, msg::CheckingFlash)) {
+    case Outcome::Done:
+        return transfer_result::Done;
+    case Outcome::Stopped:
+        return transfer_result::PollingErrorOrNotBlank;
+    case Outcome::Cancelled:
+        return transfer_result::Cancelled;
+    case Outcome::Failed:
+        break;
+    }
+    return transfer_result::Failed;
+}
+
+bool BlankCheckWorker::accept(std::size_t, const std::uint8_t* bytes, std::size_t count) {
+    return std::all_of(bytes, bytes + count, [](std::uint8_t b) { return b == 0xFF; });
+}
+
+} // namespace tovel

@@ -1,0 +1,304 @@
+#include "ops/lock_fuse_operations.h"
+
+#include "board/board_commands.h"
+#include "devices/fuse_layout.h"
+#include "devices/lock_fuse_codec.h"
+#include "ops/chip_context.h"
+#include "ops/lock_fuse_verify_report.h"
+#include "ops/operation_frame.h"
+
+namespace tovel {
+
+namespace {
+
+constexpr int kSpeed19200 = 0;
+constexpr int kAck = 0x0D;
+constexpr unsigned kLockWriteMs = 40; // AVR lock byte: before its reply is read
+constexpr unsigned kLockStepMs = 250; // stepped procedure: after each step
+constexpr unsigned kThreeByteLockMs = 150;
+
+// The main window's current device.
+int selectedDeviceNo(const ChipContext& context) { return projectDeviceIndex(context.project); }
+
+// The session of one lock/fuse operation. Ends with recoverBoard on every path; `end` reports a
+// board that did not take part.
+class LockFuseSession {
+public:
+    explicit LockFuseSession(ChipContext& context) : context_(context) {}
+    ~LockFuseSession() { end(false); }
+    LockFuseSession(const LockFuseSession&) = delete;
+    LockFuseSession& operator=(const LockFuseSession&) = delete;
+
+    // openSession for the selected device; it reports its own failures.
+    bool connect() {
+        SessionParams params = sessionParamsOf(context_.project);
+        params.deviceIndex = selectedDeviceNo(context_);
+        open_ = context_.session.openSession(params, context_.settings.comPort, kSpeed19200);
+        return open_;
+    }
+    void end(bool warn = true) {
+        if (!open_) return;
+        open_ = false;
+        if (!context_.session.recoverBoard() && warn)
+            context_.ui.showInfo(context_.messages.text(msg::WarningIncorrectDisconnection));
+    }
+    SerialChannel& channel() { return context_.session.channel(); }
+
+private:
+    ChipContext& context_;
+    bool open_ = false;
+};
+
+void status(ChipContext& context, unsigned id) { context.ui.setStatus(context.messages.text(id)); }
+void box(ChipContext& context, unsigned id) { context.ui.showInfo(context.messages.text(id)); }
+
+enum class SignatureCheck { Matches, Declined, ReadFailed };
+
+// Reads the signature on the open session; on another (or a locked) chip asks whether to go on.
+SignatureCheck checkSignature(ChipContext& context, int deviceNo) {
+    Signature signature{};
+    const bool read = context.session.readSignatureBytes(signature);
+    context.state.lastSignature = signature;
+    if (!read) return SignatureCheck::ReadFailed;
+    if (DeviceTable::findBySignature(signature[0], signature[1], signature[2]) == deviceNo)
+        return SignatureCheck::Matches;
+    Question question;
+    question.caption = context.messages.text(msg::QuestionCaption);
+    question.text = context.messages.text(msg::DeviceSignatureDoesNotMatchEraseQuestion);
+    return context.ui.ask(question) == Answer::Yes ? SignatureCheck::Matches : SignatureCheck::Declined;
+}
+
+// A chip without a lock-read instruction: an AVR one is still identified by its signature.
+bool reportUnreadable(ChipContext& context, const DeviceRecord& device, int deviceNo) {
+    if (device.spiVariant == SpiAvr) {
+        status(context, msg::VerifyingSignature);
+        BusyCursor busy(context.ui);
+        LockFuseSession session(context);
+        if (!session.connect()) return false;
+        switch (checkSignature(context, deviceNo)) {
+        case SignatureCheck::ReadFailed:
+            session.end(false);
+            box(context, msg::ConnectionError);
+            return false;
+        case SignatureCheck::Declined:
+            session.end(false);
+            status(context, msg::OperationCancelled);
+            return false;
+        case SignatureCheck::Matches:
+            break;
+        }
+        session.end();
+    }
+    box(context, msg::DeviceCannotReadLockFuse);
+    return true;
+}
+
+// SpiInstrRead of one byte; nothing when the command could not be sent or no reply came.
+std::optional<std::uint8_t> readByte(SerialChannel& channel, const SpiBytes3& instruction) {
+    const int reply = board::spiInstrRead(channel, instruction[0], instruction[1], instruction[2]);
+    if (reply < 0) return std::nullopt;
+    return static_cast<std::uint8_t>(reply);
+}
+
+// Writes the fuse bytes in the order 1, 2, 3; false at the first that failed (reported).
+bool writeFuses(ChipContext& context, SerialChannel& channel, const FuseLayout& layout,
+                const LockFuseSettings& settings) {
+    for (const FuseByteWrite& write : encodeFuses(layout, settings)) {
+        const SpiBytes4& b = write.instruction;
+        const int reply = board::spiInstr4(channel, b[0], b[1], b[2], b[3]);
+        if (reply == board::kNotSent) {
+            box(context, msg::ConnectionError);
+            return false;
+        }
+        if (reply != kAck) {
+            box(context, msg::ErrorProgrammingLockFuseBits);
+            return false;
+        }
+        status(context, msg::LockFuseBitsProgrammed);
+    }
+    return true;
+}
+
+bool writeAvrLock(ChipContext& context, SerialChannel& channel, const std::vector<SpiInstruction>& lock) {
+    for (const SpiInstruction& instruction : lock) {
+        const SpiBytes4& b = instruction.bytes;
+        if (!board::sendSpiInstr4(channel, b[0], b[1], b[2], b[3])) {
+            box(context, msg::ConnectionError);
+            return false;
+        }
+        context.clock.sleepMs(kLockWriteMs);
+        if (board::receiveReplyByte(channel) != kAck) {
+            box(context, msg::ErrorProgrammingLockFuseBits);
+            return false;
+        }
+        status(context, msg::LockFuseBitsProgrammed);
+    }
+    return true;
+}
+
+// One instruction per level step. A command that cannot be sent ends the steps: the link is gone.
+bool writeSteppedLock(ChipContext& context, SerialChannel& channel,
+                      const std::vector<SpiInstruction>& steps) {
+    bool allAcknowledged = true;
+    for (const SpiInstruction& step : steps) {
+        const SpiBytes4& b = step.bytes;
+        if (!board::sendSpiInstr4(channel, b[0], b[1], b[2], b[3])) {
+            box(context, msg::ConnectionError);
+            return false;
+        }
+        if (board::receiveReplyByte(channel) != kAck) allAcknowledged = false;
+        context.clock.sleepMs(kLockStepMs);
+    }
+    return allAcknowledged;
+}
+
+bool writeThreeByteLock(ChipContext& context, SerialChannel& channel,
+                        const std::vector<SpiInstruction>& lock) {
+    bool ok = true;
+    for (const SpiInstruction& instruction : lock) {
+        if (!board::sendSpiInstr3(channel, instruction.bytes.data(), instruction.length)) {
+            box(context, msg::ConnectionError);
+            context.clock.sleepMs(kThreeByteLockMs);
+            ok = false; // not written: never reported as programmed
+            continue;
+        }
+        if (board::receiveReplyByte(channel) == kAck)
+            context.clock.sleepMs(kThreeByteLockMs);
+        else
+            ok = false;
+    }
+    return ok;
+}
+
+} // namespace
+
+bool readLockFuse(ChipContext& context, LockFuseSettings& settings) {
+    settings = LockFuseSettings{};
+    const int deviceNo = selectedDeviceNo(context);
+    const DeviceRecord& device = DeviceTable::device(deviceNo);
+    const FuseLayout* layout = layoutOf(deviceNo);
+    if (layout == nullptr || !layout->hasLockRead()) return reportUnreadable(context, device, deviceNo);
+
+    BusyCursor busy(context.ui);
+    LockFuseSession session(context);
+    if (!session.connect()) return false;
+    SerialChannel& channel = session.channel();
+    const LockFuseReadPlan plan = readInstructions(*layout);
+
+    if (device.spiVariant == SpiAvr) {
+        switch (checkSignature(context, deviceNo)) {
+        case SignatureCheck::ReadFailed:
+            session.end(false);
+            box(context, msg::ConnectionErrorWhileReadingSignature);
+            return false;
+        case SignatureCheck::Declined:
+            session.end(false);
+            status(context, msg::OperationCancelled);
+            return false;
+        case SignatureCheck::Matches:
+            break;
+        }
+    }
+
+    std::optional<std::uint8_t> lockByte = readByte(channel, *plan.lock);
+    FuseByteValues fuseBytes{0xFF, 0xFF, 0xFF};
+    // The AT89S51-style chips have lock bits only.
+    if (lockByte && device.spiVariant == SpiAvr) {
+        for (const FuseByteRead& fuse : plan.fuses) {
+            const std::optional<std::uint8_t> value = readByte(channel, fuse.instruction);
+            if (!value) {
+                lockByte.reset();
+                break;
+            }
+            fuseBytes[static_cast<std::size_t>(fuse.fuseByte - 1)] = *value;
+        }
+    }
+    if (!lockByte) {
+        // Nothing half-read is handed back.
+        session.end(false);
+        box(context, msg::ConnectionError);
+        return false;
+    }
+
+    const DecodedLockFuse decoded = decodeRead(*layout, *lockByte, fuseBytes);
+    if (decoded.unrecognizedLockBits) box(context, msg::UnrecognizedLockBitsCombination);
+    settings = decoded.settings;
+    session.end();
+    return true;
+}
+
+bool programLockFuse(ChipContext& context, const LockFuseSettings& settings) {
+    if (context.settings.comPort == 0) {
+        status(context, msg::SelectComPortOrSearch);
+        box(context, msg::NoBoardSpecified);
+        return false;
+    }
+    const int deviceNo = selectedDeviceNo(context);
+    const DeviceRecord& device = DeviceTable::device(deviceNo);
+    const FuseLayout* layout = layoutOf(deviceNo);
+    if (layout == nullptr) return true; // nothing on this chip to write
+
+    BusyCursor busy(context.ui);
+    LockFuseSession session(context);
+    if (!session.connect()) return false;
+    SerialChannel& channel = session.channel();
+    const std::vector<SpiInstruction> lock = encodeLock(*layout, device.spiVariant, settings);
+
+    bool ok = false;
+    switch (lockProcedureFor(device.spiVariant)) {
+    case LockProcedure::Avr:
+        // Fuses first: once the lock bits are set they may not be changed.
+        ok = writeFuses(context, channel, *layout, settings) && writeAvrLock(context, channel, lock);
+        session.end();
+        break;
+    case LockProcedure::Stepped:
+        ok = writeSteppedLock(context, channel, lock);
+        session.end();
+        if (ok)
+            status(context, msg::LockFuseBitsProgrammed);
+        else
+            box(context, msg::ErrorProgrammingLockFuseBits);
+        break;
+    case LockProcedure::ThreeByte:
+        ok = writeThreeByteLock(context, channel, lock);
+        session.end();
+        if (ok)
+            status(context, msg::LockFuseBitsProgrammed);
+        else
+            box(context, msg::ErrorProgrammingLockFuseBits);
+        break;
+    }
+    if (ok) box(context, msg::LockFuseBitsProgrammed);
+    return true;
+}
+
+void verifyLockFuse(ChipContext& context, const LockFuseSettings& expected) {
+    LockFuseSettings read;
+    if (!readLockFuse(context, read)) return;
+    const int deviceNo = selectedDeviceNo(context);
+    const FuseLayout* layout = layoutOf(deviceNo);
+    if (layout == nullptr) return;
+    const std::optional<std::string> differences = lockFuseDifferences(
+        *layout, DeviceTable::device(deviceNo).spiVariant, expected, read, context.messages);
+    const std::string caption = context.messages.text(msg::QuestionCaption);
+    if (differences)
+        context.ui.showBox(caption, *differences, BoxIcon::Error);
+    else
+        context.ui.showBox(caption, context.messages.text(msg::LockFuseBitsVerifyOK), BoxIcon::Information);
+}
+
+void lockFuseCommand(ChipContext& context,
+                     const std::function<void(int deviceNo, const LockFuseSettings& read)>& openDialog) {
+    const int deviceNo = selectedDeviceNo(context);
+    if (DeviceTable::device(deviceNo).fuseLayout < 0) return;
+    if (context.settings.comPort == 0) {
+        status(context, msg::SelectComPortOrSearch);
+        box(context, msg::NoBoardSpecified);
+        return;
+    }
+    LockFuseSettings read;
+    if (!readLockFuse(context, read)) return;
+    if (openDialog) openDialog(deviceNo, read);
+}
+
+} // namespace tovel

@@ -1,0 +1,94 @@
+#include "ops/memory_programming.h"
+
+#include "ops/chip_context.h"
+#include "ops/operation_frame.h"
+#include "ops/serial_counter.h"
+#include "ops/signature_gate.h"
+#include "ops/transfer_jobs.h"
+#include "ops/transfer_result.h"
+
+namespace tovel {
+
+namespace {
+
+struct ProgrammingTexts {
+    unsigned status;
+    unsigned done;
+    unsigned cancelled;
+    unsigned failedStatus;
+    unsigned failedBox;
+};
+
+constexpr ProgrammingTexts kFlashTexts{msg::ProgrammingFlash, msg::FlashProgramDoneBytesProgrammed,
+                                       msg::ProgrammingCancelled, msg::FlashProgramError,
+                                       msg::ErrorProgrammingFlash};
+constexpr ProgrammingTexts kEepromTexts{msg::ProgrammingEeprom, msg::EepromProgramDoneBytesProgrammed,
+                                        msg::EepromProgramCancelled, msg::ErrorProgrammingEeprom,
+                                        msg::ErrorProgrammingEeprom};
+
+void repaint(ChipContext& context, const MemoryBuffer& buffer) {
+    if (context.refreshBuffer) context.refreshBuffer(buffer);
+}
+
+// Runs the worker and reports. False when nothing was handed to the chip because the person
+// declined to write only the part of the image that fits.
+bool writeBuffer(ChipContext& context, const OperationFrame& frame, MemoryBuffer& buffer, MemoryKind memory,
+                 const ProgrammingTexts& texts) {
+    const Messages& messages = context.messages;
+    const DeviceRecord& device = frame.device();
+    buffer.setAllAttributes(ByteAttribute::NotConfirmed);
+    const std::size_t limit = memoryLimit(device, memory);
+    if (buffer.size() > limit && !confirmOnlyFirstBytes(context, limit, memory)) {
+        // Nothing was written: that is not "Done".
+        context.ui.setStatus(messages.text(texts.cancelled));
+        return false;
+    }
+
+    ProgrammingWorker worker(
+        messages, context.session.channel(), context.clock,
+        programmingJob(context, device, memory, transferCount(buffer.size(), device, memory)), buffer.data(),
+        buffer.attributes());
+    const int result = runOnBuffer(context, buffer, worker);
+    if (result == transfer_result::Done) {
+        context.ui.setStatus(messages.format(texts.done, static_cast<int>(buffer.size())));
+        context.state.operationStatus = 0;
+    } else if (worker.cancelRequested()) {
+        context.ui.setStatus(messages.text(texts.cancelled));
+    } else if (result == transfer_result::PollingErrorOrNotBlank) {
+        context.ui.setStatus(messages.text(msg::ErrorDuringPolling));
+        context.ui.showInfo(messages.text(msg::ErrorDuringPolling));
+    } else {
+        context.ui.setStatus(messages.text(texts.failedStatus));
+        context.ui.showInfo(messages.text(texts.failedBox));
+    }
+    return true;
+}
+
+void programMemory(ChipContext& context, MemoryKind memory) {
+    const bool flash = memory == MemoryKind::Flash;
+    const ProgrammingTexts& texts = flash ? kFlashTexts : kEepromTexts;
+    OperationFrame frame(context, texts.status);
+    if (!frame.beginAtLinkSpeed()) return;
+    if (flash && runSignatureGate(context, frame) == GateOutcome::Stop) return;
+
+    MemoryBuffer& buffer = flash ? context.flash : context.eeprom;
+    const bool written = writeBuffer(context, frame, buffer, memory, texts);
+    repaint(context, buffer);
+    frame.disconnect();
+    repaint(context, buffer);
+
+    // The counter moves on also after a failed or cancelled run (that chip may hold the number);
+    // not when nothing at all was written.
+    const bool counterOn = flash ? context.project.autoIncrementFlash : context.project.autoIncrementEeprom;
+    const std::uint32_t address =
+        flash ? context.project.autoIncAddressFlash : context.project.autoIncAddressEeprom;
+    if (written && counterOn && incrementSerialCounter(buffer, address)) repaint(context, buffer);
+}
+
+} // namespace
+
+void programFlash(ChipContext& context) { programMemory(context, MemoryKind::Flash); }
+
+void programEeprom(ChipContext& context) { programMemory(context, MemoryKind::Eeprom); }
+
+} // namespace tovel

@@ -1,0 +1,75 @@
+#include "ops/memory_reading.h"
+
+#include "ops/chip_context.h"
+#include "ops/operation_frame.h"
+#include "ops/transfer_jobs.h"
+#include "ops/transfer_result.h"
+
+namespace tovel {
+
+namespace {
+
+struct ReadingTexts {
+    unsigned status;
+    unsigned ok;
+    unsigned cancelled;
+    unsigned failedBox;
+    unsigned failedStatus;
+    unsigned lengthLine;
+};
+
+constexpr ReadingTexts kFlashTexts{msg::ReadingFlash,      msg::FlashReadOK,    msg::FlashReadCancelled,
+                                   msg::ErrorReadingFlash, msg::FlashReadError, msg::FlashLengthChecksum};
+constexpr ReadingTexts kEepromTexts{msg::ReadingEeprom,       msg::ReadEepromOK,
+                                    msg::ReadEepromCancelled, msg::ErrorReadingEeprom,
+                                    msg::ErrorReadingEeprom,  msg::EepromLengthChecksum};
+
+void repaint(ChipContext& context, const MemoryBuffer& buffer) {
+    if (context.refreshBuffer) context.refreshBuffer(buffer);
+}
+
+void readMemory(ChipContext& context, MemoryKind memory) {
+    const bool flash = memory == MemoryKind::Flash;
+    const ReadingTexts& texts = flash ? kFlashTexts : kEepromTexts;
+    const Messages& messages = context.messages;
+    MemoryBuffer& buffer = flash ? context.flash : context.eeprom;
+
+    OperationFrame frame(context, texts.status, OperationFrame::SetsStatus::No);
+    if (!frame.checkPort()) return;
+    const DeviceRecord& device = frame.device();
+    if (!buffer.create(chipMemorySize(device, memory))) return;
+    if (!frame.connect(context.settings.baudIndex)) return;
+
+    ReadWorker worker(messages, context.session.channel(), context.clock,
+                      readingJob(context, device, memory, buffer.size()), buffer.data(), buffer.attributes());
+    const int result = runOnBuffer(context, buffer, worker);
+    if (result == transfer_result::Done) {
+        context.ui.setStatus(messages.text(texts.ok));
+    } else if (worker.cancelRequested()) {
+        context.ui.setStatus(messages.text(texts.cancelled));
+    } else {
+        context.ui.showInfo(messages.text(texts.failedBox));
+        context.ui.setStatus(messages.text(texts.failedStatus));
+    }
+    repaint(context, buffer);
+    frame.disconnect();
+    repaint(context, buffer);
+    const int size = static_cast<int>(buffer.size());
+    context.ui.setStatus(
+        messages.format(texts.lengthLine, size, size, static_cast<unsigned>(buffer.checksum())));
+}
+
+} // namespace
+
+void readFlash(ChipContext& context) { readMemory(context, MemoryKind::Flash); }
+
+void readEeprom(ChipContext& context) {
+    if (chipMemorySize(DeviceTable::device(projectDeviceIndex(context.project)), MemoryKind::Eeprom) == 0) {
+        context.ui.setStatus(context.messages.text(msg::ReadingEeprom));
+        context.ui.setStatus(context.messages.text(msg::DeviceDoesNotHaveEeprom));
+        return;
+    }
+    readMemory(context, MemoryKind::Eeprom);
+}
+
+} // namespace tovel

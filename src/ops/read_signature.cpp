@@ -1,0 +1,66 @@
+#include "ops/read_signature.h"
+
+#include "board/board_commands.h"
+#include "ops/chip_context.h"
+#include "ops/operation_frame.h"
+#include "ops/signature_naming.h"
+
+namespace tovel {
+
+namespace {
+
+// The three bytes with the device's command set; bytes not read stay 0xFF.
+bool readSignatureOf(SerialChannel& channel, const DeviceRecord& device, Signature& signature) {
+    signature = {0xFF, 0xFF, 0xFF};
+    for (int i = 0; i < 3; ++i) {
+        const SpiBytes3 instruction = signatureReadInstruction(device, i);
+        const int reply = board::spiInstrRead(channel, instruction[0], instruction[1], instruction[2]);
+        if (reply < 0) return false;
+        signature[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(reply);
+    }
+    return true;
+}
+
+} // namespace
+
+void readSignature(ChipContext& context) {
+    const Messages& messages = context.messages;
+    OperationFrame frame(context, msg::ReadingSignature, OperationFrame::SetsStatus::No);
+    if (!frame.begin(OperationFrame::kSpeed19200)) return;
+
+    Signature signature{};
+    const bool read = readSignatureOf(context.session.channel(), frame.device(), signature);
+    context.state.lastSignature = signature;
+    if (!read) {
+        // Leave programming mode before saying so: the chip must not stay held in reset.
+        frame.disconnect(OperationFrame::Warning::Quiet);
+        context.ui.setStatus(messages.text(msg::ErrorReadingSignatureStatus));
+        context.ui.showInfo(messages.text(msg::ErrorReadingSignature));
+        return;
+    }
+    frame.disconnect();
+
+    const SignatureIdentity identity = identifySignature(signature);
+    if (identity.kind == SignatureIdentity::Kind::Locked) {
+        context.ui.setStatus(messages.text(msg::DeviceLockedStatus));
+        return;
+    }
+    const std::string name = signatureName(identity, messages);
+    context.ui.setStatus(
+        messages.format(msg::SignatureNamed, signature[0], signature[1], signature[2], name.c_str()));
+    if (identity.kind == SignatureIdentity::Kind::Device && identity.deviceNo != frame.deviceIndex())
+        context.selectDevice(identity.deviceNo);
+}
+
+void readSignatureButton(ChipContext& context) {
+    const DeviceRecord& device = DeviceTable::device(projectDeviceIndex(context.project));
+    if (device.isDataFlash()) {
+        OperationFrame frame(context, msg::ReadingSignature, OperationFrame::SetsStatus::No);
+        if (frame.begin(OperationFrame::kSpeed19200)) frame.disconnect();
+        return;
+    }
+    if (device.spiVariant != SpiAvr && device.spiVariant != SpiAt89S51) return;
+    readSignature(context);
+}
+
+} // namespace tovel

@@ -1,0 +1,69 @@
+#include "ops/transfer_jobs.h"
+
+#include "ops/chip_context.h"
+
+namespace tovel {
+
+ProgrammingJob programmingJob(const ChipContext& context, const DeviceRecord& device, MemoryKind memory,
+                              std::size_t count) {
+    ProgrammingJob job;
+    job.memory = memory;
+    job.device = device;
+    job.count = count;
+    job.delayCode = writeDelayCode(context.project, device, memory);
+    job.byteDelayMs = writeByteDelayMs(context.project, memory);
+    job.pageDelayMs = pageDelayMs(context.project, device, memory);
+    job.chunkPauseMs = chunkWritePauseMs(context.settings.boardDelays);
+    return job;
+}
+
+ReadingJob readingJob(const ChipContext& context, const DeviceRecord& device, MemoryKind memory,
+                      std::size_t count) {
+    ReadingJob job;
+    job.path = transferPathOf(device);
+    job.memory = memory;
+    job.device = device;
+    job.count = count;
+    job.delayCode = readDelayCode(context.project, device, memory);
+    job.byteDelayMs = readByteDelayMs(context.project, memory);
+    job.chunkPauseMs = chunkReadPauseMs(context.settings.boardDelays);
+    return job;
+}
+
+namespace {
+
+void repaint(ChipContext& context, const MemoryBuffer& buffer) {
+    if (context.refreshBuffer) context.refreshBuffer(buffer);
+}
+
+} // namespace
+
+int runWorker(ChipContext& context, ChipTransferRunner& worker) {
+    const int result = context.ui.runModal(worker);
+    if (worker.connectionErrorBox()) context.ui.showInfo(context.messages.text(msg::ConnectionError));
+    return result;
+}
+
+int runOnBuffer(ChipContext& context, MemoryBuffer& buffer, ChipTransferRunner& worker) {
+    buffer.setPlain(true);
+    repaint(context, buffer);
+    const int result = context.ui.runModal(worker);
+    buffer.setPlain(false);
+    repaint(context, buffer);
+    if (worker.connectionErrorBox()) context.ui.showInfo(context.messages.text(msg::ConnectionError));
+    return result;
+}
+
+bool confirmOnlyFirstBytes(ChipContext& context, std::size_t limit, MemoryKind memory) {
+    Question question;
+    question.caption = context.messages.text(msg::BoxCaption);
+    // The memory's name is the same word in every language of the catalogue.
+    question.text = context.messages.format(msg::OnlyFirstBytesProcessed, static_cast<int>(limit),
+                                            memory == MemoryKind::Flash ? "Flash" : "Eeprom");
+    question.buttons = Buttons::OkCancel;
+    question.defaultAnswer = Answer::Ok;
+    question.icon = BoxIcon::Question;
+    return context.ui.ask(question) == Answer::Ok;
+}
+
+} // namespace tovel

@@ -1,0 +1,32 @@
+// The glue between the memory handlers and their workers: the jobs built from the project, the
+// device and the board settings, and the run of a worker behind the progress display while its
+// buffer is drawn plain.
+#pragma once
+
+#include <cstddef>
+
+#include "ops/programming_worker.h"
+#include "ops/read_worker.h"
+
+namespace tovel {
+
+struct ChipContext;
+class MemoryBuffer;
+
+ProgrammingJob programmingJob(const ChipContext& context, const DeviceRecord& device, MemoryKind memory,
+                              std::size_t count);
+ReadingJob readingJob(const ChipContext& context, const DeviceRecord& device, MemoryKind memory,
+                      std::size_t count);
+
+// Marks `buffer` plain and repaints it, runs `worker` behind the progress display, clears plain
+// and repaints, then shows the worker's "Connection error" box if it raised one. Returns the
+// worker's result code.
+int runOnBuffer(ChipContext& context, MemoryBuffer& buffer, ChipTransferRunner& worker);
+// The same for a worker that touches no buffer.
+int runWorker(ChipContext& context, ChipTransferRunner& worker);
+
+// The question before a run on an image larger than the chip: "Warning: only first %d bytes %s
+// will be processed." True when the person chose OK.
+bool confirmOnlyFirstBytes(ChipContext& context, std::size_t limit, MemoryKind memory);
+
+} // namespace tovel

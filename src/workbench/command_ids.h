@@ -1,0 +1,57 @@
+// The main window's command ids: menu items and buttons that share an id run the same command.
+// The desktop program builds its menus and buttons with them; the Workbench has one method per
+// command (see workbench.h).
+#pragma once
+
+namespace tovel::command {
+
+enum Id : int {
+    About = 16,
+    ChipErase = 1008,
+    ProgramFlash = 1009,
+    VerifyFlash = 1010,
+    ProgramEeprom = 1011,
+    VerifyEeprom = 1012,
+    ReadFlash = 1013,
+    ReadEeprom = 1014,
+    AutoProgram = 1015,
+    LockFuseBits = 1016, // the Settings menu item (the device list has the same id)
+    Exit = 1056,
+    StatusLineClick = 1057,
+    FlashInvert = 1059,         // "Inv" check box
+    EepromAutoIncrement = 1060, // "Inc" check box
+    ReadSignatureButton = 1103,
+    LoadFlash = 1006,
+    LoadEeprom = 1007,
+    CloseFlash = 32771,
+    SaveEeprom = 32772,
+    CloseEeprom = 32773,
+    SaveFlashAs = 32774,
+    SaveEepromAs = 32775,
+    SaveFlash = 32776,
+    ReadSignature = 32777,
+    BlankCheck = 32779,
+    OpenProject = 32780,
+    SaveProject = 32781,
+    SaveProjectAs = 32782,
+    ReloadProject = 32783,
+    NewProject = 32784,
+    BoardSettings = 32785,
+    AdvancedBoardSettings = 32786,
+    SearchBoard = 32788,
+    Help = 32789,
+    ReloadFlash = 32790,
+    ReloadEeprom = 32791,
+    CloseProject = 32792,
+    ProjectSettings = 32795,
+    FirstRecentProject = 32801, // .. 32808
+    LastRecentProject = 32808,
+    BoardInfo = 32901,
+    ReadCalibrationBytes = 32904,
+    SelectLanguage = 32907,
+    LoadFlashAt = 32908,
+    LoadEepromAt = 32909,
+    UpdateFirmware = 32910,
+};
+
+} // namespace tovel::command

@@ -1,0 +1,124 @@
+#include "e2e/ops_bench.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "devices/device_table.h"
+
+namespace tovel::test {
+
+void PauseRecordingClock::sleepMs(unsigned milliseconds) {
+    const std::uint64_t sent = bytesSent ? bytesSent() : 0;
+    std::lock_guard lock(mutex_);
+    pauses_.push_back({milliseconds, sent});
+}
+
+std::vector<PauseRecordingClock::Pause> PauseRecordingClock::pauses() const {
+    std::lock_guard lock(mutex_);
+    return pauses_;
+}
+
+bool PauseRecordingClock::pausedBetween(unsigned ms, std::uint64_t fromBytes, std::uint64_t toBytes) const {
+    std::lock_guard lock(mutex_);
+    for (const Pause& pause : pauses_)
+        if (pause.ms == ms && pause.afterBytes >= fromBytes && pause.afterBytes <= toBytes) return true;
+    return false;
+}
+
+void CancelAtPercent::setTitle(const std::string& title) {
+    {
+        std::lock_guard lock(mutex_);
+        seen_.push_back(title);
+    }
+    if (percent_ == 0 && runner_ != nullptr) runner_->requestCancel();
+}
+
+void CancelAtPercent::setText(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    seen_.push_back(text);
+}
+
+void CancelAtPercent::setBar(int percent) {
+    if (percent_ > 0 && percent >= percent_ && runner_ != nullptr) runner_->requestCancel();
+}
+
+std::vector<std::string> CancelAtPercent::seen() const {
+    std::lock_guard lock(mutex_);
+    return seen_;
+}
+
+OpsBench::OpsBench() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = (std::filesystem::path(::testing::TempDir()) / "tovel-ops" /
+               (std::string(info->test_suite_name()) + "." + info->name()))
+                  .string();
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    ui.runHook = [this](OperationRunner& runner) {
+        cancel.running(&runner);
+        const int result = runner_.runModal(runner);
+        cancel.running(nullptr);
+        return result;
+    };
+    clock.bytesSent = [this] { return host_ ? host_->bytesFromHost() : 0; };
+}
+
+OpsBench::~OpsBench() {
+    bench_.reset();
+    host_.reset();
+    std::filesystem::remove_all(folder_);
+}
+
+int OpsBench::row(const std::string& name) { return DeviceTable::findByName(name.c_str()); }
+
+void OpsBench::start(const std::string& chip, sim::SimOptions options, const std::string& selected) {
+    options.device = chip;
+    host_ = std::make_unique<sim::PtyBoardHost>(options);
+    ASSERT_TRUE(host_->ok()) << host_->error();
+    ports_.setOverride(1, host_->slavePath());
+    bench_ = std::make_unique<Workbench>(ui, clock, channel_, folder_ + "/tovelisp.ini");
+    bench_->readSettings();
+    ASSERT_TRUE(bench_->setPortAndSpeed(1, 0));
+    const std::string device = selected.empty() ? chip : selected;
+    if (row(device) >= 0) bench_->selectDevice(row(device));
+    ui.clear();
+}
+
+std::string OpsBench::sentHex() const {
+    std::string hex;
+    for (const sim::LoggedByte& entry : host_->log()) {
+        if (entry.direction != sim::Direction::HostToBoard) continue;
+        char text[4];
+        std::snprintf(text, sizeof text, "%02X ", entry.byte);
+        hex += text;
+    }
+    return hex;
+}
+
+std::size_t OpsBench::timesSent(const std::string& hex) const {
+    const std::string all = sentHex();
+    const std::string needle = hex + " ";
+    std::size_t count = 0;
+    for (std::size_t at = all.find(needle); at != std::string::npos; at = all.find(needle, at + 3)) {
+        if (at % 3 == 0) ++count;
+    }
+    return count;
+}
+
+std::size_t OpsBench::findSent(const std::string& hex, std::size_t from) const {
+    const std::string all = sentHex();
+    const std::string needle = hex + " ";
+    for (std::size_t at = all.find(needle, from * 3); at != std::string::npos; at = all.find(needle, at + 1))
+        if (at % 3 == 0) return at / 3;
+    return std::string::npos;
+}
+
+std::string OpsBench::writeFile(const std::string& name, const Bytes& bytes) const {
+    const std::string path = folder_ + "/" + name;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+} // namespace tovel::test

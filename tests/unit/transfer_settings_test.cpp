@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include "devices/device_table.h"
+#include "ops/transfer_settings.h"
+#include "project/board_settings.h"
+#include "project/project_settings.h"
+
+using namespace tovel;
+
+namespace {
+
+const DeviceRecord& named(const char* name) { return DeviceTable::device(DeviceTable::findByName(name)); }
+
+} // namespace
+
+TEST(TransferSettings, EachDeviceTakesTheTransferPathOfItsCommandSet) {
+    EXPECT_EQ(transferPathOf(named("ATmega8")), TransferPath::Avr);
+    EXPECT_EQ(transferPathOf(named("AT90S2313")), TransferPath::Avr);
+    EXPECT_EQ(transferPathOf(named("AT89S8252")), TransferPath::Avr); // 3-byte instructions: the board writes
+    EXPECT_EQ(transferPathOf(named("AT89S53")), TransferPath::Avr);
+    EXPECT_EQ(transferPathOf(named("AT89S52")), TransferPath::At89Bytes);
+    EXPECT_EQ(transferPathOf(named("AT25256")), TransferPath::At25);
+    EXPECT_EQ(transferPathOf(named("AT45DB041")), TransferPath::DataFlash);
+}
+
+TEST(TransferSettings, SerialMemoriesAreLimitedToTheirOneMemoryWhicheverBufferIsWritten) {
+    EXPECT_EQ(memoryLimit(named("ATmega8"), MemoryKind::Flash), 8192u);
+    EXPECT_EQ(memoryLimit(named("ATmega8"), MemoryKind::Eeprom), 512u);
+    EXPECT_EQ(memoryLimit(named("AT25256"), MemoryKind::Flash), 32768u);
+    EXPECT_EQ(memoryLimit(named("AT25256"), MemoryKind::Eeprom), 32768u);
+    EXPECT_EQ(memoryLimit(named("AT45DB041"), MemoryKind::Flash), 524288u);
+    EXPECT_EQ(memoryLimit(named("AT45DB041"), MemoryKind::Eeprom), 524288u);
+    EXPECT_EQ(transferCount(10000, named("ATmega8"), MemoryKind::Flash), 8192u);
+    EXPECT_EQ(transferCount(100, named("ATmega8"), MemoryKind::Flash), 100u);
+}
+
+TEST(TransferSettings, AnAt45HasNoEepromToReadIntoABuffer) {
+    // Its eepromSize field holds the page-address shift.
+    EXPECT_EQ(chipMemorySize(named("AT45DB041"), MemoryKind::Eeprom), 0u);
+    EXPECT_EQ(chipMemorySize(named("AT45DB041"), MemoryKind::Flash), 524288u);
+    EXPECT_EQ(chipMemorySize(named("AT89S52"), MemoryKind::Eeprom), 0u);
+    EXPECT_EQ(chipMemorySize(named("AT25256"), MemoryKind::Eeprom), 32768u);
+}
+
+TEST(TransferSettings, TheByteDelayOverrideBecomesTheWaitCodeOnItsLowByte) {
+    ProjectSettings project;
+    const DeviceRecord& mega8 = named("ATmega8");
+    EXPECT_EQ(writeDelayCode(project, mega8, MemoryKind::Flash), mega8.flashWriteDelayCode);
+    EXPECT_EQ(readDelayCode(project, mega8, MemoryKind::Eeprom), mega8.eepromReadDelayCode);
+
+    project.flashByteDelayOverride = true;
+    project.flashByteDelayMs = 5;
+    EXPECT_EQ(writeDelayCode(project, mega8, MemoryKind::Flash), 220);
+    EXPECT_EQ(readDelayCode(project, mega8, MemoryKind::Flash), 220);
+    project.flashByteDelayMs = 0;
+    EXPECT_EQ(writeDelayCode(project, mega8, MemoryKind::Flash), 255);
+    project.flashByteDelayMs = 37;
+    EXPECT_EQ(writeDelayCode(project, mega8, MemoryKind::Flash), 252);
+    // The EEPROM keeps its own setting.
+    EXPECT_EQ(writeDelayCode(project, mega8, MemoryKind::Eeprom), mega8.eepromWriteDelayCode);
+}
+
+TEST(TransferSettings, DelaysComeFromTheOverridesOrTheDefaults) {
+    ProjectSettings project;
+    const DeviceRecord& mega8 = named("ATmega8");
+    EXPECT_EQ(writeByteDelayMs(project, MemoryKind::Flash), 12u);
+    EXPECT_EQ(readByteDelayMs(project, MemoryKind::Eeprom), 5u);
+    EXPECT_EQ(pageDelayMs(project, mega8, MemoryKind::Flash), mega8.pageWriteTimeMs);
+
+    project.eepromByteDelayOverride = true;
+    project.eepromByteDelayMs = 3;
+    project.flashPageDelayOverride = true;
+    project.flashPageDelayMs = -4; // a hand-edited project: waits nothing rather than for ever
+    EXPECT_EQ(writeByteDelayMs(project, MemoryKind::Eeprom), 3u);
+    EXPECT_EQ(readByteDelayMs(project, MemoryKind::Eeprom), 3u);
+    EXPECT_EQ(writeByteDelayMs(project, MemoryKind::Flash), 12u);
+    EXPECT_EQ(pageDelayMs(project, mega8, MemoryKind::Flash), 0u);
+    EXPECT_EQ(pageDelayMs(project, mega8, MemoryKind::Eeprom), mega8.pageWriteTimeMs);
+
+    BoardDelays delays;
+    delays.pageReadDelayMs = 7;
+    delays.pageWriteDelayMs = 9;
+    EXPECT_EQ(chunkReadPauseMs(delays), 7u);
+    EXPECT_EQ(chunkWritePauseMs(delays), 9u);
+}
