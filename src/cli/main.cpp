@@ -1,32 +1,29 @@
-// tovelisp-cli: the command-line front end. For now it lists the supported chips.
-#include <cstdio>
-#include <cstring>
+// tovelisp-cli: the command-line front end for scripts and production lines.
+#include <csignal>
+#include <iostream>
 
-#include "devices/device_table.h"
+#include <sys/ioctl.h>
+#include <unistd.h>
 
-using namespace tovel;
-
-namespace {
-
-void printDevices() {
-    std::printf("%-3s %-16s %-10s %9s %7s %5s  %s\n", "No", "Name", "Family", "Flash", "EEPROM", "Page",
-                "Signature");
-    for (int n = 0; n < DeviceTable::deviceCount(); ++n) {
-        const DeviceRecord& row = DeviceTable::device(n);
-        std::printf("%-3d %-16s %-10s %9u %7u %5u  %02X %02X %02X\n", n, row.name,
-                    DeviceTable::familyName(static_cast<int>(row.family)), row.flashSize,
-                    row.family == FamilyAt45 ? 0u : row.eepromSize, row.pageSize, row.signature[0],
-                    row.signature[1], row.signature[2]);
-    }
-}
-
-} // namespace
+#include "cli/cli_main.h"
+#include "cli/cli_texts.h"
+#include "cli/interrupt_signal.h"
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "devices") == 0) {
-        printDevices();
-        return 0;
-    }
-    std::fprintf(stderr, "usage: tovelisp-cli devices\n");
-    return 2;
+    using namespace tovel::cli;
+    // A reader that went away (`| head`) must not kill a programming run half-way: output then
+    // fails quietly and the chip operation ends properly.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    CliEnvironment environment;
+    environment.stdoutIsTerminal = ::isatty(STDOUT_FILENO) != 0;
+    winsize size{};
+    if (environment.stdoutIsTerminal && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        environment.terminalWidth = size.ws_col;
+    environment.interrupted = &installInterruptHandler();
+    environment.readLine = [] { return readLineOrInterrupt(STDIN_FILENO); };
+    environment.languageChosen = [](tovel::Language language) {
+        setInterruptedText(cliText(CliText::Interrupted, language));
+    };
+    return runCli(argc, argv, std::cout, std::cerr, std::cin, environment);
 }

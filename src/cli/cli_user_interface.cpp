@@ -1,0 +1,102 @@
+#include "cli/cli_user_interface.h"
+
+#include "cli/cli_texts.h"
+
+namespace tovel::cli {
+
+void ProgressDisplay::setTitle(const std::string& title) {
+    step_ = ProgressStep{};
+    step_.title = title;
+    fresh_ = true;
+}
+
+void ProgressDisplay::setText(const std::string& text) { step_.text = text; }
+
+void ProgressDisplay::setPercentText(const std::string& text) { step_.percentText = text; }
+
+void ProgressDisplay::setBar(int percent) {
+    step_.percent = percent;
+    step_.first = fresh_;
+    fresh_ = false;
+    reporter_.progress(step_);
+}
+
+CliUserInterface::CliUserInterface(Reporter& reporter, std::optional<bool> answerYes,
+                                   const std::atomic<bool>* cancelFlag)
+    : reporter_(reporter), answerYes_(answerYes), progress_(reporter), host_(&progress_) {
+    host_.watchCancelFlag(cancelFlag);
+}
+
+void CliUserInterface::remember(ReportedEvent event) {
+    std::lock_guard lock(mutex_);
+    events_.push_back(std::move(event));
+}
+
+std::string CliUserInterface::boxCaption() const {
+    return messages_ != nullptr ? messages_->text(msg::BoxCaption)
+                                : message(msg::BoxCaption, Language::English);
+}
+
+void CliUserInterface::setStatus(const std::string& text) {
+    remember({ReportedEvent::Kind::Status, {}, text});
+    reporter_.status(text);
+}
+
+void CliUserInterface::showInfo(const std::string& text) {
+    showBox(boxCaption(), text, BoxIcon::Information);
+}
+
+void CliUserInterface::showPlain(const std::string& text) { showBox(boxCaption(), text, BoxIcon::None); }
+
+void CliUserInterface::showBox(const std::string& caption, const std::string& text, BoxIcon icon) {
+    remember({ReportedEvent::Kind::Box, caption, text});
+    reporter_.box(caption, text, icon);
+}
+
+Answer CliUserInterface::ask(const Question& question) {
+    const bool yes = answerYes_.value_or(false);
+    Answer answer = Answer::No;
+    CliText word = CliText::AnswerNo;
+    if (question.buttons == Buttons::OkCancel) {
+        answer = yes ? Answer::Ok : Answer::Cancel;
+        word = yes ? CliText::AnswerOk : CliText::AnswerCancel;
+    } else {
+        answer = yes ? Answer::Yes : Answer::No;
+        word = yes ? CliText::AnswerYes : CliText::AnswerNo;
+    }
+    const Language language = messages_ != nullptr ? messages_->language() : Language::English;
+    remember({ReportedEvent::Kind::Question, question.caption, question.text, answer});
+    reporter_.question(question.caption, question.text, answer, cliText(word, language));
+    return answer;
+}
+
+int CliUserInterface::runModal(OperationRunner& runner) {
+    const int result = host_.runModal(runner);
+    reporter_.progressEnd();
+    return result;
+}
+
+std::optional<std::string> CliUserInterface::chooseFile(const FileChoice& /*choice*/) {
+    std::optional<std::string> chosen = std::move(nextFile_);
+    nextFile_.reset();
+    return chosen;
+}
+
+std::vector<ReportedEvent> CliUserInterface::events() const {
+    std::lock_guard lock(mutex_);
+    return events_;
+}
+
+void CliUserInterface::clearEvents() {
+    std::lock_guard lock(mutex_);
+    events_.clear();
+}
+
+std::string CliUserInterface::lastStatus() const {
+    std::lock_guard lock(mutex_);
+    for (auto it = events_.rbegin(); it != events_.rend(); ++it)
+        if (it->kind == ReportedEvent::Kind::Status) return it->text;
+    return {};
+}
+
+} // namespace tovel::cli
