@@ -134,8 +134,9 @@ bool calibrate(const TransferPath& path, const SoakSettings& settings, Watchdog&
         slowest = std::max(slowest, record.elapsedMs);
     }
     out.replies = {replies[0], replies[1]};
-    // Generous, since the machine may be shared: the bound is about hangs and runaway retries.
-    out.processingMs = std::max<std::uint64_t>(4000, 5 * slowest);
+    // Generous, since the machine may be shared and a loaded one slows every exchange: this part
+    // of the bound is about hangs and runaway loops; the silences are held to their budget apart.
+    out.processingMs = 4000 + 5 * slowest + 15 * static_cast<std::uint64_t>(replies[1]);
     return true;
 }
 

@@ -2,7 +2,10 @@
 // over the real serial channel that loads them and runs auto-program (erase, program and verify
 // of Flash and EEPROM), then the checks a person trusting the program would make:
 //   - success is reported only when the chip holds the image;
-//   - the run ends within the time the protocol's time-outs allow;
+//   - the run ends within the time the protocol's time-outs allow: at most `silentReadBudget`
+//     read calls may meet a silence (each costs the channel's time-out), plus the delays and
+//     stalls injected, plus what the path's clean run takes (with a wide margin, as the machine
+//     may be shared); the silences are also counted and held to the budget on their own;
 //   - the board is left idle at 19200 baud, out of programming mode, and the port closed;
 //   - the image files on disk are unchanged.
 #pragma once
