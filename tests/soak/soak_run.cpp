@@ -99,6 +99,26 @@ int repliesIn(const std::vector<sim::LoggedByte>& log) {
     return replies;
 }
 
+// The end of the conversation, where a run's failure and recovery are: ">" host to board,
+// "<" board to host, with both ends' speeds and the board's time.
+void appendWireTrace(const std::vector<sim::LoggedByte>& log, std::vector<std::string>& texts) {
+    const std::size_t from = log.size() > 80 ? log.size() - 80 : 0;
+    std::string line;
+    for (std::size_t i = from; i < log.size(); ++i) {
+        const sim::LoggedByte& b = log[i];
+        char text[48];
+        std::snprintf(text, sizeof text, "%s%02X@%d/%d@%llums ",
+                      b.direction == sim::Direction::HostToBoard ? ">" : "<", b.byte, b.hostBaud, b.boardBaud,
+                      static_cast<unsigned long long>(b.timeUs / 1000));
+        line += text;
+        if (line.size() > 100) {
+            texts.push_back("wire: " + line);
+            line.clear();
+        }
+    }
+    if (!line.empty()) texts.push_back("wire: " + line);
+}
+
 bool isAutoProgramEnd(const std::string& text, const Messages& messages) {
     static constexpr unsigned kEnds[] = {
         msg::AutoprogramErrorErasingDevice,
@@ -288,24 +308,7 @@ RunRecord executeRun(const RunDraw& draw, const SoakSettings& settings, std::uin
         holds(host.flash(), flashBufferOf(draw.flashImage)) && holds(host.eeprom(), draw.eepromImage);
     const std::vector<sim::LoggedByte> log = host.log();
     record.replies = repliesIn(log);
-    if (settings.trace) {
-        // The end of the conversation, where a run's failure and recovery are.
-        const std::size_t from = log.size() > 80 ? log.size() - 80 : 0;
-        std::string line;
-        for (std::size_t i = from; i < log.size(); ++i) {
-            const sim::LoggedByte& b = log[i];
-            char text[48];
-            std::snprintf(text, sizeof text, "%s%02X@%d/%d@%llums ",
-                          b.direction == sim::Direction::HostToBoard ? ">" : "<", b.byte, b.hostBaud,
-                          b.boardBaud, static_cast<unsigned long long>(b.timeUs / 1000));
-            line += text;
-            if (line.size() > 100) {
-                record.texts.push_back("wire: " + line);
-                line.clear();
-            }
-        }
-        if (!line.empty()) record.texts.push_back("wire: " + line);
-    }
+    if (settings.trace) appendWireTrace(log, record.texts);
     if (record.reportedSuccess && !record.chipHoldsImage)
         violation("success reported but the chip does not hold the image (" +
                   firstDifference("Flash", host.flash(), flashBufferOf(draw.flashImage)) +
