@@ -53,7 +53,8 @@ for entry in $TARGETS; do
   [ -x "$binary" ] || continue
   work="$BUILD_DIR/corpus/$corpus"
   mkdir -p "$work"
-  set -- -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  # FUZZ_SEED fixes the random choices (CI sets it so a run can be replayed); 0 = libFuzzer's own.
+  set -- -seed="${FUZZ_SEED:-0}" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$BUILD_DIR/crashes/$name-"
   [ "$dict" != - ] && set -- "$@" -dict="$dict"
   echo "== $name ($SECONDS_EACH s)"
