@@ -86,7 +86,9 @@ std::uint8_t BoardModel::Impl::writeBytes(bool flash, std::span<const std::uint8
                 verify = true;
             }
         } else if (flash) {
-            setExtendedAddress(a);
+            // A page-buffer load ignores the extended address: the host loads it before its page
+            // write, and the pointer may lag behind the page after skipped blank pages.
+            if (deviceClass != 2) setExtendedAddress(a);
             spi((a & 1) != 0 ? 0x48 : 0x40);
             spi(static_cast<std::uint8_t>(a >> 9));
             spi(static_cast<std::uint8_t>(a >> 1));
