@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "core/no_file_name.h"
 #include "core/user_interface.h"
 #include "i18n/messages.h"
 #include "image/byte_attribute.h"
@@ -16,9 +17,6 @@
 #include "image/memory_buffer_observer.h"
 
 namespace tovel {
-
-// The name that means "no file".
-inline constexpr const char* kUnspecifiedFileName = "[Unspecified]";
 
 class MemoryBuffer {
 public:

@@ -3,13 +3,11 @@
 #include <filesystem>
 #include <string_view>
 
+#include "core/no_file_name.h"
 #include "image/memory_buffer.h"
 #include "project/ini_file.h"
 #include "project/project_file_format.h"
 #include "project/project_paths.h"
-#include "project/unspecified.h"
-
-static_assert(std::string_view(tovel::kUnspecified) == tovel::kUnspecifiedFileName);
 
 namespace tovel {
 
@@ -24,14 +22,14 @@ std::string withProjectExtension(const std::string& path) {
 }
 
 std::string imageNameOf(const MemoryBuffer* buffer) {
-    if (buffer == nullptr || buffer->fileName().empty()) return kUnspecified;
+    if (buffer == nullptr || buffer->fileName().empty()) return kUnspecifiedFileName;
     return buffer->fileName();
 }
 
 } // namespace
 
 Project::Project(UserInterface& ui, const Messages& messages)
-    : ui_(ui), messages_(messages), fileName_(kUnspecified) {}
+    : ui_(ui), messages_(messages), fileName_(kUnspecifiedFileName) {}
 
 void Project::attach(ProjectObserver* owner, MemoryBuffer* flash, MemoryBuffer* eeprom) {
     owner_ = owner;
@@ -49,7 +47,7 @@ void Project::showError(unsigned messageId, const std::string& path) {
 }
 
 bool Project::reset() {
-    fileName_ = kUnspecified;
+    fileName_ = kUnspecifiedFileName;
     resetToNew(*this);
     changed();
     return true;
@@ -61,7 +59,7 @@ void Project::closeBuffers() {
 }
 
 bool Project::load(const std::string& path) {
-    if (path == kUnspecified) return reset();
+    if (path == kUnspecifiedFileName) return reset();
 
     const std::optional<IniFile> file = IniFile::readFile(path);
     if (!file || !isProjectFile(*file)) {
@@ -118,7 +116,7 @@ bool Project::saveAs() {
 }
 
 bool Project::saveOrSaveAs() {
-    if (!fileName_.empty() && fileName_ != kUnspecified) return save(fileName_);
+    if (!fileName_.empty() && fileName_ != kUnspecifiedFileName) return save(fileName_);
     return saveAs();
 }
 
@@ -158,7 +156,7 @@ void Project::buffersSaved() {
 
 FileChoice Project::openChoice() const {
     FileChoice choice;
-    choice.initialPath = fileName_ != kUnspecified ? fileName_ : "Untitled";
+    choice.initialPath = fileName_ != kUnspecifiedFileName ? fileName_ : "Untitled";
     choice.filters = {kProjectFilter};
     return choice;
 }

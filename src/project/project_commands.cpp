@@ -1,6 +1,6 @@
 #include "project/project_commands.h"
 
-#include "project/unspecified.h"
+#include "core/no_file_name.h"
 
 namespace tovel {
 
@@ -63,7 +63,7 @@ void ProjectCommands::close() {
 bool ProjectCommands::openRecent(int slot) {
     if (slot < 0 || slot >= RecentProjects::kSlotCount) return false;
     const std::string path = recent_.slot(slot); // a copy: the list changes next
-    if (path == kUnspecified) return false;
+    if (path == kUnspecifiedFileName) return false;
     addRecent(path);
     const bool loaded = project_.load(path);
     settings_.writeLoadMostRecent(true);
@@ -71,10 +71,10 @@ bool ProjectCommands::openRecent(int slot) {
 }
 
 bool ProjectCommands::openAtStartup(const std::optional<std::string>& commandLinePath) {
-    std::string path = kUnspecified;
+    std::string path = kUnspecifiedFileName;
     if (settings_.readLoadMostRecent()) path = recent_.mostRecent();
     if (commandLinePath) path = *commandLinePath;
-    if (path == kUnspecified) return false;
+    if (path == kUnspecifiedFileName) return false;
     addRecent(path);
     return project_.load(path);
 }

@@ -1,7 +1,7 @@
 #include "project/project_file_format.h"
 
+#include "core/no_file_name.h"
 #include "project/ini_file.h"
-#include "project/unspecified.h"
 
 namespace tovel {
 
@@ -91,19 +91,23 @@ ProjectSettings readProjectSettings(const IniFile& file) {
     return settings;
 }
 
-std::string storedFlashFile(const IniFile& file) { return file.readString(kFiles, "Flash", kUnspecified); }
-std::string storedEepromFile(const IniFile& file) { return file.readString(kFiles, "Eeprom", kUnspecified); }
+std::string storedFlashFile(const IniFile& file) {
+    return file.readString(kFiles, "Flash", kUnspecifiedFileName);
+}
+std::string storedEepromFile(const IniFile& file) {
+    return file.readString(kFiles, "Eeprom", kUnspecifiedFileName);
+}
 
 bool writeProjectKeys(IniFile& file, const ProjectSettings& settings, std::string_view flashFile,
                       std::string_view eepromFile) {
     KeyWriter writer{file};
     // A name that cannot be stored must still leave a project file behind (Files/Flash present).
     if (!file.writeString(kFiles, "Flash", flashFile)) {
-        file.writeString(kFiles, "Flash", kUnspecified);
+        file.writeString(kFiles, "Flash", kUnspecifiedFileName);
         writer.ok = false;
     }
     if (!file.writeString(kFiles, "Eeprom", eepromFile)) {
-        file.writeString(kFiles, "Eeprom", kUnspecified);
+        file.writeString(kFiles, "Eeprom", kUnspecifiedFileName);
         writer.ok = false;
     }
     visitKeys(settings, writer);

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "project/unspecified.h"
+#include "core/no_file_name.h"
 
 namespace tovel {
 
@@ -10,7 +10,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isPlaceholder(const std::string& name) { return name.empty() || name == kUnspecified; }
+bool isPlaceholder(const std::string& name) { return name.empty() || name == kUnspecifiedFileName; }
 
 fs::path projectFolder(const std::string& projectPath) {
     std::error_code ec;

@@ -1,6 +1,6 @@
 #include "project/recent_projects.h"
 
-#include "project/unspecified.h"
+#include "core/no_file_name.h"
 
 namespace tovel {
 
@@ -17,16 +17,16 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
 
 } // namespace
 
-RecentProjects::RecentProjects() { slots_.fill(kUnspecified); }
+RecentProjects::RecentProjects() { slots_.fill(kUnspecifiedFileName); }
 
 RecentProjects::RecentProjects(const Slots& slots) : slots_(slots) {
     for (std::string& s : slots_)
-        if (s.empty()) s = kUnspecified;
+        if (s.empty()) s = kUnspecifiedFileName;
 }
 
 void RecentProjects::add(std::string_view path) {
     // "No project" at the top would hide the whole list from the menu.
-    if (path.empty() || path == kUnspecified) return;
+    if (path.empty() || path == kUnspecifiedFileName) return;
     int found = kSlotCount - 1; // not found: the oldest slot is the one overwritten
     for (int k = 0; k < kSlotCount; ++k) {
         if (sameIgnoringCase(slots_[static_cast<std::size_t>(k)], path)) {
@@ -41,7 +41,7 @@ void RecentProjects::add(std::string_view path) {
 
 std::vector<RecentProjects::MenuEntry> RecentProjects::menuEntries() const {
     std::vector<MenuEntry> entries;
-    for (int k = 0; k < kSlotCount && slots_[static_cast<std::size_t>(k)] != kUnspecified; ++k)
+    for (int k = 0; k < kSlotCount && slots_[static_cast<std::size_t>(k)] != kUnspecifiedFileName; ++k)
         entries.push_back({kFirstCommand + k, slots_[static_cast<std::size_t>(k)]});
     return entries;
 }

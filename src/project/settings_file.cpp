@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/no_file_name.h"
 #include "project/ini_file.h"
-#include "project/unspecified.h"
 
 namespace tovel {
 
@@ -88,7 +88,7 @@ RecentProjects::Slots SettingsFile::readRecentProjects() const {
     RecentProjects::Slots slots;
     for (int k = 1; k <= RecentProjects::kSlotCount; ++k)
         slots[static_cast<std::size_t>(k - 1)] =
-            file.readString(kRecent, numbered("Project", k), kUnspecified);
+            file.readString(kRecent, numbered("Project", k), kUnspecifiedFileName);
     return slots;
 }
 
@@ -98,7 +98,7 @@ bool SettingsFile::writeRecentProjects(const RecentProjects::Slots& slots) const
             const std::string& path = slots[static_cast<std::size_t>(k - 1)];
             // A path that cannot stand on one line is not kept rather than breaking the file.
             if (path.empty() || !file.writeString(kRecent, numbered("Project", k), path))
-                file.writeString(kRecent, numbered("Project", k), kUnspecified);
+                file.writeString(kRecent, numbered("Project", k), kUnspecifiedFileName);
         }
     });
 }
