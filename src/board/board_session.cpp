@@ -174,7 +174,21 @@ bool BoardSession::openSession(const SessionParams& project, int comPort, int ba
                                    project.polling))
         return failSession();
     pause(kBeforeReplyMs);
-    if (!board::receiveAck(channel_)) return failSession();
+    if (!board::receiveAck(channel_)) {
+        // A lost Ack does not mean the board kept 19200: it may already listen at the new speed.
+        // Bring it back from there first, or it would stay out of reach until a power cycle.
+        if (baudIndex != 0) {
+            channel_.closePort();
+            pause(kSpeedSwitchMs);
+            if (channel_.openPort(comPort - 1, baudForIndex(baudIndex))) {
+                pause(kSpeedSwitchMs);
+                recoverBoard();
+            }
+            pause(kSpeedSwitchMs);
+            channel_.openPort(comPort - 1, SerialChannel::kBaud19200);
+        }
+        return failSession();
+    }
     pause(kBeforeCommandMs);
 
     if (baudIndex != 0) {
@@ -264,14 +278,15 @@ bool BoardSession::endSession() {
 
 bool BoardSession::recoverBoard() {
     pause(kRecoverStepMs);
-    bool ok = board::leaveProgramming(channel_);
-    if (ok) {
-        pause(kRecoverStepMs);
-        const std::uint8_t code = sckCode(project_.sckPeriodIndex, currentDevice(), false);
-        ok = board::sendLinkParameters(channel_, 0, code, project_.polling) && board::receiveAck(channel_);
-    }
+    const bool left = board::leaveProgramming(channel_);
+    // The 19200 link parameters go out even when the first Ack was lost: the board may have left
+    // programming all the same and must not stay at the session speed.
+    pause(kRecoverStepMs);
+    const std::uint8_t code = sckCode(project_.sckPeriodIndex, currentDevice(), false);
+    const bool relinked =
+        board::sendLinkParameters(channel_, 0, code, project_.polling) && board::receiveAck(channel_);
     channel_.closePort();
-    return ok;
+    return left && relinked;
 }
 
 bool BoardSession::readBoardVersion(int comPort, std::string* textOut, SerialNumber* serialOut,

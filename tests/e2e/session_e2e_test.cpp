@@ -245,6 +245,36 @@ TEST(SessionE2E, EveryRowOfTheFailureTable) {
     }
 }
 
+// A lost Ack at the session speed must not strand the board there: the next session has to work.
+TEST(SessionE2E, LostAcksAtTheSessionSpeedLeaveTheBoardAt19200) {
+    auto drop = [](int command) {
+        Fault f;
+        f.kind = FaultKind::DropReply;
+        f.command = command;
+        f.nth = 1;
+        return f;
+    };
+    const std::vector<std::pair<const char*, std::vector<Fault>>> cases = {
+        {"LinkParameters Ack", {drop(protocol::LinkParameters)}},
+        {"reset strobe reply, then LeaveProgramming Ack",
+         {drop(protocol::ResetStrobeShort), drop(protocol::LeaveProgramming)}},
+    };
+    for (const int baudIndex : {1, 2}) {
+        for (const auto& [name, faults] : cases) {
+            sim::SimOptions options = chip("ATmega8");
+            options.faults = faults;
+            test::SimBench bench(options, kShortTimeoutMs);
+            EXPECT_FALSE(bench.session.openSession(params(9), 1, baudIndex)) << name << " " << baudIndex;
+            EXPECT_EQ(bench.ui.boxes(), Log{"Connection error"}) << name << " " << baudIndex;
+            bench.board->waitIdle();
+            EXPECT_EQ(bench.board->boardBaud(), 19200) << name << " " << baudIndex;
+            EXPECT_FALSE(bench.board->inProgrammingMode()) << name << " " << baudIndex;
+            EXPECT_TRUE(bench.session.openSession(params(9), 1, baudIndex)) << name << " " << baudIndex;
+            bench.session.endSession();
+        }
+    }
+}
+
 TEST(SessionE2E, PortThatCannotBeOpened) {
     test::SimBench bench(chip("ATmega8"));
     bench.ports.setOverride(1, "/dev/null/missing");

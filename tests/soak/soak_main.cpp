@@ -50,8 +50,6 @@ bool parseArguments(int argc, char** argv, Arguments& args) {
             args.runs = static_cast<int>(n);
         } else if (a == "--timeout-ms" && value() && n >= 20) {
             args.settings.timeoutMs = static_cast<unsigned>(n);
-        } else if (a == "--tolerate-stranded-link") {
-            args.settings.tolerateStrandedLink = true;
         } else if (a == "--keep-files") {
             args.settings.keepFiles = true;
         } else if (a == "--trace") {
@@ -64,8 +62,7 @@ bool parseArguments(int argc, char** argv, Arguments& args) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [RUNS] [--seed S] [--first I] [--timeout-ms T] [--keep-files] "
-                         "[--verbose] [--trace]\n"
-                         "       [--tolerate-stranded-link]\n",
+                         "[--verbose] [--trace]\n",
                          argv[0]);
             return false;
         }
@@ -173,9 +170,6 @@ int main(int argc, char** argv) {
         tally.add(draw, record);
         if (args.verbose || !record.violations.empty()) describeRun(draw, record);
         for (const std::string& v : record.violations) std::printf("  RULE BROKEN: %s\n", v.c_str());
-        for (const std::string& t : record.tolerated)
-            std::printf("run %d %s: tolerated: %s (replay: %s)\n", index, paths[p].device, t.c_str(),
-                        replayCommand(args, index).c_str());
         if (!record.violations.empty()) std::printf("  replay: %s\n", replayCommand(args, index).c_str());
         if (!args.verbose && (index - args.first + 1) % 50 == 0) {
             std::printf("... %d runs\n", index - args.first + 1);

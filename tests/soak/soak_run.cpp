@@ -30,7 +30,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
-constexpr int kSilentReadsPerSession = 4;
+constexpr int kSilentReadsPerSession = 6;
 constexpr int kIdleBaud = 19200;
 
 Bytes drawImage(SoakRandom& random, std::size_t maxSize) {
@@ -320,9 +320,8 @@ RunRecord executeRun(const RunDraw& draw, const SoakSettings& settings, std::uin
         violation(std::to_string(record.silentReads) + " silent reads, budget " +
                   std::to_string(record.silentReadBudget));
     if (host.boardBaud() != kIdleBaud) {
-        std::vector<std::string>& list = settings.tolerateStrandedLink ? record.tolerated : record.violations;
-        list.push_back("board left at " + std::to_string(host.boardBaud()) + " baud" +
-                       (host.inProgrammingMode() ? " in programming mode" : ""));
+        violation("board left at " + std::to_string(host.boardBaud()) + " baud" +
+                  (host.inProgrammingMode() ? " in programming mode" : ""));
     } else if (host.inProgrammingMode()) {
         violation("board left in programming mode");
     }

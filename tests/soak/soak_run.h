@@ -34,10 +34,6 @@ struct SoakSettings {
     unsigned timeoutMs = 200; // the serial channel's read time-out in this harness
     bool keepFiles = false;
     bool trace = false; // keep every status line and box of a run
-    // A board left at the session's speed (and so also in programming mode) is noted but does
-    // not fail the run. Only for the short form in ctest, until the recovery after a lost
-    // speed-switch or LeaveProgramming Ack is mended.
-    bool tolerateStrandedLink = false;
 };
 
 // Everything drawn for a run, so that it can be replayed from its seed.
@@ -82,7 +78,6 @@ struct RunRecord {
     std::uint64_t boundMs = 0;
     std::uint64_t pausedMs = 0;          // protocol pauses asked for (not slept)
     std::vector<std::string> violations; // empty: the run passed
-    std::vector<std::string> tolerated;  // broken rules that SoakSettings lets pass
     std::vector<std::string> texts;      // status lines and boxes ("box: ...") in order, with `trace`
 };
 

@@ -35,7 +35,6 @@ void SoakTally::add(const RunDraw& draw, const RunRecord& record) {
     ++outcomes_[kindOf(record.finalStatus)];
     ++runsByPath_[std::string(draw.path.device) + " (" + draw.path.path + ")"];
     for (const std::string& v : record.violations) ++violations_[kindOf(v)];
-    for (const std::string& t : record.tolerated) ++tolerated_[kindOf(t)];
     maxSilentReads_ = std::max(maxSilentReads_, record.silentReads);
     if (record.boundMs > 0)
         worstBoundShare_ = std::max(worstBoundShare_, static_cast<double>(record.elapsedMs) /
@@ -65,10 +64,6 @@ void SoakTally::print(std::FILE* out, std::uint64_t seconds) const {
                  boxes_, questions_, static_cast<unsigned long long>(pausedMs_ / 1000));
     std::fprintf(out, "Most silent reads in a run: %d; slowest run used %.0f%% of its time bound\n",
                  maxSilentReads_, worstBoundShare_ * 100);
-    if (!tolerated_.empty()) {
-        std::fprintf(out, "Tolerated in this form (known, still to be mended):\n");
-        for (const auto& [kind, count] : tolerated_) std::fprintf(out, "  %6d  %s\n", count, kind.c_str());
-    }
     if (violations_.empty()) {
         std::fprintf(out, "PASS: every run kept every rule\n");
         return;

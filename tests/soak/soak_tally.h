@@ -31,7 +31,6 @@ private:
     std::map<std::string, int> outcomes_;
     std::map<std::string, int> runsByPath_;
     std::map<std::string, int> violations_;
-    std::map<std::string, int> tolerated_;
     int maxSilentReads_ = 0;
     double worstBoundShare_ = 0; // elapsed / bound
     std::uint64_t pausedMs_ = 0;
