@@ -1,7 +1,8 @@
 #!/bin/sh
 # Screenshots of the desktop program, made under a virtual X server against the built-in simulated
-# board: the main window in English and in Russian, with a project whose Flash image has been
-# auto-programmed and verified (green) and whose EEPROM image is loaded (black).
+# board, in English (*-en.png) and in Russian (*-ru.png): the main window with a project whose
+# Flash image has been auto-programmed and verified (green) and whose EEPROM image is loaded
+# (black), and each dialog and board message box as its menu command opens it.
 #
 #   sh tools/screenshots.sh [OUTPUT_FOLDER]      (default: build/screenshots)
 #
@@ -42,15 +43,56 @@ AutoErase=1
 AutoFlashProgram=1
 AutoFlashVerify=1
 PROJECT
+# The same with lock and fuse bits chosen for auto-program, for the dialog that chooses them.
+cp "$work/demo.tvl" "$work/fuses.tvl"
+printf 'ProgramFuse=1\nLockMode=1\nFuse0=1\nFuse1=1\nFuse4=1\nFuse8=1\nFuse9=1\n' >> "$work/fuses.tvl"
 
-shoot() { # language-flag output-name
-    settings="$work/settings-$2.ini"
-    printf '[Connect]\nCOM=1\nHighSpeed=1\n[Language]\nRussian=%s\n' "$1" > "$settings"
-    # Command 1015 is Auto-program: erase, program and verify the Flash.
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
-        "$PROGRAM" --settings "$settings" --simulate=ATmega16 --run=1015 --screenshot "$OUT/$2.png" "$work/demo.tvl"
-    echo "screenshots: $OUT/$2.png"
+
+shoot() { # name, project, then options for the program (--run=IDS and so on)
+    name=$1
+    project=$2
+    shift 2
+    for language in en ru; do
+        settings="$work/settings-$language.ini"
+        russian=0
+        [ $language = ru ] && russian=1
+        printf '[Connect]\nCOM=1\nHighSpeed=1\n[Language]\nRussian=%s\n' $russian > "$settings"
+        xvfb-run -a -s "-screen 0 1280x1024x24" "$PROGRAM" --settings "$settings" --simulate=ATmega16 \
+            --screenshot "$OUT/$name-$language.png" "$@" "$project" >/dev/null 2>&1
+        if [ -s "$OUT/$name-$language.png" ]; then
+            echo "screenshots: $OUT/$name-$language.png"
+        else
+            echo "screenshots: $name-$language.png was not made" >&2
+            status=1
+        fi
+    done
 }
 
-shoot 0 main-window-en
-shoot 1 main-window-ru
+status=0
+rm -f "$OUT"/*.png
+# The update command tells to power the board off and on before it asks for its settings: that box
+# is dismissed. Menu command ids: 1015 Auto-program, 1016 Lock/Fuse Bits, 32795 Project Settings (its button 3 is
+# "Configure..."), 32785 Board Settings, 32786 Advanced Board Settings, 32907 Language, 32908 Load
+# Flash At, 32910 Update firmware, 16 About, 32788 Search, 32901 Tovel/Tovel-U Info.
+shoot main-window "$work/demo.tvl" --run=1015
+shoot lock-fuse-bits "$work/demo.tvl" --run=1016
+shoot project-settings "$work/demo.tvl" --run=32795
+shoot lock-fuse-bits-autoprogram "$work/fuses.tvl" --run=32795 --click=3
+shoot board-settings "$work/demo.tvl" --run=32785
+shoot advanced-board-settings "$work/demo.tvl" --run=32786
+shoot language "$work/demo.tvl" --run=32907
+shoot load-address "$work/demo.tvl" "--choose=$work/demo.bin" --run=32908
+# The update command reads the firmware image before it asks for its settings. A placeholder of
+# the right size stands in (in data/ beside the program) while that dialog is pictured; the
+# dialog is cancelled, so nothing is sent.
+placeholder=$(dirname "$PROGRAM")/data/tovel-firmware.bin
+if [ ! -e "$placeholder" ]; then
+    mkdir -p "$(dirname "$placeholder")"
+    head -c 12288 /dev/zero | tr '\000' '\377' > "$placeholder"
+    trap 'rm -rf "$work" "$placeholder"' EXIT
+fi
+shoot self-program-settings "$work/demo.tvl" --run=32910 --dismiss=1
+shoot about "$work/demo.tvl" --run=16
+shoot board-search "$work/demo.tvl" --run=32788
+shoot board-info "$work/demo.tvl" --run=32901
+exit $status

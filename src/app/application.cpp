@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/qt_language.h"
 #include "app/qt_user_interface.h"
+#include "app/screenshot_taker.h"
 #include "board/port_map.h"
 #include "board/posix_serial_channel.h"
 #include "core/clock.h"
@@ -64,7 +65,8 @@ Application::Application(ProgramOptions options)
     : options_(std::move(options)), settingsPath_(chooseSettingsPath(options_)),
       ui_(std::make_unique<QtUserInterface>()), qtLanguage_(std::make_unique<QtLanguage>()) {
     firstRunPrompt_ = [this](int comPort, int baudIndex) -> std::optional<std::pair<int, int>> {
-        BoardSettingsDialog dialog(comPort, baudIndex, workbench_->portMap(), workbench_->messages(), window_.get());
+        BoardSettingsDialog dialog(comPort, baudIndex, workbench_->portMap(), workbench_->messages(),
+                                   window_.get());
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return std::pair{dialog.comPort(), dialog.baudIndex()};
     };
@@ -155,17 +157,15 @@ void Application::openSimulatedBoard() {
 }
 
 void Application::scheduleScreenshot() {
-    // The commands run once the window is up, as if the person had chosen them.
-    QTimer::singleShot(200, window_.get(), [this] {
-        for (const int commandId : options_.commandsBeforeScreenshot) window_->runCommand(commandId);
-        // Let the window settle (layouts, repaints after the commands) before it is grabbed.
-        QTimer::singleShot(300, window_.get(), [this] {
-            const QString path = QString::fromStdString(*options_.screenshotPath);
-            if (!window_->grab().save(path))
-                std::fprintf(stderr, "tovelisp: cannot save %s\n", qPrintable(path));
-            window_->close();
-        });
-    });
+    MainWindow* window = window_.get();
+    if (options_.fileForDialogs)
+        ui_->setFileHook([file = *options_.fileForDialogs](const FileChoice&) { return file; });
+    ScreenshotTaker::Steps steps{options_.commandsBeforeScreenshot, options_.dialogsToDismiss,
+                                 options_.clickBeforeScreenshot};
+    auto* taker =
+        new ScreenshotTaker(window, QString::fromStdString(*options_.screenshotPath), std::move(steps),
+                            [window](int commandId) { window->runCommand(commandId); });
+    taker->start();
 }
 
 void Application::finish() {

@@ -51,6 +51,22 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& arguments) {
             options.settingsPath = argument.substr(11);
         } else if (startsWith(argument, "--screenshot=")) {
             options.screenshotPath = argument.substr(13);
+        } else if (startsWith(argument, "--choose=")) {
+            options.fileForDialogs = argument.substr(9);
+        } else if (startsWith(argument, "--dismiss=")) {
+            std::vector<int> counts;
+            if (!parseCommandList(argument.substr(10), counts) || counts.size() != 1) {
+                options.error = "--dismiss= takes a number of dialogs";
+                return options;
+            }
+            options.dialogsToDismiss = counts.front();
+        } else if (startsWith(argument, "--click=")) {
+            std::vector<int> ids;
+            if (!parseCommandList(argument.substr(8), ids) || ids.size() != 1) {
+                options.error = "--click= takes one control id";
+                return options;
+            }
+            options.clickBeforeScreenshot = static_cast<unsigned>(ids.front());
         } else if (startsWith(argument, "--run=")) {
             if (!parseCommandList(argument.substr(6), options.commandsBeforeScreenshot)) {
                 options.error = "--run= takes command ids separated by commas";

@@ -13,7 +13,11 @@
 //   --simulate[=DEVICE]    run against the built-in simulated board with DEVICE in its socket
 //   --help, --version
 //   --screenshot FILE      (for the documentation) save the window to FILE once it is shown,
-//                          after running the commands of --run=ID,ID,... (menu command ids)
+//                          after running the commands of --run=ID,ID,... (menu command ids);
+//                          a dialog a command opens is saved instead: after the first
+//                          --dismiss=N dialogs were accepted, the one then open, or the one
+//                          its button --click=ID (a control id) opens; file dialogs are
+//                          answered with --choose=FILE without being shown
 #pragma once
 
 #include <optional>
@@ -30,6 +34,9 @@ struct ProgramOptions {
     std::optional<std::string> simulatedDevice; // set: run against the simulated board
     std::optional<std::string> screenshotPath;
     std::vector<int> commandsBeforeScreenshot;
+    std::optional<unsigned> clickBeforeScreenshot;
+    int dialogsToDismiss = 0;
+    std::optional<std::string> fileForDialogs;
     bool help = false;
     bool version = false;
 

@@ -59,9 +59,12 @@ private Q_SLOTS:
         o = parse({"--simulate=AT45DB642", "--settings=/tmp/x.ini"});
         QCOMPARE(o.simulatedDevice.value_or(""), std::string("AT45DB642"));
         QCOMPARE(o.settingsPath.value_or(""), std::string("/tmp/x.ini"));
-        o = parse({"--screenshot", "a.png", "--run=1009,1010"});
+        o = parse({"--screenshot", "a.png", "--run=1009,1010", "--click=3", "--choose=b.hex", "--dismiss=2"});
         QCOMPARE(o.screenshotPath.value_or(""), std::string("a.png"));
         QCOMPARE(o.commandsBeforeScreenshot, (std::vector<int>{1009, 1010}));
+        QCOMPARE(o.clickBeforeScreenshot.value_or(0), 3u);
+        QCOMPARE(o.fileForDialogs.value_or(""), std::string("b.hex"));
+        QCOMPARE(o.dialogsToDismiss, 2);
         QVERIFY(parse({"--help"}).help);
         QVERIFY(parse({"--version"}).version);
 
@@ -70,6 +73,7 @@ private Q_SLOTS:
         QVERIFY(!parse({"--frobnicate"}).error.empty());
         QVERIFY(!parse({"--run=1009,,1"}).error.empty());
         QVERIFY(!parse({"--run=abc"}).error.empty());
+        QVERIFY(!parse({"--click=3,4"}).error.empty());
     }
 };
 

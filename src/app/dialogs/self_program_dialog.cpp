@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "i18n/ui_translation.h"
 
@@ -55,6 +56,13 @@ SelfProgramDialog::SelfProgramDialog(const std::string& currentVersion, const st
     // After retitling, which puts "-" in both fields.
     current->setText(QString::fromStdString(currentVersion));
     next->setText(QString::fromStdString(newVersion));
+    // The whole version text in view, from its start.
+    for (QLineEdit* field : {current, next}) {
+        field->setCursorPosition(0);
+        const int textWidth = field->fontMetrics().horizontalAdvance(field->text());
+        field->setMinimumWidth(
+            std::max(field->sizeHint().width(), textWidth + 4 * field->fontMetrics().averageCharWidth()));
+    }
 }
 
 UploadSpeed SelfProgramDialog::speed() const {
