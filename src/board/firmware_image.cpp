@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "board/board_protocol.h"
+#include "core/file_descriptor.h"
 #include "i18n/messages.h"
 
 #ifndef TOVEL_DATA_DIR
@@ -33,7 +34,8 @@ bool exists(const std::string& path) {
 }
 
 void readImage(FirmwareImageLoad& load) {
-    const int fd = ::open(load.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const FileDescriptor file(::open(load.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const int fd = file.get();
     if (fd < 0) {
         load.reason = std::strerror(errno);
         return;
@@ -42,7 +44,6 @@ void readImage(FirmwareImageLoad& load) {
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         // A directory or a device is no image (and a device could block the read).
         load.reason = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file";
-        ::close(fd);
         return;
     }
     // One byte more than an image may have, to tell a long file from a good one.
@@ -53,13 +54,11 @@ void readImage(FirmwareImageLoad& load) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             load.reason = std::strerror(errno);
-            ::close(fd);
             return;
         }
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     if (got != protocol::FirmwareImageSize ||
         static_cast<std::size_t>(info.st_size) != protocol::FirmwareImageSize) {
         load.reason = formatText("a firmware image has exactly %zu bytes; this file has %lld",

@@ -6,23 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/file_descriptor.h"
+
 namespace tovel {
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Reads into bytes[from, to) until full or end of file; returns the fill level or -1.
 long long readInto(int fd, ByteBlock& bytes, std::size_t from, std::size_t to) {

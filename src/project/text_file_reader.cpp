@@ -5,25 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/file_descriptor.h"
+
 namespace tovel {
-
-namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-} // namespace
 
 TextFile readTextFile(const std::string& path, std::size_t maxBytes) {
     TextFile result;

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "devices/device_table.h"
+#include "support/sent_bytes.h"
 
 namespace tovel::test {
 
@@ -85,33 +86,12 @@ void OpsBench::start(const std::string& chip, sim::SimOptions options, const std
     ui.clear();
 }
 
-std::string OpsBench::sentHex() const {
-    std::string hex;
-    for (const sim::LoggedByte& entry : host_->log()) {
-        if (entry.direction != sim::Direction::HostToBoard) continue;
-        char text[4];
-        std::snprintf(text, sizeof text, "%02X ", entry.byte);
-        hex += text;
-    }
-    return hex;
-}
+std::string OpsBench::sentHex() const { return sentHexOf(*host_); }
 
-std::size_t OpsBench::timesSent(const std::string& hex) const {
-    const std::string all = sentHex();
-    const std::string needle = hex + " ";
-    std::size_t count = 0;
-    for (std::size_t at = all.find(needle); at != std::string::npos; at = all.find(needle, at + 3)) {
-        if (at % 3 == 0) ++count;
-    }
-    return count;
-}
+std::size_t OpsBench::timesSent(const std::string& hex) const { return countHex(sentHex(), hex); }
 
 std::size_t OpsBench::findSent(const std::string& hex, std::size_t from) const {
-    const std::string all = sentHex();
-    const std::string needle = hex + " ";
-    for (std::size_t at = all.find(needle, from * 3); at != std::string::npos; at = all.find(needle, at + 1))
-        if (at % 3 == 0) return at / 3;
-    return std::string::npos;
+    return findHex(sentHex(), hex, from);
 }
 
 std::string OpsBench::writeFile(const std::string& name, const Bytes& bytes) const {

@@ -2,31 +2,15 @@
 
 #include <cstdio>
 
+#include "support/sent_bytes.h"
+
 namespace tovel::test {
 
-std::string TransferTest::sentHex() const {
-    std::string hex;
-    for (const sim::LoggedByte& entry : host_->log()) {
-        if (entry.direction != sim::Direction::HostToBoard) continue;
-        char text[4];
-        std::snprintf(text, sizeof text, "%02X ", entry.byte);
-        hex += text;
-    }
-    return hex;
-}
+std::string TransferTest::sentHex() const { return sentHexOf(*host_); }
 
-std::size_t TransferTest::timesSent(const std::string& hex) const {
-    const std::string all = sentHex();
-    const std::string needle = hex + " ";
-    std::size_t count = 0;
-    for (std::size_t at = all.find(needle); at != std::string::npos; at = all.find(needle, at + 3)) ++count;
-    return count;
-}
+std::size_t TransferTest::timesSent(const std::string& hex) const { return countHex(sentHex(), hex); }
 
-std::size_t TransferTest::firstSent(const std::string& hex) const {
-    const std::size_t at = sentHex().find(hex + " ");
-    return at == std::string::npos ? at : at / 3;
-}
+std::size_t TransferTest::firstSent(const std::string& hex) const { return findHex(sentHex(), hex); }
 
 std::vector<std::string> TransferTest::statusesFrom(const std::string& first) const {
     const std::vector<std::string> all = statuses();
