@@ -270,27 +270,29 @@ bool PtyBoardHost::Impl::isIdleLocked() const {
 
 void PtyBoardHost::Impl::run() {
     while (!stopping.load()) {
-        int timeoutMs = -1;
+        // Microseconds: a reply due in 300 us must not wait a whole millisecond (the timing model's
+        // floor is what the transfer benchmark compares against).
+        std::int64_t timeoutUs = -1;
         bool wantOutput = false;
         {
             std::lock_guard lock(mutex);
             wantOutput = !unwritten.empty();
-            if (!scheduled.empty()) {
-                const std::uint64_t now = nowUs();
-                const std::uint64_t at = scheduled.front().atUs;
-                timeoutMs = at <= now ? 0 : static_cast<int>((at - now + 999) / 1000);
-            }
-            if (dirty && !options.stateFile.empty()) {
-                const std::uint64_t due = lastInputUs + kSaveQuietUs;
-                const std::uint64_t now = nowUs();
-                const int saveMs = due <= now ? 0 : static_cast<int>((due - now + 999) / 1000);
-                timeoutMs = timeoutMs < 0 ? saveMs : std::min(timeoutMs, saveMs);
-            }
+            const std::uint64_t now = nowUs();
+            auto waitUntil = [&](std::uint64_t at) {
+                const std::int64_t wait = at <= now ? 0 : static_cast<std::int64_t>(at - now);
+                timeoutUs = timeoutUs < 0 ? wait : std::min(timeoutUs, wait);
+            };
+            if (!scheduled.empty()) waitUntil(scheduled.front().atUs);
+            if (dirty && !options.stateFile.empty()) waitUntil(lastInputUs + kSaveQuietUs);
         }
         pollfd fds[3] = {{master, static_cast<short>(POLLIN | (wantOutput ? POLLOUT : 0)), 0},
                          {wakeRead, POLLIN, 0},
                          {watch, POLLIN, 0}};
-        if (::poll(fds, watch >= 0 ? 3 : 2, timeoutMs) < 0 && errno != EINTR) break;
+        const timespec timeout{static_cast<time_t>(timeoutUs / 1'000'000),
+                               static_cast<long>(timeoutUs % 1'000'000) * 1000};
+        if (::ppoll(fds, watch >= 0 ? 3 : 2, timeoutUs < 0 ? nullptr : &timeout, nullptr) < 0 &&
+            errno != EINTR)
+            break;
         if (fds[1].revents & POLLIN) {
             char drain[64];
             while (::read(wakeRead, drain, sizeof drain) > 0) {
