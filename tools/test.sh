@@ -2,6 +2,7 @@
 # Installs what is needed, builds, and runs every test:
 #  - the parsers of outside input briefly under libFuzzer (tools/fuzz-smoke.sh documents a long run);
 #  - the tests in which threads work together under the thread sanitizer (tools/tsan-tests.sh);
+#  - clang-tidy and cppcheck over the core (tools/lint.sh);
 #  - the whole suite in a build with the address and undefined-behaviour sanitizers (build-asan/),
 #    last, so that its summary closes the output.
 set -eu
@@ -10,5 +11,6 @@ sh tools/install-deps.sh
 BUILD_DIR=build-asan sh tools/build.sh -DTOVEL_SANITIZE=address,undefined
 FUZZ_SEED=${FUZZ_SEED:-1} sh tools/fuzz-smoke.sh "${FUZZ_SECONDS:-10}"
 sh tools/tsan-tests.sh
+BUILD_DIR=build-asan sh tools/lint.sh
 ASAN_OPTIONS="detect_leaks=1 ${ASAN_OPTIONS:-}" UBSAN_OPTIONS="print_stacktrace=1 ${UBSAN_OPTIONS:-}" \
   ctest --test-dir build-asan --output-on-failure -j"$(nproc)" --timeout 600

@@ -96,7 +96,9 @@ IniFile IniFile::parse(std::string_view text) {
         const std::size_t end = text.find('\n');
         std::string_view raw = text.substr(0, end);
         text.remove_prefix(end == npos ? text.size() : end + 1);
-        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        // Only a CRLF file's line end is taken off: in an LF file a CR belongs to the line, and
+        // dropping it would shorten the line by one CR on every write.
+        if (file.crlf_ && !raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
         const std::uint32_t id = file.addLine(std::string(raw));
         file.order_.push_back(id);
         const Line& line = file.lines_[id];

@@ -100,6 +100,16 @@ TEST(IniFile, ReadsCrLfAndKeepsTheLineEndAndByteOrderMark) {
     EXPECT_EQ(file.text(), "\xEF\xBB\xBF[Files]\r\nFlash=C:\\a.hex\r\nEeprom=b.eep\r\n");
     // A last line without a line end is still read.
     EXPECT_EQ(IniFile::parse("[S]\nK=5").readInt("S", "K", 0), 5);
+
+    // In an LF file a CR before the line end is part of the line: rewriting keeps it, every time.
+    std::string text = "[S]\nOther=x\r\r\r\n";
+    for (int write = 0; write < 3; ++write) {
+        IniFile lf = IniFile::parse(text);
+        EXPECT_EQ(lf.readString("S", "Other", ""), "x");
+        lf.writeInt("S", "K", 1);
+        text = lf.text();
+        EXPECT_EQ(text, "[S]\nOther=x\r\r\r\nK=1\n");
+    }
 }
 
 TEST(IniFile, RefusesTextThatCouldNotBeReadBack) {
