@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <unistd.h>
 
 #include "board/board_protocol.h"
@@ -103,6 +104,9 @@ struct UpdateFailure {
     Log lastStatuses;
     bool uploadsEverything;
 };
+
+// Test listings show a row by its name rather than as bytes.
+void PrintTo(const UpdateFailure& row, std::ostream* out) { *out << row.name; }
 
 Fault makeFault(FaultKind kind, int command, int nth = 1, std::vector<std::uint8_t> bytes = {}) {
     Fault f;
