@@ -10,6 +10,10 @@
 namespace tovel {
 
 using SpiBytes4 = std::array<std::uint8_t, 4>;
+
+// Write Lock Bits of the four-byte AT89S chips: the step (1, 2, 3 for LB1, LB2, LB3) goes into
+// the low bits of byte 2.
+inline constexpr SpiBytes4 kSteppedLockWrite{0xAC, 0xE0, 0x00, 0xFF};
 using SpiBytes3 = std::array<std::uint8_t, 3>;
 
 // How a layout's lock bits are laid out. Which write procedure runs is chosen by the

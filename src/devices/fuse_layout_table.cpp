@@ -29,7 +29,7 @@ constexpr LockSource kTinyLock{LockScheme::Tiny, {0xAC, 0xFF, 0x00, 0x00}, {{{2,
 constexpr LockSource kClassicLock{LockScheme::Classic, {0xAC, 0xE0, 0x00, 0x00}, {{{2, 1}, {2, 2}, {1, 0}}},
                                   std::nullopt};
 // The stepped procedure ORs the step into byte 2 instead of using bit places.
-constexpr LockSource kSteppedLock{LockScheme::Stepped, {0xAC, 0xE0, 0x00, 0xFF}, {},
+constexpr LockSource kSteppedLock{LockScheme::Stepped, kSteppedLockWrite, {},
                                   LockReadInstruction{{0x24, 0x00, 0x00}, {2, 3, 4}}};
 // The fourth byte is stored but never sent.
 constexpr LockSource kThreeByteLock{LockScheme::ThreeByte, {0xAC, 0xFF, 0xFF, 0x00}, {{{2, 5}, {2, 6}, {2, 7}}},

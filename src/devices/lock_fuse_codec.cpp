@@ -36,11 +36,14 @@ SpiInstruction avrLockInstruction(const FuseLayout& layout, std::int32_t level,
     return {bytes, 4};
 }
 
-// Each step programs one more lock bit; the chip keeps the earlier ones.
+// Each step programs one more lock bit; the chip keeps the earlier ones. Rows whose layout holds
+// another scheme's template (AT89S2051, AT89S4051, AT89S8253 share the three-byte layout) step
+// through the four-byte chips' own instruction: AC FF FF FF would leave them unlocked while the
+// steps are acknowledged and reported as programmed.
 std::vector<SpiInstruction> steppedLockInstructions(const FuseLayout& layout, std::int32_t level) {
     std::vector<SpiInstruction> steps;
     for (std::int32_t step = 1; step <= level; ++step) {
-        const SpiBytes4& t = layout.lockWrite;
+        const SpiBytes4& t = layout.lockScheme == LockScheme::Stepped ? layout.lockWrite : kSteppedLockWrite;
         steps.push_back({{t[0], static_cast<std::uint8_t>(t[1] | step), t[2], 0xFF}, 4});
     }
     return steps;

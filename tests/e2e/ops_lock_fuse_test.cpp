@@ -55,6 +55,20 @@ TEST_F(LockFuseBits, ARefusedLowFuseStopsBeforeTheHighFuseAndTheLock) {
     EXPECT_FALSE(board().inProgrammingMode());
 }
 
+// These chips share the three-byte layout but take four-byte steps; the steps must lock them.
+TEST_F(LockFuseBits, At89S8253AtLevelTwoIsLockedByItsSteps) {
+    start("AT89S8253");
+    ASSERT_EQ(board().lockBits() & 0x07, 0x07);
+    LockFuseSettings settings;
+    settings.lockMode = 2;
+    EXPECT_TRUE(bench().programLockFuse(settings));
+    EXPECT_TRUE(sent("34 AC E1 00 FF"));
+    EXPECT_TRUE(sent("34 AC E2 00 FF"));
+    EXPECT_FALSE(sent("34 AC FF FF FF"));
+    EXPECT_EQ(board().lockBits() & 0x07, 0x04); // LB1 and LB2 programmed (0), LB3 not
+    EXPECT_EQ(ui.lastStatus(), "Lock/fuse bits programmed");
+}
+
 TEST_F(LockFuseBits, At89S52AtLevelThreeTakesThreeSteps250MsApart) {
     start("AT89S52");
     LockFuseSettings settings;

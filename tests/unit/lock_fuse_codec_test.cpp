@@ -126,9 +126,12 @@ TEST(SteppedLockEncoding, SendsOneInstructionPerLevelStep) {
                                            four(0xAC, 0xE3, 0x00, 0xFF)}));
     EXPECT_EQ(lockFor(s52, atLevel(1)), std::vector<SpiInstruction>{four(0xAC, 0xE1, 0x00, 0xFF)});
     EXPECT_TRUE(lockFor(s52, atLevel(0)).empty());
-    // The AT89S8253 steps through the three-byte layout's template.
-    EXPECT_EQ(lockFor(device("AT89S8253"), atLevel(2)),
-              (std::vector<SpiInstruction>{four(0xAC, 0xFF, 0xFF, 0xFF), four(0xAC, 0xFF, 0xFF, 0xFF)}));
+    // The four-byte chips with the three-byte layout step through their own instruction, not the
+    // layout's template (which would send AC FF FF FF, an instruction they ignore).
+    for (const char* name : {"AT89S2051", "AT89S4051", "AT89S8253"})
+        EXPECT_EQ(lockFor(device(name), atLevel(2)),
+                  (std::vector<SpiInstruction>{four(0xAC, 0xE1, 0x00, 0xFF), four(0xAC, 0xE2, 0x00, 0xFF)}))
+            << name;
 }
 
 TEST(SteppedLockEncoding, ALevelFromADamagedProjectCannotMultiplySteps) {
