@@ -57,9 +57,12 @@ shoot() { # name, project, then options for the program (--run=IDS and so on)
         russian=0
         [ $language = ru ] && russian=1
         printf '[Connect]\nCOM=1\nHighSpeed=1\n[Language]\nRussian=%s\n' $russian > "$settings"
-        xvfb-run -a -s "-screen 0 1280x1024x24" "$PROGRAM" --settings "$settings" --simulate=ATmega16 \
-            --screenshot "$OUT/$name-$language.png" "$@" "$project" >/dev/null 2>&1
-        if [ -s "$OUT/$name-$language.png" ]; then
+        if ! xvfb-run -a -s "-screen 0 1280x1024x24" "$PROGRAM" --settings "$settings" --simulate=ATmega16 \
+            --screenshot "$OUT/$name-$language.png" "$@" "$project" >"$work/log" 2>&1; then
+            echo "screenshots: the program failed making $name-$language.png:" >&2
+            tail -20 "$work/log" >&2
+            status=1
+        elif [ -s "$OUT/$name-$language.png" ]; then
             echo "screenshots: $OUT/$name-$language.png"
         else
             echo "screenshots: $name-$language.png was not made" >&2
