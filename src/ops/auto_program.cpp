@@ -170,7 +170,8 @@ bool AutoProgramRun::memorySteps(const MemorySteps& steps, std::size_t& programm
             succeeded();
         }
     }
-    if (incrementCounter && buffer.hasData() && incrementSerialCounter(buffer, steps.counterAddress, CounterFileRule::AnyFile) &&
+    if (incrementCounter && buffer.hasData() &&
+        incrementSerialCounter(buffer, steps.counterAddress, CounterFileRule::AnyFile) &&
         context_.refreshBuffer)
         context_.refreshBuffer(buffer);
     return true;

@@ -43,6 +43,10 @@ struct ChipContext {
     std::function<void(int deviceNo)> selectDevice;
     // Asks the front end to repaint a buffer's preview and label (no-op where there is none).
     std::function<void(const MemoryBuffer&)> refreshBuffer;
+
+    void repaint(const MemoryBuffer& buffer) const {
+        if (refreshBuffer) refreshBuffer(buffer);
+    }
 };
 
 } // namespace tovel

@@ -68,6 +68,24 @@ SignatureCheck checkSignature(ChipContext& context, int deviceNo) {
     return context.ui.ask(question) == Answer::Yes ? SignatureCheck::Matches : SignatureCheck::Declined;
 }
 
+// The signature gate on the open session: true to go on; otherwise the session is ended without
+// the disconnection warning and the reason given (`readFailedBox` when the read failed).
+bool passSignatureGate(ChipContext& context, LockFuseSession& session, int deviceNo, unsigned readFailedBox) {
+    switch (checkSignature(context, deviceNo)) {
+    case SignatureCheck::ReadFailed:
+        session.end(false);
+        box(context, readFailedBox);
+        return false;
+    case SignatureCheck::Declined:
+        session.end(false);
+        status(context, msg::OperationCancelled);
+        return false;
+    case SignatureCheck::Matches:
+        break;
+    }
+    return true;
+}
+
 // A chip without a lock-read instruction: an AVR one is still identified by its signature.
 bool reportUnreadable(ChipContext& context, const DeviceRecord& device, int deviceNo) {
     if (device.spiVariant == SpiAvr) {
@@ -75,18 +93,7 @@ bool reportUnreadable(ChipContext& context, const DeviceRecord& device, int devi
         BusyCursor busy(context.ui);
         LockFuseSession session(context);
         if (!session.connect()) return false;
-        switch (checkSignature(context, deviceNo)) {
-        case SignatureCheck::ReadFailed:
-            session.end(false);
-            box(context, msg::ConnectionError);
-            return false;
-        case SignatureCheck::Declined:
-            session.end(false);
-            status(context, msg::OperationCancelled);
-            return false;
-        case SignatureCheck::Matches:
-            break;
-        }
+        if (!passSignatureGate(context, session, deviceNo, msg::ConnectionError)) return false;
         session.end();
     }
     box(context, msg::DeviceCannotReadLockFuse);
@@ -185,20 +192,9 @@ bool readLockFuse(ChipContext& context, LockFuseSettings& settings) {
     SerialChannel& channel = session.channel();
     const LockFuseReadPlan plan = readInstructions(*layout);
 
-    if (device.spiVariant == SpiAvr) {
-        switch (checkSignature(context, deviceNo)) {
-        case SignatureCheck::ReadFailed:
-            session.end(false);
-            box(context, msg::ConnectionErrorWhileReadingSignature);
-            return false;
-        case SignatureCheck::Declined:
-            session.end(false);
-            status(context, msg::OperationCancelled);
-            return false;
-        case SignatureCheck::Matches:
-            break;
-        }
-    }
+    if (device.spiVariant == SpiAvr &&
+        !passSignatureGate(context, session, deviceNo, msg::ConnectionErrorWhileReadingSignature))
+        return false;
 
     std::optional<std::uint8_t> lockByte = readByte(channel, *plan.lock);
     FuseByteValues fuseBytes{0xFF, 0xFF, 0xFF};

@@ -26,10 +26,6 @@ constexpr ProgrammingTexts kEepromTexts{msg::ProgrammingEeprom, msg::EepromProgr
                                         msg::EepromProgramCancelled, msg::ErrorProgrammingEeprom,
                                         msg::ErrorProgrammingEeprom};
 
-void repaint(ChipContext& context, const MemoryBuffer& buffer) {
-    if (context.refreshBuffer) context.refreshBuffer(buffer);
-}
-
 // Runs the worker and reports. False when nothing was handed to the chip because the person
 // declined to write only the part of the image that fits.
 bool writeBuffer(ChipContext& context, const OperationFrame& frame, MemoryBuffer& buffer, MemoryKind memory,
@@ -73,16 +69,16 @@ void programMemory(ChipContext& context, MemoryKind memory) {
 
     MemoryBuffer& buffer = flash ? context.flash : context.eeprom;
     const bool written = writeBuffer(context, frame, buffer, memory, texts);
-    repaint(context, buffer);
+    context.repaint(buffer);
     frame.disconnect();
-    repaint(context, buffer);
+    context.repaint(buffer);
 
     // The counter moves on also after a failed or cancelled run (that chip may hold the number);
     // not when nothing at all was written.
     const bool counterOn = flash ? context.project.autoIncrementFlash : context.project.autoIncrementEeprom;
     const std::uint32_t address =
         flash ? context.project.autoIncAddressFlash : context.project.autoIncAddressEeprom;
-    if (written && counterOn && incrementSerialCounter(buffer, address)) repaint(context, buffer);
+    if (written && counterOn && incrementSerialCounter(buffer, address)) context.repaint(buffer);
 }
 
 } // namespace

@@ -24,10 +24,6 @@ constexpr ReadingTexts kEepromTexts{msg::ReadingEeprom,       msg::ReadEepromOK,
                                     msg::ReadEepromCancelled, msg::ErrorReadingEeprom,
                                     msg::ErrorReadingEeprom,  msg::EepromLengthChecksum};
 
-void repaint(ChipContext& context, const MemoryBuffer& buffer) {
-    if (context.refreshBuffer) context.refreshBuffer(buffer);
-}
-
 void readMemory(ChipContext& context, MemoryKind memory) {
     const bool flash = memory == MemoryKind::Flash;
     const ReadingTexts& texts = flash ? kFlashTexts : kEepromTexts;
@@ -51,9 +47,9 @@ void readMemory(ChipContext& context, MemoryKind memory) {
         context.ui.showInfo(messages.text(texts.failedBox));
         context.ui.setStatus(messages.text(texts.failedStatus));
     }
-    repaint(context, buffer);
+    context.repaint(buffer);
     frame.disconnect();
-    repaint(context, buffer);
+    context.repaint(buffer);
     const int size = static_cast<int>(buffer.size());
     context.ui.setStatus(
         messages.format(texts.lengthLine, size, size, static_cast<unsigned>(buffer.checksum())));

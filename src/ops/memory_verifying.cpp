@@ -26,10 +26,6 @@ constexpr VerifyingTexts kEepromTexts{
     msg::VerifyingEeprom,         msg::NoEepromFileSelected,        msg::EepromVerifyOKBytesVerified,
     msg::EepromVerifyErrorAtByte, msg::EepromVerificationCancelled, msg::ConnectionErrorWhileVerifyingEeprom};
 
-void repaint(ChipContext& context, const MemoryBuffer& buffer) {
-    if (context.refreshBuffer) context.refreshBuffer(buffer);
-}
-
 void verifyMemory(ChipContext& context, MemoryKind memory) {
     const bool flash = memory == MemoryKind::Flash;
     const VerifyingTexts& texts = flash ? kFlashTexts : kEepromTexts;
@@ -74,9 +70,9 @@ void verifyMemory(ChipContext& context, MemoryKind memory) {
         context.ui.setStatus(messages.text(texts.failed));
         context.ui.showInfo(messages.text(texts.failed));
     }
-    repaint(context, buffer);
+    context.repaint(buffer);
     frame.disconnect();
-    repaint(context, buffer);
+    context.repaint(buffer);
 }
 
 } // namespace

@@ -30,14 +30,6 @@ ReadingJob readingJob(const ChipContext& context, const DeviceRecord& device, Me
     return job;
 }
 
-namespace {
-
-void repaint(ChipContext& context, const MemoryBuffer& buffer) {
-    if (context.refreshBuffer) context.refreshBuffer(buffer);
-}
-
-} // namespace
-
 int runWorker(ChipContext& context, ChipTransferRunner& worker) {
     const int result = context.ui.runModal(worker);
     if (worker.connectionErrorBox()) context.ui.showInfo(context.messages.text(msg::ConnectionError));
@@ -46,10 +38,10 @@ int runWorker(ChipContext& context, ChipTransferRunner& worker) {
 
 int runOnBuffer(ChipContext& context, MemoryBuffer& buffer, ChipTransferRunner& worker) {
     buffer.setPlain(true);
-    repaint(context, buffer);
+    context.repaint(buffer);
     const int result = context.ui.runModal(worker);
     buffer.setPlain(false);
-    repaint(context, buffer);
+    context.repaint(buffer);
     if (worker.connectionErrorBox()) context.ui.showInfo(context.messages.text(msg::ConnectionError));
     return result;
 }
