@@ -10,11 +10,6 @@
 namespace tovel::test {
 namespace {
 
-constexpr int kProgrammed = 2;
-constexpr int kVerified = 3;
-constexpr int kRead = 4;
-constexpr int kNotConfirmed = 5;
-
 class AvrByteTransfer : public TransferTest {};
 
 TEST_F(AvrByteTransfer, FlashWithoutPagesGoesIn64ByteChunksAndVerifies) {

@@ -9,11 +9,6 @@
 namespace tovel::test {
 namespace {
 
-constexpr int kProgrammed = 2;
-constexpr int kVerified = 3;
-constexpr int kRead = 4;
-constexpr int kNotConfirmed = 5;
-
 class AvrPageTransfer : public TransferTest {
 protected:
     void SetUp() override { startBoard("ATmega8"); }

@@ -19,6 +19,7 @@
 #include "board/progress_observer.h"
 #include "core/clock.h"
 #include "devices/device_table.h"
+#include "image/byte_attribute.h"
 #include "image/memory_buffer.h"
 #include "ops/chip_context.h"
 #include "project/project.h"
@@ -27,6 +28,12 @@
 #include "support/recording_ui.h"
 
 namespace tovel::test {
+
+// The byte attributes a transfer leaves, as attributeOf reports them.
+inline constexpr int kProgrammed = static_cast<int>(ByteAttribute::Programmed);
+inline constexpr int kVerified = static_cast<int>(ByteAttribute::Verified);
+inline constexpr int kRead = static_cast<int>(ByteAttribute::ReadFromChip);
+inline constexpr int kNotConfirmed = static_cast<int>(ByteAttribute::NotConfirmed);
 
 using Bytes = std::vector<std::uint8_t>;
 

@@ -10,11 +10,6 @@
 namespace tovel::test {
 namespace {
 
-constexpr int kProgrammed = 2;
-constexpr int kVerified = 3;
-constexpr int kRead = 4;
-constexpr int kNotConfirmed = 5;
-
 class SerialMemoryTransfer : public TransferTest {};
 
 TEST_F(SerialMemoryTransfer, At25TakesItsImagePageByPageWithWriteEnable) {
