@@ -240,29 +240,20 @@ bool programLockFuse(ChipContext& context, const LockFuseSettings& settings) {
     SerialChannel& channel = session.channel();
     const std::vector<SpiInstruction> lock = encodeLock(*layout, device.spiVariant, settings);
 
+    const LockProcedure procedure = lockProcedureFor(device.spiVariant);
     bool ok = false;
-    switch (lockProcedureFor(device.spiVariant)) {
-    case LockProcedure::Avr:
+    if (procedure == LockProcedure::Avr) {
         // Fuses first: once the lock bits are set they may not be changed.
         ok = writeFuses(context, channel, *layout, settings) && writeAvrLock(context, channel, lock);
         session.end();
-        break;
-    case LockProcedure::Stepped:
-        ok = writeSteppedLock(context, channel, lock);
+    } else {
+        ok = procedure == LockProcedure::Stepped ? writeSteppedLock(context, channel, lock)
+                                                 : writeThreeByteLock(context, channel, lock);
         session.end();
         if (ok)
             status(context, msg::LockFuseBitsProgrammed);
         else
             box(context, msg::ErrorProgrammingLockFuseBits);
-        break;
-    case LockProcedure::ThreeByte:
-        ok = writeThreeByteLock(context, channel, lock);
-        session.end();
-        if (ok)
-            status(context, msg::LockFuseBitsProgrammed);
-        else
-            box(context, msg::ErrorProgrammingLockFuseBits);
-        break;
     }
     if (ok) box(context, msg::LockFuseBitsProgrammed);
     return true;
