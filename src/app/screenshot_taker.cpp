@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "app/progress_window.h"
-#include "app/window_translation.h"
 
 namespace tovel::app {
 
@@ -78,10 +77,9 @@ void ScreenshotTaker::watchForDialog() {
     }
     if (steps_.click && !clicked_) {
         clicked_ = true;
-        // Dialogs name their controls "control<id>"; the main window's kind are found by id.
-        QWidget* control = modal->findChild<QAbstractButton*>(QStringLiteral("control%1").arg(*steps_.click));
-        if (control == nullptr) control = findControl(*modal, *steps_.click);
-        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        // Dialogs name their controls "control<id>" (only dialogs are ever modal here).
+        if (auto* button =
+                modal->findChild<QAbstractButton*>(QStringLiteral("control%1").arg(*steps_.click))) {
             // Queued: the dialog it opens runs its own loop, in which this timer must keep firing.
             QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
             return;

@@ -53,6 +53,12 @@ bool BoardSession::failSession() {
     return false;
 }
 
+bool BoardSession::reopenPort(int comPort, std::uint32_t baud) {
+    channel_.closePort();
+    pause(kSpeedSwitchMs);
+    return channel_.openPort(comPort - 1, baud);
+}
+
 bool BoardSession::synchronise() {
     pause(kBeforeCommandMs);
     if (!board::sendStatusProbe(channel_)) return failSession();
@@ -178,23 +184,18 @@ bool BoardSession::openSession(const SessionParams& project, int comPort, int ba
         // A lost Ack does not mean the board kept 19200: it may already listen at the new speed.
         // Bring it back from there first, or it would stay out of reach until a power cycle.
         if (baudIndex != 0) {
-            channel_.closePort();
-            pause(kSpeedSwitchMs);
-            if (channel_.openPort(comPort - 1, baudForIndex(baudIndex))) {
+            if (reopenPort(comPort, baudForIndex(baudIndex))) {
                 pause(kSpeedSwitchMs);
                 recoverBoard();
             }
-            pause(kSpeedSwitchMs);
-            channel_.openPort(comPort - 1, SerialChannel::kBaud19200);
+            reopenPort(comPort, SerialChannel::kBaud19200);
         }
         return failSession();
     }
     pause(kBeforeCommandMs);
 
     if (baudIndex != 0) {
-        channel_.closePort();
-        pause(kSpeedSwitchMs);
-        if (!channel_.openPort(comPort - 1, baudForIndex(baudIndex))) {
+        if (!reopenPort(comPort, baudForIndex(baudIndex))) {
             box(msg::CannotOpenComPort);
             status(msg::ConnectionError);
             return false;

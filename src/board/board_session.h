@@ -78,6 +78,8 @@ public:
 private:
     // StatusProbe until the board is in step, as the opening procedures share it.
     bool synchronise();
+    // Closes the port and opens it again at `baud` after the board's speed-switch pause.
+    bool reopenPort(int comPort, std::uint32_t baud);
     bool enterDataFlash();
     bool enterAt89OrAt25(const DeviceRecord& device);
     bool enterAvr(const DeviceRecord& device);
