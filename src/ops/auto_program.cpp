@@ -40,7 +40,15 @@ struct MemorySteps {
     void (*programHandler)(ChipContext&);
     void (*verifyHandler)(ChipContext&);
     const bool& verified;
-    unsigned reloadError, programError, verifyError;
+    unsigned reloadError, programError, verifyError, noImageError;
+
+    // A step is switched on that needs an image.
+    bool needsImage() const { return reload || program || verify; }
+    // The run will have an image for those steps: one is loaded, or the reload step names a
+    // file to load.
+    bool imageAvailable() const {
+        return buffer.hasData() || (reload && buffer.fileName() != kUnspecifiedFileName && !buffer.fileName().empty());
+    }
 };
 
 class AutoProgramRun {
@@ -64,6 +72,8 @@ private:
     void status(unsigned id) { context_.ui.setStatus(context_.messages.text(id)); }
     int operationStatus() const { return context_.state.operationStatus; }
 
+    // A step switched on with no image to work on fails the run before the chip is touched.
+    bool imagesPresent(const MemorySteps& flash, const MemorySteps& eeprom);
     bool eraseAndBlankCheck();
     // Reload, program and verify with the counter switched off, then the counter. False when a
     // step failed (reported).
@@ -101,7 +111,8 @@ void AutoProgramRun::run() {
                             state.flashVerified,
                             msg::AutoprogramErrorReloadingFlash,
                             msg::AutoprogramErrorProgrammingFlash,
-                            msg::AutoprogramErrorVerifyingFlash};
+                            msg::AutoprogramErrorVerifyingFlash,
+                            msg::AutoprogramErrorNoFlashImage};
     const MemorySteps eeprom{context_.eeprom,
                              project.autoEepromReload,
                              project.autoEepromProgram,
@@ -113,13 +124,21 @@ void AutoProgramRun::run() {
                              state.eepromVerified,
                              msg::AutoprogramErrorReloadingEeprom,
                              msg::AutoprogramErrorProgrammingEeprom,
-                             msg::AutoprogramErrorVerifyingEeprom};
+                             msg::AutoprogramErrorVerifyingEeprom,
+                             msg::AutoprogramErrorNoEepromImage};
 
+    if (!imagesPresent(flash, eeprom)) return;
     if (!eraseAndBlankCheck()) return;
     if (!memorySteps(flash, flashCount_)) return;
     if (!memorySteps(eeprom, eepromCount_)) return;
     if (project.programFuses) lockAndFuseBits();
     finish();
+}
+
+bool AutoProgramRun::imagesPresent(const MemorySteps& flash, const MemorySteps& eeprom) {
+    for (const MemorySteps* steps : {&flash, &eeprom})
+        if (steps->needsImage() && !steps->imageAvailable()) return fail(steps->noImageError);
+    return true;
 }
 
 bool AutoProgramRun::eraseAndBlankCheck() {
@@ -149,20 +168,22 @@ bool AutoProgramRun::memorySteps(const MemorySteps& steps, std::size_t& programm
         // does it after the verify instead, so the verify compares what was programmed.
         OptionSwitchedOff counterOff(steps.autoIncrement);
         incrementCounter = counterOff.stored();
-        if (steps.reload && buffer.hasData()) {
+        // Every step switched on runs: one without an image fails the run, never is skipped.
+        if (steps.reload) {
             runBufferCommand(buffer, BufferCommand::Reload, context_.ui, context_.state.operationStatus);
             if (operationStatus() < 0) return fail(steps.reloadError);
             succeeded();
         }
-        if (steps.program && buffer.hasData()) {
+        if ((steps.program || steps.verify) && !buffer.hasData()) return fail(steps.noImageError);
+        if (steps.program) {
             pause();
-            programmedCount = buffer.size();
             acted_ = true;
             steps.programHandler(context_);
             if (operationStatus() < 0) return fail(steps.programError);
+            programmedCount = context_.state.programmedBytes;
             succeeded();
         }
-        if (steps.verify && buffer.hasData()) {
+        if (steps.verify) {
             pause();
             acted_ = true;
             steps.verifyHandler(context_);
