@@ -9,7 +9,9 @@
 #include "ops/lock_fuse_operations.h"
 #include "ops/memory_programming.h"
 #include "ops/memory_verifying.h"
+#include "ops/operation_frame.h"
 #include "ops/serial_counter.h"
+#include "ops/transfer_settings.h"
 
 namespace tovel {
 
@@ -42,8 +44,12 @@ struct MemorySteps {
     const bool& verified;
     unsigned reloadError, programError, verifyError, noImageError;
 
+    // The chip has this memory (parts without EEPROM, serial memories without Flash, leave
+    // those steps nothing to do).
+    bool chipHasMemory;
+
     // A step is switched on that needs an image.
-    bool needsImage() const { return reload || program || verify; }
+    bool needsImage() const { return chipHasMemory && (reload || program || verify); }
     // The run will have an image for those steps: one is loaded, or the reload step names a
     // file to load.
     bool imageAvailable() const {
@@ -100,6 +106,7 @@ void AutoProgramRun::run() {
     status(msg::AutoprogramRunning);
 
     Project& project = context_.project;
+    const DeviceRecord& device = DeviceTable::device(projectDeviceIndex(project));
     const MemorySteps flash{context_.flash,
                             project.autoFlashReload,
                             project.autoFlashProgram,
@@ -112,7 +119,8 @@ void AutoProgramRun::run() {
                             msg::AutoprogramErrorReloadingFlash,
                             msg::AutoprogramErrorProgrammingFlash,
                             msg::AutoprogramErrorVerifyingFlash,
-                            msg::AutoprogramErrorNoFlashImage};
+                            msg::AutoprogramErrorNoFlashImage,
+                            chipMemorySize(device, MemoryKind::Flash) != 0};
     const MemorySteps eeprom{context_.eeprom,
                              project.autoEepromReload,
                              project.autoEepromProgram,
@@ -125,7 +133,8 @@ void AutoProgramRun::run() {
                              msg::AutoprogramErrorReloadingEeprom,
                              msg::AutoprogramErrorProgrammingEeprom,
                              msg::AutoprogramErrorVerifyingEeprom,
-                             msg::AutoprogramErrorNoEepromImage};
+                             msg::AutoprogramErrorNoEepromImage,
+                             chipMemorySize(device, MemoryKind::Eeprom) != 0};
 
     if (!imagesPresent(flash, eeprom)) return;
     if (!eraseAndBlankCheck()) return;
@@ -174,7 +183,10 @@ bool AutoProgramRun::memorySteps(const MemorySteps& steps, std::size_t& programm
             if (operationStatus() < 0) return fail(steps.reloadError);
             succeeded();
         }
-        if ((steps.program || steps.verify) && !buffer.hasData()) return fail(steps.noImageError);
+        if (!buffer.hasData()) {
+            if (steps.needsImage()) return fail(steps.noImageError);
+            return true; // nothing for a part without this memory
+        }
         if (steps.program) {
             pause();
             acted_ = true;
