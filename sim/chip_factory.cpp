@@ -21,14 +21,14 @@ ChipGeometry geometryOf(const DeviceRecord& row) {
     ChipGeometry geometry;
     geometry.signature = row.signature;
     switch (row.family) {
-    case FamilyAt25:
+    case Family::At25:
         geometry.eepromBytes = row.eepromSize;
         geometry.pageBytes = row.pageSize;
         break;
-    case FamilyAt45:
+    case Family::At45:
         geometry.flashBytes = row.flashSize;
         geometry.pageBytes = row.pageSize;
-        geometry.pageAddressShift = row.eepromSize;
+        geometry.pageAddressShift = row.dataFlashPageShift;
         break;
     default:
         geometry.flashBytes = row.flashSize;

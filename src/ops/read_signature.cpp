@@ -59,7 +59,7 @@ void readSignatureButton(ChipContext& context) {
         if (frame.begin(OperationFrame::kSpeed19200)) frame.disconnect();
         return;
     }
-    if (device.spiVariant != SpiAvr && device.spiVariant != SpiAt89S51) return;
+    if (device.spiVariant != SpiVariant::Avr && device.spiVariant != SpiVariant::At89S51) return;
     readSignature(context);
 }
 

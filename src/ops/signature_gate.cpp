@@ -34,7 +34,7 @@ GateOutcome cancelProgramming(ChipContext& context, OperationFrame& frame) {
 bool eraseLockedChip(ChipContext& context, const DeviceRecord& device) {
     SerialChannel& channel = context.session.channel();
     bool sent = false;
-    if (device.spiVariant == SpiAvr) {
+    if (device.spiVariant == SpiVariant::Avr) {
         sent = board::sendSpiInstr4(channel, 0xAC, 0x80, 0x04, 0x00);
     } else {
         constexpr std::array<std::uint8_t, 4> erase{0xAC, 0x04, 0x00, 0x00};
@@ -73,7 +73,7 @@ GateOutcome runSignatureGate(ChipContext& context, OperationFrame& frame) {
         return GateOutcome::GoOn;
     case 1:
         // The AT89S parts answer the AVR signature instruction differently: no question for them.
-        if (device.spiVariant != SpiAvr) return GateOutcome::GoOn;
+        if (device.spiVariant != SpiVariant::Avr) return GateOutcome::GoOn;
         if (context.ui.ask(yesNoQuestion(messages, msg::DeviceSignatureDoesNotMatch, Answer::Yes)) ==
             Answer::Yes)
             return GateOutcome::GoOn;

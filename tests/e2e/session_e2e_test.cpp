@@ -122,7 +122,7 @@ void sessionsAtEverySpeed(const std::string& device, int deviceIndex, const std:
             << device << " " << baudIndex;
         EXPECT_EQ(bench.ui.lastStatus(), acceptedStatus) << device << " " << baudIndex;
         EXPECT_EQ(bench.board->boardBaud(), speeds[baudIndex]);
-        if (DeviceTable::device(deviceIndex).spiVariant == SpiAvr &&
+        if (DeviceTable::device(deviceIndex).spiVariant == SpiVariant::Avr &&
             !DeviceTable::device(deviceIndex).isDataFlash()) {
             Signature signature{};
             EXPECT_TRUE(bench.session.readSignatureBytes(signature));

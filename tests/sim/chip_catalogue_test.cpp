@@ -14,10 +14,10 @@ TEST(ChipCatalogue, EveryTableRowMakesAChipOfItsSize) {
         const std::unique_ptr<Chip> chip = makeChip({row.name, std::nullopt, false});
         ASSERT_TRUE(chip);
         const ChipMemories m = chip->memories();
-        if (row.family == FamilyAt45) {
+        if (row.family == Family::At45) {
             // The table counts 256/512/1024 bytes a page; the array has the full pages.
-            EXPECT_EQ(m.flash.size(), (row.flashSize >> (7 + row.eepromSize)) * row.pageSize);
-        } else if (row.family == FamilyAt25) {
+            EXPECT_EQ(m.flash.size(), (row.flashSize >> (7 + row.dataFlashPageShift)) * row.pageSize);
+        } else if (row.family == Family::At25) {
             EXPECT_EQ(m.eeprom.size(), row.eepromSize);
             EXPECT_TRUE(m.flash.empty());
         } else {

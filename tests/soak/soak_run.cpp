@@ -214,7 +214,7 @@ RunDraw cleanRun(const TransferPath& path, std::size_t flashSize, std::size_t ee
 int silentReadBudget(const RunDraw& draw) {
     const DeviceRecord& device = DeviceTable::device(DeviceTable::findByName(draw.path.device));
     // An AVR erase opens a second session to read the signature back.
-    const int eraseSessions = device.spiVariant == SpiAvr && !device.isDataFlash() ? 2 : 1;
+    const int eraseSessions = device.spiVariant == SpiVariant::Avr && !device.isDataFlash() ? 2 : 1;
     const int memorySessions = 2 * ((draw.flashImage.empty() ? 0 : 1) + (draw.eepromImage.empty() ? 0 : 1));
     return kSilentReadsPerSession * (eraseSessions + memorySessions);
 }

@@ -70,13 +70,13 @@ TEST_F(VerifyReport, EqualSettingsReportNothing) {
     LockFuseSettings settings;
     settings.lockMode = 2;
     settings.fuse[13] = 1;
-    EXPECT_FALSE(lockFuseDifferences(mega8, SpiAvr, settings, settings, english));
+    EXPECT_FALSE(lockFuseDifferences(mega8, SpiVariant::Avr, settings, settings, english));
 }
 
 TEST_F(VerifyReport, LockLabelsReadWithoutTheDoubledAmpersand) {
     LockFuseSettings expected, read;
     expected.lockMode = 2;
-    EXPECT_EQ(lockFuseDifferences(mega8, SpiAvr, expected, read, english),
+    EXPECT_EQ(lockFuseDifferences(mega8, SpiVariant::Avr, expected, read, english),
               "Lock&Fuse bits verify: Failed\n - lock mode should be 'LB1+LB2: R&W protect', is 'No'\n");
 }
 
@@ -85,7 +85,7 @@ TEST_F(VerifyReport, FuseAndBootLockLinesInOrder) {
     expected.fuse[13] = 1; // SPIEN programmed expected, unprogrammed read
     read.fuse[0] = 1;      // CKSEL0 programmed in the chip
     read.bootLock[1] = 1;
-    EXPECT_EQ(*lockFuseDifferences(mega8, SpiAvr, expected, read, english),
+    EXPECT_EQ(*lockFuseDifferences(mega8, SpiVariant::Avr, expected, read, english),
               "Lock&Fuse bits verify: Failed\n"
               " - CKSEL0 should be unprogrammed, is programmed\n"
               " - SPIEN should be programmed, is unprogrammed\n"
@@ -97,7 +97,7 @@ TEST_F(VerifyReport, FlagsBeyondTheLayoutAreNotCompared) {
     LockFuseSettings expected, read;
     expected.fuse[30] = 1;
     expected.bootLock[10] = 1;
-    EXPECT_FALSE(lockFuseDifferences(mega8, SpiAvr, expected, read, english));
+    EXPECT_FALSE(lockFuseDifferences(mega8, SpiVariant::Avr, expected, read, english));
 }
 
 } // namespace

@@ -24,7 +24,6 @@ TEST(TransferSettings, SerialMemoriesAreLimitedToTheirOneMemoryWhicheverBufferIs
 }
 
 TEST(TransferSettings, AnAt45HasNoEepromToReadIntoABuffer) {
-    // Its eepromSize field holds the page-address shift.
     EXPECT_EQ(chipMemorySize(named("AT45DB041"), MemoryKind::Eeprom), 0u);
     EXPECT_EQ(chipMemorySize(named("AT45DB041"), MemoryKind::Flash), 524288u);
     EXPECT_EQ(chipMemorySize(named("AT89S52"), MemoryKind::Eeprom), 0u);
