@@ -1,0 +1,54 @@
+// Auto-program's steps in the order they reach the chip: erase, blank check, Flash program and
+// verify, EEPROM program and verify, and only then the lock and fuse bits.
+#include "e2e/ops_bench.h"
+
+#include "project/project.h"
+
+namespace tovel::test {
+namespace {
+
+class AutoProgramOrder : public OpsBench {};
+
+TEST_F(AutoProgramOrder, LockAndFuseBitsFollowEveryMemoryStep) {
+    start("ATmega8");
+    ASSERT_TRUE(bench().loadBufferFile(Memory::Flash, writeFile("flash.bin", Bytes(128, 0x11))));
+    ASSERT_TRUE(bench().loadBufferFile(Memory::Eeprom, writeFile("eeprom.bin", Bytes(16, 0x22))));
+    Project& project = bench().project();
+    project.autoErase = true;
+    project.autoEmptyCheck = true;
+    project.autoFlashProgram = true;
+    project.autoFlashVerify = true;
+    project.autoEepromProgram = true;
+    project.autoEepromVerify = true;
+    project.programFuses = true;
+    project.lockFuseSelection.lockMode = 1;
+    bench().autoProgram();
+    ASSERT_EQ(ui.lastStatus(), "Autoprogram: DONE (128 Flash and 16 Eeprom bytes programmed)");
+
+    // Each step's mark on the wire, each found after the one before it.
+    const char* const steps[] = {
+        "34 AC 80 04 00", // chip erase
+        "57 DC 7D 40",    // blank check reads from address 0
+        "7B 10 11 11",    // first Flash page load
+        "34 4C 00 20 00", // last Flash page write
+        "57 DC 7D 40",    // Flash verify
+        "3E 10 22 22",    // EEPROM write
+        "3C 10",          // EEPROM verify
+        "34 AC A0 FF FF", // low fuse
+        "34 AC FF FF FE", // lock bits, level 1
+    };
+    std::size_t at = 0;
+    for (const char* step : steps) {
+        at = findSent(step, at);
+        ASSERT_NE(at, std::string::npos) << step << " missing or out of order";
+        ++at;
+    }
+    // Nothing touches the memories once the lock bits are written.
+    const std::size_t lock = findSent("34 AC FF FF FE");
+    for (const char* memoryCommand : {"7B", "3E", "34 4C", "34 AC 80"})
+        EXPECT_EQ(findSent(memoryCommand, lock), std::string::npos) << memoryCommand;
+    EXPECT_EQ(board().lockBits() & 0x03, 0x02);
+}
+
+} // namespace
+} // namespace tovel::test
