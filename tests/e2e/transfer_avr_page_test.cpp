@@ -5,6 +5,7 @@
 #include "ops/memory_programming.h"
 #include "ops/memory_reading.h"
 #include "ops/memory_verifying.h"
+#include "sim/board_commands.h"
 
 namespace tovel::test {
 namespace {
@@ -121,7 +122,7 @@ TEST_F(AvrPageTransfer, APollingFailureOnAPageLoadEndsWithBothBoxes) {
     project.autoIncAddressFlash = 3;
     sim::Fault fault;
     fault.kind = sim::FaultKind::PollingFailure;
-    fault.command = '{';
+    fault.command = sim::command::WriteFlashBytes;
     fault.nth = 3;
     board().injectFault(fault);
     fill(flash, pattern(256));
@@ -141,7 +142,7 @@ TEST_F(AvrPageTransfer, APollingFailureOnAPageLoadEndsWithBothBoxes) {
 TEST_F(AvrPageTransfer, AMissingPageWriteReplyIsAProgrammingError) {
     sim::Fault fault;
     fault.kind = sim::FaultKind::DropReply;
-    fault.command = '4';
+    fault.command = sim::command::SpiInstr4;
     board().injectFault(fault);
     fill(flash, pattern(128));
     programFlash(context);

@@ -18,9 +18,9 @@
 #include "project/project.h"
 #include "sim/pty_board_host.h"
 #include "soak/soak_channel.h"
-#include "soak/soak_clock.h"
 #include "soak/soak_ui.h"
 #include "soak/watchdog.h"
+#include "support/test_clock.h"
 #include "workbench/workbench.h"
 
 namespace tovel::soak {
@@ -252,7 +252,7 @@ RunRecord executeRun(const RunDraw& draw, const SoakSettings& settings, std::uin
     SoakChannel link(channel, [&host] { return host.bytesFromHost(); });
     SoakRandom answers(draw.seed ^ 0xA115);
     SoakUi ui([&answers] { return answers.chance(50); });
-    VirtualPauseClock clock;
+    test::TestClock clock;
     Messages messages;
     {
         Workbench bench(ui, clock, link, folder + "/tovelisp.ini");
@@ -301,7 +301,7 @@ RunRecord executeRun(const RunDraw& draw, const SoakSettings& settings, std::uin
     if (settings.trace) record.texts = ui.transcript();
     record.questions = ui.questions();
     record.silentReads = link.silentReads();
-    record.pausedMs = clock.pausedMs();
+    record.pausedMs = clock.waitedMs();
 
     host.waitIdle(500);
     record.chipHoldsImage =

@@ -6,6 +6,7 @@
 #include "board/board_session.h"
 #include "board/link_parameters.h"
 #include "board/session_guard.h"
+#include "support/device_rows.h"
 #include "support/fake_board_link.h"
 #include "support/recording_ui.h"
 
@@ -15,12 +16,12 @@ namespace {
 using test::bytesOf;
 using Log = std::vector<std::string>;
 
-constexpr int kAtmega8 = 9;
-constexpr int kAt89s51 = 28;
-constexpr int kAt89s8252 = 30;
-constexpr int kAt89s8253 = 31;
-constexpr int kAt25256 = 34;
-constexpr int kAt45db041 = 38;
+const int kAtmega8 = test::rowNamed("ATmega8");
+const int kAt89s51 = test::rowNamed("AT89S51");
+const int kAt89s8252 = test::rowNamed("AT89S8252");
+const int kAt89s8253 = test::rowNamed("AT89S8253");
+const int kAt25256 = test::rowNamed("AT25256");
+const int kAt45db041 = test::rowNamed("AT45DB041");
 
 const char* const kNoFirmware =
     "Programmer has no firmware and should be updated. Use \"Update firmware version\" "
@@ -56,7 +57,7 @@ protected:
     }
 
     test::WireLog wire;
-    test::FakeClock clock{wire};
+    test::TestClock clock = test::wireClock(wire);
     test::FakeSerialChannel channel{wire, clock};
     test::RecordingUi ui;
     Messages messages;
