@@ -50,5 +50,35 @@ TEST_F(AutoProgramOrder, LockAndFuseBitsFollowEveryMemoryStep) {
     EXPECT_EQ(board().lockBits() & 0x03, 0x02);
 }
 
+// A verify that finds a difference ends the run there: no DONE, and no lock bits on a chip
+// that does not hold the image.
+TEST_F(AutoProgramOrder, AVerifyThatFindsADifferenceEndsTheRunBeforeTheLockBits) {
+    start("ATmega8");
+    ASSERT_TRUE(bench().loadBufferFile(Memory::Flash, writeFile("flash.bin", Bytes(128, 0x11))));
+    board().setFlash(0, Bytes(128, 0x33)); // not what the buffer holds
+    Project& project = bench().project();
+    project.autoFlashVerify = true;
+    project.programFuses = true;
+    project.lockFuseSelection.lockMode = 1;
+    bench().autoProgram();
+
+    EXPECT_EQ(ui.lastStatus(), "Autoprogram: ERROR verifying Flash");
+    EXPECT_FALSE(bench().autoProgramOk());
+    EXPECT_FALSE(sent("34 AC FF FF FE"));
+    EXPECT_EQ(board().lockBits() & 0x03, 0x03);
+}
+
+// A verify on its own is an action: a chip that holds the image passes the run.
+TEST_F(AutoProgramOrder, AVerifyAloneThatMatchesIsDone) {
+    start("ATmega8");
+    ASSERT_TRUE(bench().loadBufferFile(Memory::Flash, writeFile("flash.bin", Bytes(128, 0x11))));
+    board().setFlash(0, Bytes(128, 0x11));
+    bench().project().autoFlashVerify = true;
+    bench().autoProgram();
+
+    EXPECT_EQ(ui.lastStatus(), "Autoprogram: DONE (no buffers programmed)");
+    EXPECT_TRUE(bench().autoProgramOk());
+}
+
 } // namespace
 } // namespace tovel::test
