@@ -82,9 +82,7 @@ int bufferOfOpcode(std::uint8_t opcode) {
 
 At45Chip::At45Chip(const ChipProfile& profile, const ChipGeometry& geometry)
     : profile_(profile), geometry_(geometry), pageSize_(geometry.pageBytes == 0 ? 264 : geometry.pageBytes),
-      // The table gives the nominal size (256, 512 or 1024 bytes a page); the array has as
-      // many pages again of the full page size.
-      pageCount_(geometry.flashBytes >> (7 + geometry.pageAddressShift)) {
+      pageCount_(geometry.flashBytes / pageSize_) {
     memories_.flash.assign(pageCount_ * pageSize_, 0xFF);
     for (auto& b : buffers_) b.assign(pageSize_, 0xFF);
     normaliseBits();

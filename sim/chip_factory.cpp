@@ -2,7 +2,6 @@
 
 #include <strings.h>
 
-#include "devices/device_table.h"
 #include "sim/at25_chip.h"
 #include "sim/at45_chip.h"
 #include "sim/at89_chip.h"
@@ -15,40 +14,11 @@ bool isEmptySocketName(const std::string& device) {
     return strcasecmp(device.c_str(), "none") == 0 || strcasecmp(device.c_str(), "empty") == 0;
 }
 
-namespace {
-
-ChipGeometry geometryOf(const DeviceRecord& row) {
-    ChipGeometry geometry;
-    geometry.signature = row.signature;
-    switch (row.family) {
-    case FamilyAt25:
-        geometry.eepromBytes = row.eepromSize;
-        geometry.pageBytes = row.pageSize;
-        break;
-    case FamilyAt45:
-        geometry.flashBytes = row.flashSize;
-        geometry.pageBytes = row.pageSize;
-        geometry.pageAddressShift = row.eepromSize;
-        break;
-    default:
-        geometry.flashBytes = row.flashSize;
-        geometry.eepromBytes = row.eepromSize;
-        geometry.pageBytes = row.pageSize * 2; // AVR rows count pages in words
-        break;
-    }
-    return geometry;
-}
-
-} // namespace
-
 std::unique_ptr<Chip> makeChip(const ChipRequest& request) {
     if (isEmptySocketName(request.device)) return std::make_unique<EmptySocket>();
-    const int row = DeviceTable::findByName(request.device.c_str());
-    if (row < 0) return nullptr;
-    const DeviceRecord& record = DeviceTable::device(row);
-    const ChipProfile* profile = findChipProfile(record.name);
+    const ChipProfile* profile = findChipProfile(request.device);
     if (profile == nullptr) return nullptr;
-    ChipGeometry geometry = geometryOf(record);
+    ChipGeometry geometry = profile->geometry;
     if (request.signature) geometry.signature = *request.signature;
     switch (profile->kind) {
     case ChipKind::Avr:

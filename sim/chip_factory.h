@@ -1,4 +1,4 @@
-// Puts a chip in the socket: a device-table name, a chip given only by its signature, or none.
+// Puts a chip in the socket: a chip by name, a chip given only by its signature, or none.
 #pragma once
 
 #include <array>
@@ -12,13 +12,13 @@
 namespace tovel::sim {
 
 struct ChipRequest {
-    std::string device; // table name (case-insensitive), or "none"/"empty"
+    std::string device; // chip name as the device table spells it (case-insensitive), or "none"/"empty"
     std::optional<std::array<std::uint8_t, 3>>
         signature; // with a table name: that chip answering with this signature
     bool externalClock = false;
 };
 
-// The chip, or nullptr when the name is neither in the device table nor "none"/"empty".
+// The chip, or nullptr when the name is neither a known chip nor "none"/"empty".
 std::unique_ptr<Chip> makeChip(const ChipRequest& request);
 // Whether a name selects an empty socket.
 bool isEmptySocketName(const std::string& device);

@@ -1,12 +1,16 @@
-// What each supported chip is on the inside, from its data sheet: instruction set generation,
-// fuse bytes with their factory values and implemented bits, lock bits, the fuses that matter
-// to serial programming, calibration bytes and write times. Kept apart from the host's
-// lock/fuse tables on purpose, so that a test against a simulated chip checks both.
+// What each supported chip is on the inside, from its data sheet: memory sizes and pages,
+// signature, instruction set generation, fuse and lock bytes with their bit names and factory
+// values, calibration bytes and write times. Kept apart from the host's device table and
+// lock/fuse tables on purpose: a test compares the two row by row, so a wrong value on either
+// side fails instead of being copied into the chip that is meant to check it.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
+
+#include "sim/chip_geometry.h"
 
 namespace tovel::sim {
 
@@ -33,10 +37,19 @@ struct FuseBitPosition {
     bool exists() const { return byte != 0xFF; }
 };
 
+// Bit names of one fuse or lock byte, bit 0 upward; an empty name: the chip has no such bit.
+using BitNames = std::array<std::string_view, 8>;
+
 struct ChipProfile {
     std::string_view name;
     ChipKind kind = ChipKind::Avr;
     AvrGeneration generation = AvrGeneration::Mega;
+    ChipGeometry geometry; // sizes and signature from the chip's data sheet
+    // Fuse bytes (low, high, extended) and the lock byte as the chip reads them back. The names
+    // are the chip's own and decide which bits exist (fuseMask, lockMask) and where the bits that
+    // matter to serial programming sit (spien ... eesave below are derived from them).
+    std::array<BitNames, 3> fuseNames{};
+    BitNames lockNames{};
     unsigned fuseBytes = 0;
     std::array<std::uint8_t, 3> fuseDefaults{0xFF, 0xFF, 0xFF};
     std::array<std::uint8_t, 3> fuseMask{0x00, 0x00, 0x00}; // implemented bits
@@ -53,9 +66,20 @@ struct ChipProfile {
     unsigned fuseWriteUs = 4500;
     std::uint8_t dataFlashDensity = 0; // AT45: density code in status bits 5..2
     bool at89SignatureInByte3 = false; // AT89S8253: 28 xx 30+i
+
+    // The fuse bit of this name, or none.
+    constexpr FuseBitPosition fuseBit(std::string_view bitName) const {
+        for (std::uint8_t byte = 0; byte < 3; ++byte)
+            for (std::uint8_t bit = 0; bit < 8; ++bit)
+                if (fuseNames[byte][bit] == bitName) return {byte, bit};
+        return {};
+    }
 };
 
-// The profile of a device-table name (case-insensitive); nullptr when there is none.
+// Every chip the simulator knows, in no particular order.
+std::span<const ChipProfile> chipProfiles();
+
+// The profile of a chip name as the device table spells it (case-insensitive); nullptr when none.
 const ChipProfile* findChipProfile(std::string_view name);
 // The profile used for a chip given only by its signature: an AVR page part.
 const ChipProfile& unknownAvrProfile();

@@ -204,7 +204,7 @@ bool BoardSession::openSession(const SessionParams& project, int comPort, int ba
     }
 
     if (device.isDataFlash()) return enterDataFlash();
-    if (device.spiVariant != SpiAvr) return enterAt89OrAt25(device);
+    if (device.spiVariant != SpiVariant::Avr) return enterAt89OrAt25(device);
     return enterAvr(device);
 }
 
@@ -241,9 +241,7 @@ bool BoardSession::enterAt89OrAt25(const DeviceRecord& device) {
     if (channel_.receiveByte() < 0) return failSession();
     const auto& enable = protocol::ProgrammingEnable;
     bool sent = false;
-    if (device.spiVariant == 2)
-        sent = board::sendSpiInstrRead(channel_, enable[0], enable[1], enable[2]);
-    else if (device.spiVariant == SpiAt89S51)
+    if (device.spiVariant == SpiVariant::At89S51)
         sent = board::sendSpiInstr4(channel_, enable[0], enable[1], enable[2], enable[3]);
     else
         sent = board::sendSpiInstr3(channel_, enable.data(), 3);

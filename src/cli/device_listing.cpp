@@ -41,7 +41,7 @@ void listDevices(Reporter& reporter, Language language) {
         char signature[16];
         std::snprintf(signature, sizeof signature, "%02X %02X %02X", device.signature[0], device.signature[1],
                       device.signature[2]);
-        const char* family = DeviceTable::familyName(static_cast<int>(device.family));
+        const char* family = DeviceTable::familyName(familyPosition(device.family));
         JsonLine json;
         json.add("type", "device")
             .add("number", n)

@@ -78,9 +78,9 @@ std::int32_t decodeLockLevel(const FuseLayout& layout, std::uint8_t lockByte, bo
 
 } // namespace
 
-LockProcedure lockProcedureFor(std::uint32_t spiVariant) {
-    if (spiVariant == SpiAvr) return LockProcedure::Avr;
-    if (spiVariant == SpiAt89S51) return LockProcedure::Stepped;
+LockProcedure lockProcedureFor(SpiVariant spiVariant) {
+    if (spiVariant == SpiVariant::Avr) return LockProcedure::Avr;
+    if (spiVariant == SpiVariant::At89S51) return LockProcedure::Stepped;
     return LockProcedure::ThreeByte;
 }
 
@@ -103,7 +103,7 @@ std::vector<FuseByteWrite> encodeFuses(const FuseLayout& layout, const LockFuseS
     return writes;
 }
 
-std::vector<SpiInstruction> encodeLock(const FuseLayout& layout, std::uint32_t spiVariant,
+std::vector<SpiInstruction> encodeLock(const FuseLayout& layout, SpiVariant spiVariant,
                                        const LockFuseSettings& settings) {
     if (!layout.inUse()) return {};
     const std::int32_t level = normalizedLockMode(settings.lockMode);

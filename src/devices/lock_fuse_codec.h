@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "devices/device_table.h"
 #include "devices/fuse_layout.h"
 #include "devices/lock_fuse_settings.h"
 
@@ -28,7 +29,7 @@ enum class LockProcedure {
     ThreeByte, // every other variant: one 3-byte instruction
 };
 
-LockProcedure lockProcedureFor(std::uint32_t spiVariant);
+LockProcedure lockProcedureFor(SpiVariant spiVariant);
 
 // The write instruction of fuse byte k (1..3); nothing when the layout has no such byte.
 std::optional<SpiBytes4> encodeFuseByte(const FuseLayout& layout, int k, const LockFuseSettings& settings);
@@ -47,7 +48,7 @@ std::vector<FuseByteWrite> encodeFuses(const FuseLayout& layout, const LockFuseS
 // The lock instructions to send, in order, for the procedure of spiVariant. Empty when nothing
 // is to be written: the AVR procedure at level 0 with no boot lock bit programmed, the stepped
 // procedure at level 0, or an unused layout. A lock level outside 0..3 is taken as the nearest one.
-std::vector<SpiInstruction> encodeLock(const FuseLayout& layout, std::uint32_t spiVariant,
+std::vector<SpiInstruction> encodeLock(const FuseLayout& layout, SpiVariant spiVariant,
                                        const LockFuseSettings& settings);
 
 struct FuseByteRead {

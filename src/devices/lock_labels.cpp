@@ -17,14 +17,14 @@ constexpr std::array<unsigned, kLockLevelCount> kAt89Labels{msg::NoLocking, msg:
 
 } // namespace
 
-bool usesAvrLockLabels(std::uint32_t spiVariant) { return spiVariant == SpiAvr; }
+bool usesAvrLockLabels(SpiVariant spiVariant) { return spiVariant == SpiVariant::Avr; }
 
-unsigned lockLabel(std::uint32_t spiVariant, std::int32_t lockMode) {
+unsigned lockLabel(SpiVariant spiVariant, std::int32_t lockMode) {
     const auto level = static_cast<std::size_t>(normalizedLockMode(lockMode));
     return usesAvrLockLabels(spiVariant) ? kAvrLabels[level] : kAt89Labels[level];
 }
 
-int selectableLockLevels(std::uint32_t spiVariant) {
+int selectableLockLevels(SpiVariant spiVariant) {
     return usesAvrLockLabels(spiVariant) ? kLockLevelCount - 1 : kLockLevelCount;
 }
 

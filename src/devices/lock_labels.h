@@ -4,14 +4,16 @@
 
 #include <cstdint>
 
+#include "devices/device_table.h"
+
 namespace tovel {
 
-bool usesAvrLockLabels(std::uint32_t spiVariant);
+bool usesAvrLockLabels(SpiVariant spiVariant);
 
 // The message id of the label of lockMode (taken as the nearest of 0..3 when outside).
-unsigned lockLabel(std::uint32_t spiVariant, std::int32_t lockMode);
+unsigned lockLabel(SpiVariant spiVariant, std::int32_t lockMode);
 
 // How many levels a person may choose: the fourth (LB3) exists only with the AT89S labels.
-int selectableLockLevels(std::uint32_t spiVariant);
+int selectableLockLevels(SpiVariant spiVariant);
 
 } // namespace tovel

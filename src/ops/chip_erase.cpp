@@ -29,7 +29,7 @@ bool sendAvrErase(SerialChannel& channel) { return board::sendSpiInstr4(channel,
 
 // Sends the erase instruction(s) of the device; the reply to the last one is the caller's.
 bool sendErase(SerialChannel& channel, Clock& clock, const DeviceRecord& device) {
-    if (device.spiVariant == SpiAt89S8252 || device.spiVariant == SpiAt89S53) {
+    if (device.spiVariant == SpiVariant::At89S8252 || device.spiVariant == SpiVariant::At89S53) {
         const std::array<std::uint8_t, 4> erase{0xAC, 0x04, 0x00, 0x00};
         return board::sendSpiInstr3(channel, erase.data(), erase.size());
     }
@@ -117,7 +117,7 @@ void chipErase(ChipContext& context) {
     context.clock.sleepMs(kAfterEraseMs);
     frame.disconnect(OperationFrame::Warning::Quiet);
 
-    if (device.spiVariant != SpiAvr) {
+    if (device.spiVariant != SpiVariant::Avr) {
         // AT89S and AT25 parts have no readable signature to confirm the erase with.
         context.ui.setStatus(context.messages.text(msg::DeviceErased));
         context.state.operationStatus = 0;

@@ -14,10 +14,10 @@ namespace tovel {
 struct DataFlashGeometry {
     std::uint32_t flashSize = 0;
     std::uint32_t pageSize = 0;  // bytes
-    std::uint32_t pageShift = 0; // page-address shift (kept in the eepromSize field of AT45 rows)
+    std::uint32_t pageShift = 0; // page-address shift
 
     static DataFlashGeometry of(const DeviceRecord& device) {
-        return {device.flashSize, device.pageSize, device.eepromSize};
+        return {device.flashSize, device.pageSize, device.dataFlashPageShift};
     }
     std::uint32_t pageCount() const { return pageSize == 0 ? 0 : (flashSize + pageSize - 1) / pageSize; }
 };

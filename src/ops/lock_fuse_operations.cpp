@@ -88,7 +88,7 @@ bool passSignatureGate(ChipContext& context, LockFuseSession& session, int devic
 
 // A chip without a lock-read instruction: an AVR one is still identified by its signature.
 bool reportUnreadable(ChipContext& context, const DeviceRecord& device, int deviceNo) {
-    if (device.spiVariant == SpiAvr) {
+    if (device.spiVariant == SpiVariant::Avr) {
         status(context, msg::VerifyingSignature);
         BusyCursor busy(context.ui);
         LockFuseSession session(context);
@@ -192,14 +192,14 @@ bool readLockFuse(ChipContext& context, LockFuseSettings& settings) {
     SerialChannel& channel = session.channel();
     const LockFuseReadPlan plan = readInstructions(*layout);
 
-    if (device.spiVariant == SpiAvr &&
+    if (device.spiVariant == SpiVariant::Avr &&
         !passSignatureGate(context, session, deviceNo, msg::ConnectionErrorWhileReadingSignature))
         return false;
 
     std::optional<std::uint8_t> lockByte = readByte(channel, *plan.lock);
     FuseByteValues fuseBytes{0xFF, 0xFF, 0xFF};
     // The AT89S51-style chips have lock bits only.
-    if (lockByte && device.spiVariant == SpiAvr) {
+    if (lockByte && device.spiVariant == SpiVariant::Avr) {
         for (const FuseByteRead& fuse : plan.fuses) {
             const std::optional<std::uint8_t> value = readByte(channel, fuse.instruction);
             if (!value) {

@@ -8,7 +8,7 @@ namespace tovel {
 namespace {
 
 // A lock label is a radio button caption ("R&&W"); in a message it reads "R&W".
-std::string lockLevelText(std::uint32_t spiVariant, std::int32_t lockMode, const Messages& messages) {
+std::string lockLevelText(SpiVariant spiVariant, std::int32_t lockMode, const Messages& messages) {
     return ui::withoutMnemonic(messages.text(lockLabel(spiVariant, lockMode)));
 }
 
@@ -21,7 +21,7 @@ void appendBitLine(std::string& text, const char* name, bool expectedProgrammed,
 
 } // namespace
 
-std::optional<std::string> lockFuseDifferences(const FuseLayout& layout, std::uint32_t spiVariant,
+std::optional<std::string> lockFuseDifferences(const FuseLayout& layout, SpiVariant spiVariant,
                                                const LockFuseSettings& expected, const LockFuseSettings& read,
                                                const Messages& messages) {
     std::string lines;

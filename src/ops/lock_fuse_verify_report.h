@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "devices/device_table.h"
 #include "devices/fuse_layout.h"
 #include "devices/lock_fuse_settings.h"
 #include "i18n/messages.h"
@@ -15,7 +16,7 @@ namespace tovel {
 // Nothing when the chip matches; otherwise "Lock&Fuse bits verify: Failed\n" and the lines.
 // Only the bits the layout has are compared: a flag beyond them (from a project written for
 // another chip) has no bit on this chip to match or to name.
-std::optional<std::string> lockFuseDifferences(const FuseLayout& layout, std::uint32_t spiVariant,
+std::optional<std::string> lockFuseDifferences(const FuseLayout& layout, SpiVariant spiVariant,
                                                const LockFuseSettings& expected, const LockFuseSettings& read,
                                                const Messages& messages);
 

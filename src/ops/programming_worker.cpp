@@ -205,7 +205,7 @@ int ProgrammingWorker::dataFlashPages() {
     const std::size_t pageSize = job_.device.pageSize;
     if (pageSize == 0) return Failed;
     const std::size_t pages = ceilDiv(job_.count, pageSize);
-    const unsigned shift = job_.device.eepromSize; // AT45 rows keep the page-address shift there
+    const unsigned shift = job_.device.dataFlashPageShift;
     start(messages().text(msg::Program), messages().text(msg::ProgrammingFlash), static_cast<long>(pages));
     SerialChannel& link = channel();
     if (!board::spiDeselect(link)) return Failed;

@@ -8,7 +8,7 @@
 namespace tovel {
 
 bool hasOwnSignatureRead(const DeviceRecord& device) {
-    return device.spiVariant == SpiAvr || device.spiVariant == SpiAt89S51 || device.spiVariant == kSpiAt89FourByteVariant;
+    return device.spiVariant == SpiVariant::Avr || device.spiVariant == SpiVariant::At89S51;
 }
 
 bool readSignatureOf(SerialChannel& channel, const DeviceRecord& device, Signature& signature) {
@@ -58,7 +58,7 @@ void readSignatureButton(ChipContext& context) {
         if (frame.begin(OperationFrame::kSpeed19200)) frame.disconnect();
         return;
     }
-    if (device.spiVariant != SpiAvr && device.spiVariant != SpiAt89S51) return;
+    if (device.spiVariant != SpiVariant::Avr && device.spiVariant != SpiVariant::At89S51) return;
     readSignature(context);
 }
 

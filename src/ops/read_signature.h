@@ -14,9 +14,6 @@ namespace tovel {
 struct ChipContext;
 class SerialChannel;
 
-// The command set of the 4-byte AT89S parts that read their signature with 28 i 00.
-inline constexpr std::uint32_t kSpiAt89FourByteVariant = 2;
-
 // Whether the device's command set has a signature read: AVR parts and the 4-byte AT89S parts.
 // The 3-byte AT89S parts have none; what they answer to the AVR instruction is no signature.
 bool hasOwnSignatureRead(const DeviceRecord& device);

@@ -76,7 +76,7 @@ GateOutcome at89Gate(ChipContext& context, OperationFrame& frame) {
 GateOutcome runSignatureGate(ChipContext& context, OperationFrame& frame) {
     const DeviceRecord& device = frame.device();
     if (device.isDataFlash() || !context.project.checkSignature) return GateOutcome::GoOn;
-    if (device.spiVariant != SpiAvr) return at89Gate(context, frame);
+    if (device.spiVariant != SpiVariant::Avr) return at89Gate(context, frame);
 
     compareSignature(context);
     const Messages& messages = context.messages;

@@ -1,15 +1,8 @@
 #include "ops/signature_naming.h"
 
-#include "ops/read_signature.h"
-
 #include <cstring>
 
 namespace tovel {
-
-namespace {
-// Command-set variant 2: 4-byte AT89S instructions, signature at 28 i 00.
-constexpr std::uint32_t kSpiAt89FourByte = kSpiAt89FourByteVariant;
-} // namespace
 
 SignatureIdentity identifySignature(const SignatureBytes& signature) {
     const int row = DeviceTable::findBySignature(signature[0], signature[1], signature[2]);
@@ -34,8 +27,7 @@ std::string signatureName(const SignatureIdentity& identity, const Messages& mes
 
 SpiBytes3 signatureReadInstruction(const DeviceRecord& device, int i) {
     const auto index = static_cast<std::uint8_t>(i);
-    if (device.spiVariant == kSpiAt89FourByte) return {0x28, index, 0x00};
-    if (device.spiVariant == SpiAt89S51) {
+    if (device.spiVariant == SpiVariant::At89S51) {
         if (std::strcmp(device.name, "AT89S8253") == 0)
             return {0x28, 0x00, static_cast<std::uint8_t>(0x30 + i)};
         return {0x28, index, 0x00};

@@ -34,8 +34,8 @@ std::uint8_t codeFor(ByteDelayOverride override, std::int32_t deviceCode) {
 
 TransferPath transferPathOf(const DeviceRecord& device) {
     if (device.isDataFlash()) return TransferPath::DataFlash;
-    if (device.spiVariant == SpiAt89S51) return TransferPath::At89Bytes;
-    if (device.spiVariant == SpiAt25) return TransferPath::At25;
+    if (device.spiVariant == SpiVariant::At89S51) return TransferPath::At89Bytes;
+    if (device.spiVariant == SpiVariant::At25) return TransferPath::At25;
     return TransferPath::Avr;
 }
 

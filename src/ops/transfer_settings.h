@@ -25,7 +25,7 @@ enum class TransferPath {
 TransferPath transferPathOf(const DeviceRecord& device);
 
 // The size of the chip's Flash or EEPROM as a read fills a buffer with it; 0 when the chip has
-// no such memory (an AT45's `eepromSize` field holds its page-address shift, not a size).
+// no such memory.
 std::size_t chipMemorySize(const DeviceRecord& device, MemoryKind memory);
 
 // The bytes of `memory` the chip holds. AT25 and AT45 parts have one memory whatever the run is

@@ -19,7 +19,7 @@ CommandStates commandStatesFor(int deviceNo, bool flashHasData, bool eepromHasDa
     states.chipErase = !d.isSerialEeprom();
     states.blankCheck = states.chipErase;
     states.autoProgram = !d.isSerialEeprom() && !d.isDataFlash();
-    states.readSignature = d.spiVariant == SpiAvr || d.spiVariant == SpiAt89S51;
+    states.readSignature = d.spiVariant == SpiVariant::Avr || d.spiVariant == SpiVariant::At89S51;
     states.sckPeriod = !d.isDataFlash();
     return states;
 }

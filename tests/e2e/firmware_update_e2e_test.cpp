@@ -8,6 +8,7 @@
 
 #include "board/board_protocol.h"
 #include "board/firmware_update.h"
+#include "sim/board_commands.h"
 #include "support/sim_bench.h"
 
 namespace tovel {
@@ -119,12 +120,12 @@ Fault makeFault(FaultKind kind, int command, int nth = 1, std::vector<std::uint8
 
 const UpdateFailure kUpdateFailures[] = {
     {"StartLoaderUnanswered",
-     {makeFault(FaultKind::DropReply, '^')},
+     {makeFault(FaultKind::DropReply, sim::command::StartLoader)},
      {"Connection error"},
      {"Error while version updating"},
      false},
     {"LoaderNotReady",
-     {makeFault(FaultKind::ReplaceReply, '^', 1, {'-'})},
+     {makeFault(FaultKind::ReplaceReply, sim::command::StartLoader, 1, {'-'})},
      {"Programmer is not ready to update firmware version. Please switch power off and then on."},
      {"Error while version updating"},
      false},
@@ -134,17 +135,17 @@ const UpdateFailure kUpdateFailures[] = {
      {"Error while version updating"},
      false},
     {"LoaderAnswersAfterTheUpload",
-     {makeFault(FaultKind::ReplaceReply, '%', 1, {'-'})},
+     {makeFault(FaultKind::ReplaceReply, sim::command::StatusProbe, 1, {'-'})},
      {"Update firmware version failed."},
      {"Update firmware version failed.", "Error while version updating"},
      true},
     {"NothingAnswersAfterTheUpload",
-     {makeFault(FaultKind::DropReply, '%')},
+     {makeFault(FaultKind::DropReply, sim::command::StatusProbe)},
      {"Connection error"},
      {"Connection error", "Error while version updating"},
      true},
     {"VersionNotReadAgain",
-     {makeFault(FaultKind::DropReply, '?', 2)},
+     {makeFault(FaultKind::DropReply, sim::command::LongVersion, 2)},
      {"Error reading version"},
      {"Version successfully updated", "Reading firmware version...", "Error reading version",
       "Error while version updating"},

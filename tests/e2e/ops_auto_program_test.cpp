@@ -9,6 +9,7 @@
 #include "image/memory_buffer.h"
 #include "ops/chip_context.h"
 #include "project/project.h"
+#include "sim/board_commands.h"
 #include "unit/image_test_files.h"
 
 namespace tovel::test {
@@ -189,7 +190,7 @@ TEST_F(AutoProgramming, AFailedProgramLeavesTheCounterAndItsOptionAlone) {
     sim::SimOptions options;
     sim::Fault drop;
     drop.kind = sim::FaultKind::DropReply;
-    drop.command = '{';
+    drop.command = sim::command::WriteFlashBytes;
     options.faults.push_back(drop);
     start("ATmega8", options);
     Bytes bytes = image(64);

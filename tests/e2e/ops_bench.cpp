@@ -9,46 +9,6 @@
 
 namespace tovel::test {
 
-void PauseRecordingClock::sleepMs(unsigned milliseconds) {
-    const std::uint64_t sent = bytesSent ? bytesSent() : 0;
-    std::lock_guard lock(mutex_);
-    pauses_.push_back({milliseconds, sent});
-}
-
-std::vector<PauseRecordingClock::Pause> PauseRecordingClock::pauses() const {
-    std::lock_guard lock(mutex_);
-    return pauses_;
-}
-
-bool PauseRecordingClock::pausedBetween(unsigned ms, std::uint64_t fromBytes, std::uint64_t toBytes) const {
-    std::lock_guard lock(mutex_);
-    for (const Pause& pause : pauses_)
-        if (pause.ms == ms && pause.afterBytes >= fromBytes && pause.afterBytes <= toBytes) return true;
-    return false;
-}
-
-void CancelAtPercent::setTitle(const std::string& title) {
-    {
-        std::lock_guard lock(mutex_);
-        seen_.push_back(title);
-    }
-    if (percent_ == 0 && runner_ != nullptr) runner_->requestCancel();
-}
-
-void CancelAtPercent::setText(const std::string& text) {
-    std::lock_guard lock(mutex_);
-    seen_.push_back(text);
-}
-
-void CancelAtPercent::setBar(int percent) {
-    if (percent_ > 0 && percent >= percent_ && runner_ != nullptr) runner_->requestCancel();
-}
-
-std::vector<std::string> CancelAtPercent::seen() const {
-    std::lock_guard lock(mutex_);
-    return seen_;
-}
-
 OpsBench::OpsBench() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     folder_ = (std::filesystem::path(::testing::TempDir()) / "tovel-ops" /
@@ -62,7 +22,7 @@ OpsBench::OpsBench() {
         cancel.running(nullptr);
         return result;
     };
-    clock.bytesSent = [this] { return host_ ? host_->bytesFromHost() : 0; };
+    clock.mark = [this] { return host_ ? host_->bytesFromHost() : 0; };
 }
 
 OpsBench::~OpsBench() {

@@ -19,55 +19,14 @@
 #include "board/progress_observer.h"
 #include "core/clock.h"
 #include "sim/pty_board_host.h"
+#include "support/cancel_at.h"
 #include "support/recording_ui.h"
+#include "support/test_clock.h"
 #include "workbench/workbench.h"
 
 namespace tovel::test {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// A clock whose sleeps return at once; each is recorded with the count of bytes the host had
-// sent the board when it began.
-class PauseRecordingClock final : public Clock {
-public:
-    struct Pause {
-        unsigned ms;
-        std::uint64_t afterBytes;
-    };
-
-    void sleepMs(unsigned milliseconds) override;
-    std::uint64_t tickMs() override { return systemClock().tickMs(); }
-
-    std::function<std::uint64_t()> bytesSent; // set by the bench
-    std::vector<Pause> pauses() const;
-    // Whether a pause of `ms` began right after the first `bytes` bytes had been sent.
-    bool pausedAfter(unsigned ms, std::uint64_t bytes) const { return pausedBetween(ms, bytes, bytes); }
-    // The same when the board may not have taken in the last bytes yet (a pause right after a send).
-    bool pausedBetween(unsigned ms, std::uint64_t fromBytes, std::uint64_t toBytes) const;
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<Pause> pauses_;
-};
-
-// Presses Cancel once the run has reached `percent`.
-class CancelAtPercent final : public ProgressObserver {
-public:
-    void arm(int percent) { percent_ = percent; }
-    void running(OperationRunner* runner) { runner_ = runner; }
-    void setTitle(const std::string& title) override;
-    void setText(const std::string& text) override;
-    void setPercentText(const std::string&) override {}
-    void setBar(int percent) override;
-    void setCancelVisible(bool) override {}
-    std::vector<std::string> seen() const; // titles and texts in order
-
-private:
-    int percent_ = -1;
-    OperationRunner* runner_ = nullptr;
-    mutable std::mutex mutex_;
-    std::vector<std::string> seen_;
-};
 
 class OpsBench : public ::testing::Test {
 protected:
@@ -94,8 +53,8 @@ protected:
     const std::string& folder() const { return folder_; }
 
     RecordingUi ui;
-    PauseRecordingClock clock;
-    CancelAtPercent cancel;
+    TestClock clock; // each pause marked with the bytes the host had sent the board by then
+    CancelAt cancel;
 
 private:
     std::string folder_;

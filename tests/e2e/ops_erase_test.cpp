@@ -7,6 +7,7 @@
 #include "image/memory_buffer.h"
 #include "ops/chip_context.h"
 #include "project/project.h"
+#include "sim/board_commands.h"
 
 namespace tovel::test {
 namespace {
@@ -98,7 +99,7 @@ TEST_F(ErasingChips, AnUnansweredEraseIsAConnectionError) {
     sim::SimOptions options;
     sim::Fault drop;
     drop.kind = sim::FaultKind::DropReply;
-    drop.command = '4';
+    drop.command = sim::command::SpiInstr4;
     options.faults.push_back(drop);
     start("ATmega8", options);
     bench().chipErase();

@@ -4,6 +4,7 @@
 
 #include "devices/device_table.h"
 #include "devices/fuse_layout.h"
+#include "sim/board_commands.h"
 
 namespace tovel::test {
 namespace {
@@ -40,7 +41,7 @@ TEST_F(LockFuseBits, ARefusedLowFuseStopsBeforeTheHighFuseAndTheLock) {
     sim::SimOptions options;
     sim::Fault refuse;
     refuse.kind = sim::FaultKind::ReplaceReply;
-    refuse.command = '4';
+    refuse.command = sim::command::SpiInstr4;
     refuse.bytes = {0x00};
     options.faults.push_back(refuse);
     start("ATmega8", options);

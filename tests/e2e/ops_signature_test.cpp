@@ -3,6 +3,7 @@
 #include "e2e/ops_bench.h"
 
 #include "ops/chip_context.h"
+#include "sim/board_commands.h"
 
 namespace tovel::test {
 namespace {
@@ -65,7 +66,7 @@ TEST_F(ReadingIdentity, AFailedByteReadLeavesProgrammingModeAndSaysSo) {
     sim::SimOptions options;
     sim::Fault drop;
     drop.kind = sim::FaultKind::DropReply;
-    drop.command = '5';
+    drop.command = sim::command::SpiInstrRead;
     drop.nth = 2;
     options.faults.push_back(drop);
     start("ATmega8", options);
@@ -115,7 +116,7 @@ TEST_F(ReadingIdentity, AMissingCalibrationByteIsAConnectionError) {
     sim::SimOptions options;
     sim::Fault drop;
     drop.kind = sim::FaultKind::DropReply;
-    drop.command = '5';
+    drop.command = sim::command::SpiInstrRead;
     options.faults.push_back(drop);
     start("ATmega8", options);
     bench().readCalibrationBytes();

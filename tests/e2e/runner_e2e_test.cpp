@@ -7,6 +7,7 @@
 
 #include "board/board_commands.h"
 #include "board/operation_runner.h"
+#include "support/device_rows.h"
 #include "support/sim_bench.h"
 
 namespace tovel {
@@ -47,7 +48,7 @@ TEST(RunnerE2E, CancelStopsTheTransferWithTheWorkersCode) {
     options.timing.enabled = true; // wire time at 19200 baud: the read takes long enough to stop it
     test::SimBench bench(options);
     SessionParams params;
-    params.deviceIndex = 24;
+    params.deviceIndex = test::rowNamed("ATmega128");
     ASSERT_TRUE(bench.session.openSession(params, 1, 0));
 
     FlashReader reader(bench.session, 128 * 1024);

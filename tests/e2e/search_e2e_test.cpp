@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "board/board_search.h"
+#include "sim/board_commands.h"
 #include "support/sim_bench.h"
 
 namespace tovel {
@@ -64,7 +65,7 @@ TEST(SearchE2E, BoardsThatCannotBeListed) {
     sim::SimOptions truncated = boardWithText("D");
     sim::Fault replace;
     replace.kind = sim::FaultKind::ReplaceReply;
-    replace.command = '?';
+    replace.command = sim::command::LongVersion;
     replace.bytes = {1, 'D', 0x0E};
     truncated.faults.push_back(replace);
     bench.addBoard(6, truncated);

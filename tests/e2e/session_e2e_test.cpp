@@ -7,6 +7,8 @@
 
 #include "board/board_protocol.h"
 #include "board/session_guard.h"
+#include "sim/board_commands.h"
+#include "support/device_rows.h"
 #include "support/sim_bench.h"
 
 namespace tovel {
@@ -60,9 +62,9 @@ sim::SimOptions chip(const std::string& device) {
     return options;
 }
 
-SessionParams params(int deviceIndex, int sck = 4, int strobeMs = 20) {
+SessionParams params(const char* device, int sck = 4, int strobeMs = 20) {
     SessionParams p;
-    p.deviceIndex = deviceIndex;
+    p.deviceIndex = test::rowNamed(device);
     p.sckPeriodIndex = sck;
     p.resetStrobeMs = strobeMs;
     return p;
@@ -78,7 +80,7 @@ void expectGap(const std::vector<LineRun>& runs, std::size_t from, std::size_t t
 TEST(SessionE2E, WorkedExampleOnTheWireWithItsPauses) {
     test::SimBench bench(chip("ATmega8"));
     ASSERT_TRUE(bench.ok());
-    ASSERT_TRUE(bench.session.openSession(params(9, 4, 20), 1, 1));
+    ASSERT_TRUE(bench.session.openSession(params("ATmega8", 4, 20), 1, 1));
     EXPECT_TRUE(bench.board->inProgrammingMode());
     EXPECT_EQ(bench.board->boardBaud(), 115200);
     EXPECT_EQ(bench.ui.statuses(), (Log{"Reset strobe... (20 ms)", "Connection accepted"}));
@@ -112,17 +114,18 @@ TEST(SessionE2E, WorkedExampleOnTheWireWithItsPauses) {
 
 // A session for `device` at every speed: programming mode reached at the chosen speed (the
 // signature read over it proves the link), and the board left idle at 19200 baud.
-void sessionsAtEverySpeed(const std::string& device, int deviceIndex, const std::string& acceptedStatus) {
+void sessionsAtEverySpeed(const std::string& device, const std::string& acceptedStatus) {
+    const int deviceIndex = test::rowNamed(device.c_str());
     test::SimBench bench(chip(device));
     ASSERT_TRUE(bench.ok());
     const int speeds[] = {19200, 115200, 921600};
     for (int baudIndex = 0; baudIndex < 3; ++baudIndex) {
         bench.ui.clear();
-        ASSERT_TRUE(bench.session.openSession(params(deviceIndex), 1, baudIndex))
+        ASSERT_TRUE(bench.session.openSession(params(device.c_str()), 1, baudIndex))
             << device << " " << baudIndex;
         EXPECT_EQ(bench.ui.lastStatus(), acceptedStatus) << device << " " << baudIndex;
         EXPECT_EQ(bench.board->boardBaud(), speeds[baudIndex]);
-        if (DeviceTable::device(deviceIndex).spiVariant == SpiAvr &&
+        if (DeviceTable::device(deviceIndex).spiVariant == SpiVariant::Avr &&
             !DeviceTable::device(deviceIndex).isDataFlash()) {
             Signature signature{};
             EXPECT_TRUE(bench.session.readSignatureBytes(signature));
@@ -135,25 +138,25 @@ void sessionsAtEverySpeed(const std::string& device, int deviceIndex, const std:
     }
 }
 
-TEST(SessionE2E, MegaAtEverySpeed) { sessionsAtEverySpeed("ATmega8", 9, "Connection accepted"); }
-TEST(SessionE2E, TinyAtEverySpeed) { sessionsAtEverySpeed("ATtiny13", 1, "Connection accepted"); }
-TEST(SessionE2E, At90AtEverySpeed) { sessionsAtEverySpeed("AT90S8515", 6, "Connection accepted"); }
-TEST(SessionE2E, At86AtEverySpeed) { sessionsAtEverySpeed("AT86RF401", 33, "Connection accepted"); }
+TEST(SessionE2E, MegaAtEverySpeed) { sessionsAtEverySpeed("ATmega8", "Connection accepted"); }
+TEST(SessionE2E, TinyAtEverySpeed) { sessionsAtEverySpeed("ATtiny13", "Connection accepted"); }
+TEST(SessionE2E, At90AtEverySpeed) { sessionsAtEverySpeed("AT90S8515", "Connection accepted"); }
+TEST(SessionE2E, At86AtEverySpeed) { sessionsAtEverySpeed("AT86RF401", "Connection accepted"); }
 TEST(SessionE2E, At89AtEverySpeed) {
-    sessionsAtEverySpeed("AT89S51", 28, "Connection accepted");
-    sessionsAtEverySpeed("AT89S8252", 30, "Connection accepted");
+    sessionsAtEverySpeed("AT89S51", "Connection accepted");
+    sessionsAtEverySpeed("AT89S8252", "Connection accepted");
 }
-TEST(SessionE2E, At25AtEverySpeed) { sessionsAtEverySpeed("AT25256", 34, "Connection accepted"); }
-TEST(SessionE2E, At45AtEverySpeed) { sessionsAtEverySpeed("AT45DB041", 38, "AT45 memory detected"); }
+TEST(SessionE2E, At25AtEverySpeed) { sessionsAtEverySpeed("AT25256", "Connection accepted"); }
+TEST(SessionE2E, At45AtEverySpeed) { sessionsAtEverySpeed("AT45DB041", "AT45 memory detected"); }
 
 TEST(SessionE2E, DataFlashOfAnotherSizeAndNoDataFlash) {
     test::SimBench bench(chip("AT45DB081"));
-    ASSERT_TRUE(bench.session.openSession(params(38), 1, 0));
+    ASSERT_TRUE(bench.session.openSession(params("AT45DB041"), 1, 0));
     EXPECT_EQ(bench.ui.statuses(), (Log{"", "AT45 memory not detected (signature as AT45DB081)"}));
     bench.session.recoverBoard();
 
     test::SimBench empty(chip("none"));
-    ASSERT_TRUE(empty.session.openSession(params(38), 1, 0));
+    ASSERT_TRUE(empty.session.openSession(params("AT45DB041"), 1, 0));
     EXPECT_EQ(empty.ui.statuses(), (Log{"", "AT45 memory not detected"}));
     EXPECT_TRUE(empty.session.recoverBoard());
 }
@@ -180,12 +183,16 @@ TEST(SessionE2E, EveryRowOfTheFailureTable) {
     const std::string conflict = "Version conflict. You need to update firmware version.";
     const FailureRow rows[] = {
         {"missing Ack",
-         [&](sim::SimOptions& o) { o.faults.push_back(fault(FaultKind::DropReply, '&')); },
+         [&](sim::SimOptions& o) {
+             o.faults.push_back(fault(FaultKind::DropReply, sim::command::DeviceClass));
+         },
          {"Connection error"},
          {"Connection error"},
          true},
         {"wrong Ack",
-         [&](sim::SimOptions& o) { o.faults.push_back(fault(FaultKind::ReplaceReply, ':', {0x0E})); },
+         [&](sim::SimOptions& o) {
+             o.faults.push_back(fault(FaultKind::ReplaceReply, sim::command::SetAddress, {0x0E}));
+         },
          {"Connection error"},
          {"Connection error"},
          true},
@@ -222,8 +229,8 @@ TEST(SessionE2E, EveryRowOfTheFailureTable) {
          true},
         {"out of step, then silent",
          [&](sim::SimOptions& o) {
-             o.faults.push_back(fault(FaultKind::ReplaceReply, '%', {'x'}));
-             o.faults.push_back(fault(FaultKind::DropReply, '%', {}, 2));
+             o.faults.push_back(fault(FaultKind::ReplaceReply, sim::command::StatusProbe, {'x'}));
+             o.faults.push_back(fault(FaultKind::DropReply, sim::command::StatusProbe, {}, 2));
          },
          {kNoFirmware},
          {"Connection error"},
@@ -233,7 +240,7 @@ TEST(SessionE2E, EveryRowOfTheFailureTable) {
         sim::SimOptions options = chip("ATmega8");
         row.setUp(options);
         test::SimBench bench(options, kShortTimeoutMs);
-        EXPECT_FALSE(bench.session.openSession(params(9), 1, 1)) << row.name;
+        EXPECT_FALSE(bench.session.openSession(params("ATmega8"), 1, 1)) << row.name;
         EXPECT_EQ(bench.ui.boxes(), row.boxes) << row.name;
         EXPECT_EQ(bench.ui.statuses(), row.statuses) << row.name;
         EXPECT_FALSE(bench.channel.isConnected()) << row.name;
@@ -255,21 +262,23 @@ TEST(SessionE2E, LostAcksAtTheSessionSpeedLeaveTheBoardAt19200) {
         return f;
     };
     const std::vector<std::pair<const char*, std::vector<Fault>>> cases = {
-        {"LinkParameters Ack", {drop(protocol::LinkParameters)}},
+        {"LinkParameters Ack", {drop(sim::command::LinkParameters)}},
         {"reset strobe reply, then LeaveProgramming Ack",
-         {drop(protocol::ResetStrobeShort), drop(protocol::LeaveProgramming)}},
+         {drop(sim::command::ResetStrobeShort), drop(sim::command::LeaveProgramming)}},
     };
     for (const int baudIndex : {1, 2}) {
         for (const auto& [name, faults] : cases) {
             sim::SimOptions options = chip("ATmega8");
             options.faults = faults;
             test::SimBench bench(options, kShortTimeoutMs);
-            EXPECT_FALSE(bench.session.openSession(params(9), 1, baudIndex)) << name << " " << baudIndex;
+            EXPECT_FALSE(bench.session.openSession(params("ATmega8"), 1, baudIndex))
+                << name << " " << baudIndex;
             EXPECT_EQ(bench.ui.boxes(), Log{"Connection error"}) << name << " " << baudIndex;
             bench.board->waitIdle();
             EXPECT_EQ(bench.board->boardBaud(), 19200) << name << " " << baudIndex;
             EXPECT_FALSE(bench.board->inProgrammingMode()) << name << " " << baudIndex;
-            EXPECT_TRUE(bench.session.openSession(params(9), 1, baudIndex)) << name << " " << baudIndex;
+            EXPECT_TRUE(bench.session.openSession(params("ATmega8"), 1, baudIndex))
+                << name << " " << baudIndex;
             bench.session.endSession();
         }
     }
@@ -278,7 +287,7 @@ TEST(SessionE2E, LostAcksAtTheSessionSpeedLeaveTheBoardAt19200) {
 TEST(SessionE2E, PortThatCannotBeOpened) {
     test::SimBench bench(chip("ATmega8"));
     bench.ports.setOverride(1, "/dev/null/missing");
-    EXPECT_FALSE(bench.session.openSession(params(9), 1, 0));
+    EXPECT_FALSE(bench.session.openSession(params("ATmega8"), 1, 0));
     EXPECT_EQ(bench.ui.statuses(), Log{"Connection error"});
     EXPECT_EQ(bench.ui.boxes(),
               Log{"Connection error: cannot open COM port. Check for other applications using it."});
@@ -288,7 +297,7 @@ TEST(SessionE2E, PortThatCannotBeOpened) {
     PosixSerialChannel other(bench.ports);
     ASSERT_TRUE(other.openPort(0, 19200));
     bench.ui.clear();
-    EXPECT_FALSE(bench.session.openSession(params(9), 1, 0));
+    EXPECT_FALSE(bench.session.openSession(params("ATmega8"), 1, 0));
     EXPECT_EQ(bench.ui.statuses(), Log{"Connection error"});
     EXPECT_EQ(bench.ui.boxes().size(), 1u);
 }
@@ -297,10 +306,10 @@ TEST(SessionE2E, StrayByteIsDrainedAndTheSessionGoesOn) {
     sim::SimOptions options = chip("ATmega8");
     Fault stray;
     stray.kind = FaultKind::OutOfStep;
-    stray.command = '%';
+    stray.command = sim::command::StatusProbe;
     options.faults.push_back(stray);
     test::SimBench bench(options, kShortTimeoutMs);
-    ASSERT_TRUE(bench.session.openSession(params(9), 1, 2));
+    ASSERT_TRUE(bench.session.openSession(params("ATmega8"), 1, 2));
     EXPECT_EQ(bench.ui.lastStatus(), "Connection accepted");
     EXPECT_TRUE(bench.session.recoverBoard());
 }
@@ -322,7 +331,7 @@ TEST(SessionE2E, VersionInfoAndItsFailures) {
     {
         sim::SimOptions options = chip("ATmega8");
         Fault drop;
-        drop.command = '?';
+        drop.command = sim::command::LongVersion;
         options.faults.push_back(drop);
         test::SimBench bench(options, kShortTimeoutMs);
         EXPECT_FALSE(bench.session.readBoardVersion(1, nullptr, nullptr, false));
@@ -333,7 +342,7 @@ TEST(SessionE2E, VersionInfoAndItsFailures) {
         sim::SimOptions options = chip("ATmega8");
         Fault corrupt;
         corrupt.kind = FaultKind::CorruptReply;
-        corrupt.command = 'N';
+        corrupt.command = sim::command::SerialNumber;
         options.faults.push_back(corrupt);
         test::SimBench bench(options, kShortTimeoutMs);
         EXPECT_FALSE(bench.session.readBoardVersion(1, nullptr, nullptr, false));
@@ -354,10 +363,10 @@ TEST(SessionE2E, VersionInfoAndItsFailures) {
 TEST(SessionE2E, FailedEndOfSessionWarns) {
     sim::SimOptions options = chip("ATmega8");
     Fault drop;
-    drop.command = '-';
+    drop.command = sim::command::LeaveProgramming;
     options.faults.push_back(drop);
     test::SimBench bench(options, kShortTimeoutMs);
-    ASSERT_TRUE(bench.session.openSession(params(9), 1, 1));
+    ASSERT_TRUE(bench.session.openSession(params("ATmega8"), 1, 1));
     { ProgrammingSessionGuard guard(bench.session); }
     EXPECT_EQ(bench.ui.boxes(), Log{"Warning: incorrect disconnection."});
     EXPECT_FALSE(bench.channel.isConnected());

@@ -5,6 +5,7 @@
 #include "ops/memory_programming.h"
 #include "ops/memory_reading.h"
 #include "ops/memory_verifying.h"
+#include "sim/board_commands.h"
 
 namespace tovel::test {
 namespace {
@@ -59,7 +60,7 @@ TEST_F(At89Transfer, ReadVerifyAndBlankCheckUseTheReadInstruction) {
 TEST_F(At89Transfer, AMissingReplyEndsTheRunWithTheConnectionErrorBox) {
     sim::Fault fault;
     fault.kind = sim::FaultKind::DropReply;
-    fault.command = '4';
+    fault.command = sim::command::SpiInstr4;
     fault.nth = 3; // the programming enable is the first
     board().injectFault(fault);
     project.flashByteDelayOverride = true;

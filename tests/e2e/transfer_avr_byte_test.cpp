@@ -6,6 +6,7 @@
 #include "ops/memory_programming.h"
 #include "ops/memory_reading.h"
 #include "ops/memory_verifying.h"
+#include "sim/board_commands.h"
 
 namespace tovel::test {
 namespace {
@@ -67,7 +68,7 @@ TEST_F(AvrByteTransfer, APollingFailureInByteModeHasNoConnectionErrorBox) {
     startBoard("AT90S2313");
     sim::Fault fault;
     fault.kind = sim::FaultKind::PollingFailure;
-    fault.command = '{';
+    fault.command = sim::command::WriteFlashBytes;
     fault.nth = 2;
     board().injectFault(fault);
     fill(flash, pattern(256));
@@ -85,7 +86,7 @@ TEST_F(AvrByteTransfer, AMissingChunkReplyIsAConnectionError) {
     board().setFlash(0, pattern(2048));
     sim::Fault fault;
     fault.kind = sim::FaultKind::DropReply;
-    fault.command = '}';
+    fault.command = sim::command::ReadFlashBytes;
     fault.nth = 3;
     board().injectFault(fault);
     readFlash(context);

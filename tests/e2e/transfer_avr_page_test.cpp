@@ -5,6 +5,7 @@
 #include "ops/memory_programming.h"
 #include "ops/memory_reading.h"
 #include "ops/memory_verifying.h"
+#include "sim/board_commands.h"
 
 namespace tovel::test {
 namespace {
@@ -62,6 +63,21 @@ TEST_F(AvrPageTransfer, AnErasedPageIsNotSentButCountsAsProgrammed) {
     EXPECT_EQ(chipFlash(128, 192), slice(image, 128, 192));
 }
 
+TEST_F(AvrPageTransfer, APageThatStartsErasedButHoldsDataLaterIsWritten) {
+    Bytes image(192, 0xFF);
+    image[0] = 0x12;        // page 1: data at its start
+    image[64 + 63] = 0x5A;  // page 2: erased up to its very last byte
+    image[128 + 20] = 0xA5; // page 3: data only in its second quarter
+    fill(flash, image);
+    programFlash(context);
+
+    EXPECT_EQ(timesSent("34 4C 00 20 00"), 1u);
+    EXPECT_EQ(timesSent("34 4C 00 40 00"), 1u);
+    EXPECT_EQ(timesSent("7B 10"), 12u);
+    EXPECT_EQ(chipFlash(0, 192), image);
+    EXPECT_EQ(ui.lastStatus(), "Flash program: Done (192 bytes programmed)");
+}
+
 TEST_F(AvrPageTransfer, AnImageLargerThanTheChipAsksAndWritesOnlyWhatFits) {
     const Bytes image = pattern(10000);
     fill(flash, image);
@@ -106,7 +122,7 @@ TEST_F(AvrPageTransfer, APollingFailureOnAPageLoadEndsWithBothBoxes) {
     project.autoIncAddressFlash = 3;
     sim::Fault fault;
     fault.kind = sim::FaultKind::PollingFailure;
-    fault.command = '{';
+    fault.command = sim::command::WriteFlashBytes;
     fault.nth = 3;
     board().injectFault(fault);
     fill(flash, pattern(256));
@@ -126,7 +142,7 @@ TEST_F(AvrPageTransfer, APollingFailureOnAPageLoadEndsWithBothBoxes) {
 TEST_F(AvrPageTransfer, AMissingPageWriteReplyIsAProgrammingError) {
     sim::Fault fault;
     fault.kind = sim::FaultKind::DropReply;
-    fault.command = '4';
+    fault.command = sim::command::SpiInstr4;
     board().injectFault(fault);
     fill(flash, pattern(128));
     programFlash(context);

@@ -25,7 +25,9 @@
 #include "project/project.h"
 #include "project/settings_file.h"
 #include "sim/pty_board_host.h"
+#include "support/cancel_at.h"
 #include "support/recording_ui.h"
+#include "support/test_clock.h"
 
 namespace tovel::test {
 
@@ -36,52 +38,6 @@ inline constexpr int kRead = static_cast<int>(ByteAttribute::ReadFromChip);
 inline constexpr int kNotConfirmed = static_cast<int>(ByteAttribute::NotConfirmed);
 
 using Bytes = std::vector<std::uint8_t>;
-
-// Time passes for real, but the waits the program asks for are only added up.
-class NoWaitClock final : public Clock {
-public:
-    void sleepMs(unsigned milliseconds) override { waitedUs_ += std::uint64_t{milliseconds} * 1000; }
-    void sleepUs(std::uint64_t microseconds) override { waitedUs_ += microseconds; }
-    std::uint64_t tickMs() override { return systemClock().tickMs(); }
-    std::uint64_t tickUs() override { return systemClock().tickUs(); }
-    std::uint64_t waitedUs() const { return waitedUs_.load(); }
-    void reset() { waitedUs_ = 0; }
-
-private:
-    std::atomic<std::uint64_t> waitedUs_{0};
-};
-
-// Presses Cancel once the run has reached `percent` (0: as soon as it starts).
-class CancelAt final : public ProgressObserver {
-public:
-    void arm(int percent) { percent_ = percent; }
-    void running(OperationRunner* runner) { runner_ = runner; }
-    void setTitle(const std::string&) override {
-        if (percent_ == 0) cancel();
-    }
-    void setText(const std::string& text) override {
-        std::lock_guard lock(mutex_);
-        texts_.push_back(text);
-    }
-    void setPercentText(const std::string&) override {}
-    void setBar(int percent) override {
-        if (percent_ > 0 && percent >= percent_) cancel();
-    }
-    void setCancelVisible(bool) override {}
-    std::vector<std::string> texts() const {
-        std::lock_guard lock(mutex_);
-        return texts_;
-    }
-
-private:
-    void cancel() {
-        if (runner_ != nullptr) runner_->requestCancel();
-    }
-    int percent_ = -1;
-    OperationRunner* runner_ = nullptr;
-    mutable std::mutex mutex_;
-    std::vector<std::string> texts_;
-};
 
 class TransferTest : public ::testing::Test {
 protected:
@@ -155,7 +111,7 @@ protected:
     PosixSerialChannel channel{ports, 500};
     RecordingUi ui;
     Messages messages;
-    NoWaitClock clock;
+    TestClock clock;
     BoardSession session{channel, ui, messages, clock};
     Project project{ui, messages};
     MemoryBuffer flash{ui, messages, false};

@@ -6,6 +6,7 @@
 #include "ops/memory_programming.h"
 #include "ops/memory_reading.h"
 #include "ops/memory_verifying.h"
+#include "sim/board_commands.h"
 
 namespace tovel::test {
 namespace {
@@ -60,7 +61,7 @@ TEST_F(SerialMemoryTransfer, AnAt25FrameFailureEndsWithoutTheWorkersBox) {
     startBoard("AT25256");
     sim::Fault fault;
     fault.kind = sim::FaultKind::DropReply;
-    fault.command = '6';
+    fault.command = sim::command::SpiSendByte;
     fault.nth = 5;
     board().injectFault(fault);
     fill(eeprom, pattern(100));

@@ -4,6 +4,7 @@
 #include "ops/memory_programming.h"
 #include "ops/operation_frame.h"
 #include "ops/signature_gate.h"
+#include "sim/board_commands.h"
 
 namespace tovel::test {
 namespace {
@@ -76,7 +77,7 @@ TEST_F(SignatureGate, AnUnreadableSignatureStopsBeforeWriting) {
     startBoard("ATmega8");
     sim::Fault fault;
     fault.kind = sim::FaultKind::DropReply;
-    fault.command = '5';
+    fault.command = sim::command::SpiInstrRead;
     fault.nth = 2;
     board().injectFault(fault);
     fill(flash, pattern(64));

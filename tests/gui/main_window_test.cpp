@@ -38,7 +38,7 @@ using namespace tovel::app;
 namespace {
 
 // The first row of a family, by the family combo's position.
-int firstDeviceOf(int family) { return DeviceTable::devicesOfFamily(family).front(); }
+int firstDeviceOf(Family family) { return DeviceTable::devicesOfFamily(familyPosition(family)).front(); }
 
 int deviceNamed(const char* name) { return DeviceTable::findByName(name); }
 
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QVERIFY(f.enabled(command::ReadFlash));
 
         // AT25 serial EEPROM: no erase, no blank check, no auto-program.
-        f.chooseDevice(firstDeviceOf(FamilyAt25));
+        f.chooseDevice(firstDeviceOf(Family::At25));
         QVERIFY(!f.enabled(command::ChipErase));
         QVERIFY(!f.enabled(command::BlankCheck));
         QVERIFY(!f.enabled(command::AutoProgram));
@@ -144,7 +144,7 @@ private Q_SLOTS:
         QVERIFY(f.window->sckCombo().isEnabled());
 
         // AT45 DataFlash: no EEPROM commands, no auto-program, no SCK period.
-        f.chooseDevice(firstDeviceOf(FamilyAt45));
+        f.chooseDevice(firstDeviceOf(Family::At45));
         QVERIFY(f.workbench->loadBufferFile(Memory::Eeprom, f.hexFile("e.bin", 16).toStdString()));
         QVERIFY(!f.enabled(command::ReadEeprom));
         QVERIFY(!f.enabled(command::ProgramEeprom));

@@ -31,7 +31,7 @@ namespace {
 struct Bench {
     QTemporaryDir folder;
     test::WireLog wire;
-    test::FakeClock clock{wire};
+    test::TestClock clock = test::wireClock(wire);
     test::FakeSerialChannel channel{wire, clock};
     test::RecordingUi ui;
     std::unique_ptr<Workbench> workbench;

@@ -18,9 +18,9 @@
 #include "project/project.h"
 #include "sim/pty_board_host.h"
 #include "soak/soak_channel.h"
-#include "soak/soak_clock.h"
 #include "soak/soak_ui.h"
 #include "soak/watchdog.h"
+#include "support/test_clock.h"
 #include "workbench/workbench.h"
 
 namespace tovel::soak {
@@ -216,7 +216,7 @@ RunDraw cleanRun(const TransferPath& path, std::size_t flashSize, std::size_t ee
 int silentReadBudget(const RunDraw& draw) {
     const DeviceRecord& device = DeviceTable::device(DeviceTable::findByName(draw.path.device));
     // An AVR erase opens a second session to read the signature back.
-    const int eraseSessions = device.spiVariant == SpiAvr && !device.isDataFlash() ? 2 : 1;
+    const int eraseSessions = device.spiVariant == SpiVariant::Avr && !device.isDataFlash() ? 2 : 1;
     const int memorySessions = 2 * ((draw.flashImage.empty() ? 0 : 1) + (draw.eepromImage.empty() ? 0 : 1));
     return kSilentReadsPerSession * (eraseSessions + memorySessions);
 }
@@ -254,7 +254,7 @@ RunRecord executeRun(const RunDraw& draw, const SoakSettings& settings, std::uin
     SoakChannel link(channel, [&host] { return host.bytesFromHost(); });
     SoakRandom answers(draw.seed ^ 0xA115);
     SoakUi ui([&answers] { return answers.chance(50); });
-    VirtualPauseClock clock;
+    test::TestClock clock;
     Messages messages;
     {
         Workbench bench(ui, clock, link, folder + "/tovelisp.ini");
@@ -303,7 +303,7 @@ RunRecord executeRun(const RunDraw& draw, const SoakSettings& settings, std::uin
     if (settings.trace) record.texts = ui.transcript();
     record.questions = ui.questions();
     record.silentReads = link.silentReads();
-    record.pausedMs = clock.pausedMs();
+    record.pausedMs = clock.waitedMs();
 
     host.waitIdle(500);
     record.chipHoldsImage =

@@ -27,9 +27,9 @@ std::vector<std::string> WireLog::from(const std::string& first) const {
     return {};
 }
 
-void FakeClock::sleepMs(unsigned milliseconds) {
-    log_.add("wait " + std::to_string(milliseconds));
-    nowMs_ += milliseconds;
+TestClock wireClock(WireLog& log) {
+    return TestClock(TestClock::Time::Virtual,
+                     [&log](unsigned ms) { log.add("wait " + std::to_string(ms)); });
 }
 
 Bytes FakeBoard::respond(const Bytes& written) {

@@ -21,6 +21,7 @@
 
 #include "board/serial_channel.h"
 #include "core/clock.h"
+#include "support/test_clock.h"
 
 namespace tovel::test {
 
@@ -41,17 +42,8 @@ private:
     std::vector<std::string> entries_;
 };
 
-class FakeClock final : public Clock {
-public:
-    explicit FakeClock(WireLog& log) : log_(log) {}
-    void sleepMs(unsigned milliseconds) override;
-    std::uint64_t tickMs() override { return nowMs_; }
-    void advance(std::uint64_t ms) { nowMs_ += ms; }
-
-private:
-    WireLog& log_;
-    std::uint64_t nowMs_ = 0;
-};
+// The clock of the wire-log benches: virtual time, each pause written into the log as "wait N".
+TestClock wireClock(WireLog& log);
 
 // A board that answers every command as the command table says, with the required firmware.
 class FakeBoard {
@@ -86,7 +78,7 @@ private:
 
 class FakeSerialChannel final : public SerialChannel {
 public:
-    explicit FakeSerialChannel(WireLog& log, FakeClock& clock) : log_(log), clock_(clock) {}
+    explicit FakeSerialChannel(WireLog& log, TestClock& clock) : log_(log), clock_(clock) {}
 
     bool openPort(int portIndex, std::uint32_t baud) override;
     bool closePort() override;
@@ -109,7 +101,7 @@ public:
 
 private:
     WireLog& log_;
-    FakeClock& clock_;
+    TestClock& clock_;
     std::map<int, FakeBoard> boards_;
     std::deque<std::uint8_t> pending_;
     Bytes rx_;

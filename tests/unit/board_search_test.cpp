@@ -28,7 +28,7 @@ protected:
     }
 
     test::WireLog wire;
-    test::FakeClock clock{wire};
+    test::TestClock clock = test::wireClock(wire);
     test::FakeSerialChannel channel{wire, clock};
     test::RecordingUi ui;
     Messages messages;

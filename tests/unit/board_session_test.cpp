@@ -4,7 +4,9 @@
 
 #include "board/board_protocol.h"
 #include "board/board_session.h"
+#include "board/link_parameters.h"
 #include "board/session_guard.h"
+#include "support/device_rows.h"
 #include "support/fake_board_link.h"
 #include "support/recording_ui.h"
 
@@ -14,12 +16,12 @@ namespace {
 using test::bytesOf;
 using Log = std::vector<std::string>;
 
-constexpr int kAtmega8 = 9;
-constexpr int kAt89s51 = 28;
-constexpr int kAt89s8252 = 30;
-constexpr int kAt89s8253 = 31;
-constexpr int kAt25256 = 34;
-constexpr int kAt45db041 = 38;
+const int kAtmega8 = test::rowNamed("ATmega8");
+const int kAt89s51 = test::rowNamed("AT89S51");
+const int kAt89s8252 = test::rowNamed("AT89S8252");
+const int kAt89s8253 = test::rowNamed("AT89S8253");
+const int kAt25256 = test::rowNamed("AT25256");
+const int kAt45db041 = test::rowNamed("AT45DB041");
 
 const char* const kNoFirmware =
     "Programmer has no firmware and should be updated. Use \"Update firmware version\" "
@@ -55,7 +57,7 @@ protected:
     }
 
     test::WireLog wire;
-    test::FakeClock clock{wire};
+    test::TestClock clock = test::wireClock(wire);
     test::FakeSerialChannel channel{wire, clock};
     test::RecordingUi ui;
     Messages messages;
@@ -116,6 +118,26 @@ TEST_F(BoardSessionTest, SckCodeCarriesTheDeviceFlags) {
         wire.clear();
         session.recoverBoard();
         EXPECT_EQ(wire.entries()[4], "> 23 00 " + c.recoverCode + " 00") << c.device;
+    }
+}
+
+TEST_F(BoardSessionTest, EverySckPeriodSendsItsOwnCodeAtOpenAndRecovery) {
+    const std::pair<const char*, const char*> periods[kSckPeriodCount] = {
+        {"0.25 uS (4 MHz)", "80"}, {"0.5 uS (2 MHz)", "00"}, {"1 uS (1 MHz)", "81"},
+        {"2 uS (500 kHz)", "01"},  {"4 uS (250 kHz)", "82"}, {"8 uS (125 kHz)", "02"},
+        {"16 uS (60 kHz)", "03"},  {"150 uS (7 kHz)", "FF"},
+    };
+    for (int sck = 0; sck < kSckPeriodCount; ++sck) {
+        const auto& [text, code] = periods[sck];
+        SCOPED_TRACE(text);
+        EXPECT_STREQ(sckPeriodText(sck), text);
+        const std::string packet = std::string("> 23 00 ") + code + " 00";
+        wire.clear();
+        ASSERT_TRUE(session.openSession(avr(sck), 1, 0));
+        EXPECT_EQ(std::count(wire.entries().begin(), wire.entries().end(), packet), 1);
+        wire.clear();
+        session.recoverBoard();
+        EXPECT_EQ(wire.entries()[4], packet);
     }
 }
 

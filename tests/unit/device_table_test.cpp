@@ -5,6 +5,7 @@
 #include <string>
 
 #include "devices/device_table.h"
+#include "devices/fuse_layout.h"
 
 using namespace tovel;
 
@@ -18,17 +19,59 @@ TEST(DeviceTable, HasFortyThreeRowsInFileOrderWithSaneGeometry) {
     for (int n = 0; n < DeviceTable::deviceCount(); ++n) {
         const DeviceRecord& row = DeviceTable::device(n);
         EXPECT_TRUE(names.insert(row.name).second) << row.name;
-        EXPECT_LE(row.family, 6u);
-        EXPECT_GE(row.fuseLayout, 0);
-        EXPECT_LE(row.fuseLayout, 32);
-        if (row.family == FamilyAt45) {
-            EXPECT_GE(row.eepromSize, 1u);
-            EXPECT_LE(row.eepromSize, 3u);
+        if (row.family == Family::At45) {
             // The page-address shift must leave room for the page offset.
-            EXPECT_LT(row.pageSize, 1u << (8 + row.eepromSize));
-        } else if (row.pageSize != 0 && row.family != FamilyAt25) {
+            EXPECT_LT(row.pageSize, 1u << (8 + row.dataFlashPageShift));
+            EXPECT_GE(row.pageSize, 1u << (7 + row.dataFlashPageShift));
+        } else if (row.pageSize != 0 && row.family != Family::At25) {
             EXPECT_EQ(row.flashSize % (row.pageSize * 2), 0u) << row.name;
         }
+    }
+}
+
+bool isKnown(Family f) {
+    for (const Family known :
+         {Family::At25, Family::At45, Family::At86, Family::At89, Family::At90, Family::Tiny, Family::Mega})
+        if (f == known) return true;
+    return false;
+}
+
+bool isKnown(SpiVariant v) {
+    for (const SpiVariant known :
+         {SpiVariant::Avr, SpiVariant::At89S8252, SpiVariant::At89S53, SpiVariant::At89S51, SpiVariant::At25})
+        if (v == known) return true;
+    return false;
+}
+
+// A typed field still holds whatever number a row was given; every one must name something.
+TEST(DeviceTable, EveryRowHoldsKnownValuesOnly) {
+    for (int n = 0; n < DeviceTable::deviceCount(); ++n) {
+        const DeviceRecord& row = DeviceTable::device(n);
+        SCOPED_TRACE(row.name);
+        EXPECT_TRUE(isKnown(row.family));
+        EXPECT_TRUE(isKnown(row.spiVariant));
+        EXPECT_NE(fuseLayoutAt(row.fuseLayout), nullptr) << row.fuseLayout;
+        EXPECT_LE(row.boardDeviceClass, 4u);
+        EXPECT_TRUE(row.calibrationBytes == 0 || row.calibrationBytes == 1 || row.calibrationBytes == 4);
+        EXPECT_EQ(row.longProgEnable, 0u);
+        for (const std::int32_t code : {row.flashWriteDelayCode, row.flashReadDelayCode,
+                                        row.eepromWriteDelayCode, row.eepromReadDelayCode}) {
+            EXPECT_GE(code, 0);
+            EXPECT_LE(code, 0xFF);
+        }
+        // Only a DataFlash has a page shift, and only it uses the AVR variant without being an AVR.
+        if (row.isDataFlash()) {
+            EXPECT_GE(row.dataFlashPageShift, 1u);
+            EXPECT_LE(row.dataFlashPageShift, 3u);
+            EXPECT_EQ(row.eepromSize, 0u);
+            EXPECT_EQ(row.spiVariant, SpiVariant::Avr);
+        } else {
+            EXPECT_EQ(row.dataFlashPageShift, 0u);
+        }
+        EXPECT_EQ(row.isSerialEeprom(), row.family == Family::At25);
+        EXPECT_EQ(row.spiVariant == SpiVariant::At89S8252 || row.spiVariant == SpiVariant::At89S53 ||
+                      row.spiVariant == SpiVariant::At89S51,
+                  row.family == Family::At89);
     }
 }
 
@@ -66,7 +109,7 @@ TEST(DeviceTable, SelectionMappingRoundTripsThroughNonContiguousFamilies) {
         const DeviceSelection s = DeviceTable::selectionFromDeviceNo(n);
         EXPECT_EQ(DeviceTable::deviceNoFromSelection(s.familyPos, s.devicePos), n);
     }
-    EXPECT_EQ(DeviceTable::devicesOfFamily(FamilyAt90), (std::vector<int>{5, 6, 7, 37}));
+    EXPECT_EQ(DeviceTable::devicesOfFamily(familyPosition(Family::At90)), (std::vector<int>{5, 6, 7, 37}));
     EXPECT_STREQ(DeviceTable::familyName(0), "AT25...");
     EXPECT_STREQ(DeviceTable::familyName(6), "ATmega...");
 }

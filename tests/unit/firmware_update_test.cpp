@@ -62,7 +62,7 @@ protected:
     std::string image = writeImage(protocol::FirmwareImageSize);
     std::string dialogShown;
     test::WireLog wire;
-    test::FakeClock clock{wire};
+    test::TestClock clock = test::wireClock(wire);
     test::FakeSerialChannel channel{wire, clock};
     test::RecordingUi ui;
     test::HeadlessRunning headless{ui};

@@ -79,9 +79,9 @@ FuseByteValues fuseBytesAfter(const std::vector<FuseByteWrite>& writes) {
 } // namespace
 
 TEST(LockProcedure, IsChosenByTheCommandSetVariant) {
-    EXPECT_EQ(lockProcedureFor(SpiAvr), LockProcedure::Avr);
-    EXPECT_EQ(lockProcedureFor(SpiAt89S51), LockProcedure::Stepped);
-    for (std::uint32_t variant : {1u, 3u, 10u, 99u})
+    EXPECT_EQ(lockProcedureFor(SpiVariant::Avr), LockProcedure::Avr);
+    EXPECT_EQ(lockProcedureFor(SpiVariant::At89S51), LockProcedure::Stepped);
+    for (const SpiVariant variant : {SpiVariant::At89S8252, SpiVariant::At89S53, SpiVariant::At25})
         EXPECT_EQ(lockProcedureFor(variant), LockProcedure::ThreeByte);
 }
 

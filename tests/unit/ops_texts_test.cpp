@@ -9,17 +9,18 @@
 #include "ops/calibration_bytes.h"
 #include "ops/lock_fuse_verify_report.h"
 #include "ops/signature_naming.h"
+#include "support/device_rows.h"
 
 namespace tovel {
 namespace {
 
-int rowOf(const char* name) { return DeviceTable::findByName(name); }
+using test::rowNamed;
 
 TEST(SignatureNaming, FoundUnknownAndLocked) {
     const Messages english;
     const SignatureIdentity mega8 = identifySignature({0x1E, 0x93, 0x07});
     EXPECT_EQ(mega8.kind, SignatureIdentity::Kind::Device);
-    EXPECT_EQ(mega8.deviceNo, rowOf("ATmega8"));
+    EXPECT_EQ(mega8.deviceNo, rowNamed("ATmega8"));
     EXPECT_EQ(signatureName(mega8, english), "ATmega8");
 
     EXPECT_EQ(signatureName(identifySignature({0x1E, 0x99, 0x99}), english), "Unknown ATMEL device");
@@ -39,13 +40,13 @@ TEST(SignatureNaming, AnAlternativeSignatureFindsItsRow) {
 }
 
 TEST(SignatureNaming, ReadInstructionByCommandSet) {
-    EXPECT_EQ(signatureReadInstruction(DeviceTable::device(rowOf("ATmega8")), 2),
+    EXPECT_EQ(signatureReadInstruction(DeviceTable::device(rowNamed("ATmega8")), 2),
               (SpiBytes3{0x30, 0x00, 0x02}));
-    EXPECT_EQ(signatureReadInstruction(DeviceTable::device(rowOf("AT89S52")), 1),
+    EXPECT_EQ(signatureReadInstruction(DeviceTable::device(rowNamed("AT89S52")), 1),
               (SpiBytes3{0x28, 0x01, 0x00}));
-    EXPECT_EQ(signatureReadInstruction(DeviceTable::device(rowOf("AT89S8253")), 2),
+    EXPECT_EQ(signatureReadInstruction(DeviceTable::device(rowNamed("AT89S8253")), 2),
               (SpiBytes3{0x28, 0x00, 0x32}));
-    EXPECT_EQ(signatureReadInstruction(DeviceTable::device(rowOf("AT89S8252")), 0),
+    EXPECT_EQ(signatureReadInstruction(DeviceTable::device(rowNamed("AT89S8252")), 0),
               (SpiBytes3{0x30, 0x00, 0x00}));
 }
 
@@ -62,7 +63,7 @@ TEST(CalibrationTexts, OneByteAndFour) {
 
 class VerifyReport : public ::testing::Test {
 protected:
-    const FuseLayout& mega8 = *layoutOf(rowOf("ATmega8"));
+    const FuseLayout& mega8 = *layoutOf(rowNamed("ATmega8"));
     const Messages english;
 };
 
@@ -70,13 +71,13 @@ TEST_F(VerifyReport, EqualSettingsReportNothing) {
     LockFuseSettings settings;
     settings.lockMode = 2;
     settings.fuse[13] = 1;
-    EXPECT_FALSE(lockFuseDifferences(mega8, SpiAvr, settings, settings, english));
+    EXPECT_FALSE(lockFuseDifferences(mega8, SpiVariant::Avr, settings, settings, english));
 }
 
 TEST_F(VerifyReport, LockLabelsReadWithoutTheDoubledAmpersand) {
     LockFuseSettings expected, read;
     expected.lockMode = 2;
-    EXPECT_EQ(lockFuseDifferences(mega8, SpiAvr, expected, read, english),
+    EXPECT_EQ(lockFuseDifferences(mega8, SpiVariant::Avr, expected, read, english),
               "Lock&Fuse bits verify: Failed\n - lock mode should be 'LB1+LB2: R&W protect', is 'No'\n");
 }
 
@@ -85,7 +86,7 @@ TEST_F(VerifyReport, FuseAndBootLockLinesInOrder) {
     expected.fuse[13] = 1; // SPIEN programmed expected, unprogrammed read
     read.fuse[0] = 1;      // CKSEL0 programmed in the chip
     read.bootLock[1] = 1;
-    EXPECT_EQ(*lockFuseDifferences(mega8, SpiAvr, expected, read, english),
+    EXPECT_EQ(*lockFuseDifferences(mega8, SpiVariant::Avr, expected, read, english),
               "Lock&Fuse bits verify: Failed\n"
               " - CKSEL0 should be unprogrammed, is programmed\n"
               " - SPIEN should be programmed, is unprogrammed\n"
@@ -97,7 +98,7 @@ TEST_F(VerifyReport, FlagsBeyondTheLayoutAreNotCompared) {
     LockFuseSettings expected, read;
     expected.fuse[30] = 1;
     expected.bootLock[10] = 1;
-    EXPECT_FALSE(lockFuseDifferences(mega8, SpiAvr, expected, read, english));
+    EXPECT_FALSE(lockFuseDifferences(mega8, SpiVariant::Avr, expected, read, english));
 }
 
 } // namespace

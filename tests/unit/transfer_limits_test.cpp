@@ -37,7 +37,7 @@ protected:
     int attribute(const MemoryBuffer& buffer, std::size_t at) const { return buffer.attributes()[at]; }
 
     WireLog log;
-    FakeClock clock{log};
+    TestClock clock = wireClock(log);
     FakeSerialChannel channel{log, clock};
     RecordingUi ui;
     Messages messages;

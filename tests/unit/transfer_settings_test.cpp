@@ -3,37 +3,37 @@
 #include "devices/device_table.h"
 #include "ops/transfer_settings.h"
 #include "project/project_settings.h"
+#include "support/device_rows.h"
 
 using namespace tovel;
 
 namespace {
 
-const DeviceRecord& named(const char* name) { return DeviceTable::device(DeviceTable::findByName(name)); }
+using test::deviceNamed;
 
 } // namespace
 
 TEST(TransferSettings, SerialMemoriesAreLimitedToTheirOneMemoryWhicheverBufferIsWritten) {
-    EXPECT_EQ(memoryLimit(named("ATmega8"), MemoryKind::Flash), 8192u);
-    EXPECT_EQ(memoryLimit(named("ATmega8"), MemoryKind::Eeprom), 512u);
-    EXPECT_EQ(memoryLimit(named("AT25256"), MemoryKind::Flash), 32768u);
-    EXPECT_EQ(memoryLimit(named("AT25256"), MemoryKind::Eeprom), 32768u);
-    EXPECT_EQ(memoryLimit(named("AT45DB041"), MemoryKind::Flash), 524288u);
-    EXPECT_EQ(memoryLimit(named("AT45DB041"), MemoryKind::Eeprom), 524288u);
-    EXPECT_EQ(transferCount(10000, named("ATmega8"), MemoryKind::Flash), 8192u);
-    EXPECT_EQ(transferCount(100, named("ATmega8"), MemoryKind::Flash), 100u);
+    EXPECT_EQ(memoryLimit(deviceNamed("ATmega8"), MemoryKind::Flash), 8192u);
+    EXPECT_EQ(memoryLimit(deviceNamed("ATmega8"), MemoryKind::Eeprom), 512u);
+    EXPECT_EQ(memoryLimit(deviceNamed("AT25256"), MemoryKind::Flash), 32768u);
+    EXPECT_EQ(memoryLimit(deviceNamed("AT25256"), MemoryKind::Eeprom), 32768u);
+    EXPECT_EQ(memoryLimit(deviceNamed("AT45DB041"), MemoryKind::Flash), 524288u);
+    EXPECT_EQ(memoryLimit(deviceNamed("AT45DB041"), MemoryKind::Eeprom), 524288u);
+    EXPECT_EQ(transferCount(10000, deviceNamed("ATmega8"), MemoryKind::Flash), 8192u);
+    EXPECT_EQ(transferCount(100, deviceNamed("ATmega8"), MemoryKind::Flash), 100u);
 }
 
 TEST(TransferSettings, AnAt45HasNoEepromToReadIntoABuffer) {
-    // Its eepromSize field holds the page-address shift.
-    EXPECT_EQ(chipMemorySize(named("AT45DB041"), MemoryKind::Eeprom), 0u);
-    EXPECT_EQ(chipMemorySize(named("AT45DB041"), MemoryKind::Flash), 524288u);
-    EXPECT_EQ(chipMemorySize(named("AT89S52"), MemoryKind::Eeprom), 0u);
-    EXPECT_EQ(chipMemorySize(named("AT25256"), MemoryKind::Eeprom), 32768u);
+    EXPECT_EQ(chipMemorySize(deviceNamed("AT45DB041"), MemoryKind::Eeprom), 0u);
+    EXPECT_EQ(chipMemorySize(deviceNamed("AT45DB041"), MemoryKind::Flash), 524288u);
+    EXPECT_EQ(chipMemorySize(deviceNamed("AT89S52"), MemoryKind::Eeprom), 0u);
+    EXPECT_EQ(chipMemorySize(deviceNamed("AT25256"), MemoryKind::Eeprom), 32768u);
 }
 
 TEST(TransferSettings, TheByteDelayOverrideBecomesTheWaitCodeOnItsLowByte) {
     ProjectSettings project;
-    const DeviceRecord& mega8 = named("ATmega8");
+    const DeviceRecord& mega8 = deviceNamed("ATmega8");
     EXPECT_EQ(writeDelayCode(project, mega8, MemoryKind::Flash), mega8.flashWriteDelayCode);
     EXPECT_EQ(readDelayCode(project, mega8, MemoryKind::Eeprom), mega8.eepromReadDelayCode);
 
@@ -53,6 +53,7 @@ TEST(TransferSettings, AHandEditedNegativePageDelayWaitsNothing) {
     ProjectSettings project;
     project.flashPageDelayOverride = true;
     project.flashPageDelayMs = -4;
-    EXPECT_EQ(pageDelayMs(project, named("ATmega8"), MemoryKind::Flash), 0u);
-    EXPECT_EQ(pageDelayMs(project, named("ATmega8"), MemoryKind::Eeprom), named("ATmega8").pageWriteTimeMs);
+    EXPECT_EQ(pageDelayMs(project, deviceNamed("ATmega8"), MemoryKind::Flash), 0u);
+    EXPECT_EQ(pageDelayMs(project, deviceNamed("ATmega8"), MemoryKind::Eeprom),
+              deviceNamed("ATmega8").pageWriteTimeMs);
 }

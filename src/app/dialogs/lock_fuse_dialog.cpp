@@ -28,8 +28,9 @@ const FuseLayout& layoutOrNone(int deviceNo) {
     return layout != nullptr ? *layout : kNoLockFuseBits;
 }
 
-std::uint32_t spiVariantOf(int deviceNo) {
-    return DeviceTable::isValidDeviceNo(deviceNo) ? DeviceTable::device(deviceNo).spiVariant : SpiAvr;
+SpiVariant spiVariantOf(int deviceNo) {
+    return DeviceTable::isValidDeviceNo(deviceNo) ? DeviceTable::device(deviceNo).spiVariant
+                                                  : SpiVariant::Avr;
 }
 
 QPushButton* plainButton(QWidget* parent) {
@@ -120,7 +121,7 @@ void LockFuseDialog::buildLayout() {
 }
 
 void LockFuseDialog::fillBoxes() {
-    const std::uint32_t variant = spiVariantOf(deviceNo_);
+    const SpiVariant variant = spiVariantOf(deviceNo_);
     // An exclusive group cannot have every radio unchecked; lift it while refilling.
     lockRadioGroup_->setExclusive(false);
     for (int level = 0; level < kLockLevelCount; ++level) {
