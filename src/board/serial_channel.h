@@ -64,6 +64,11 @@ public:
     // The next byte 0..255; -1 after the read time-out or a read error; 0 on a closed channel.
     virtual int receiveByte() = 0;
 
+    // Throws away bytes that arrived and were not read (the rest of a reply whose read was cut
+    // short), so that the next reply read is the next command's. Channels without an input
+    // queue of their own need not do anything.
+    virtual void discardInput() {}
+
     virtual bool isConnected() const = 0;
     virtual const char* statusText() const = 0;
 };

@@ -22,9 +22,9 @@ void ProgressDisplay::setBar(int percent) {
 }
 
 CliUserInterface::CliUserInterface(Reporter& reporter, std::optional<bool> answerYes,
-                                   const std::atomic<bool>* cancelFlag)
+                                   const StopRequest* stop)
     : reporter_(reporter), answerYes_(answerYes), progress_(reporter), host_(&progress_) {
-    host_.watchCancelFlag(cancelFlag);
+    host_.watchStop(stop);
 }
 
 void CliUserInterface::remember(ReportedEvent event) {

@@ -16,6 +16,7 @@
 #include "ops/memory_programming.h"
 #include "ops/memory_reading.h"
 #include "ops/memory_verifying.h"
+#include "ops/operation_frame.h"
 #include "ops/read_signature.h"
 #include "project/project.h"
 #include "project/project_commands.h"
@@ -59,6 +60,8 @@ struct Workbench::Impl final : ProjectObserver, MemoryBufferObserver {
                                                               contentChanged(buffer);
                                                           }} {
         project.attach(this, &flash, &eeprom);
+        // A link session that fails ends with the current project's link parameters.
+        session.followProject([this] { return sessionParamsOf(project); });
         flash.setObserver(this);
         eeprom.setObserver(this);
         // The window starts with both buffers empty and named "[Unspecified]".
