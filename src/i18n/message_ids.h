@@ -200,6 +200,8 @@ enum Id : unsigned {
     ProgrammerHasNoFirmware = 1197,
     UpdateFirmwareVersionFailed = 1198,
     CannotFindHelpFile = 1199,
+    // The program's own rows, beyond the inherited catalogue.
+    NotARegularFile = 1240,
 };
 
 } // namespace tovel::msg

@@ -315,6 +315,10 @@ const MessageRow kMessageRows[] = {
     {msg::UpdateFirmwareVersionFailed, "Update firmware version failed.",
      "Не удалось обновить версию прошивки."},
     {msg::CannotFindHelpFile, "Cannot find help file \"%s\".", "Не удается найти файл справки «%s»."},
+    {msg::NotARegularFile,
+     "Cannot read file '%s': it is not a regular file (a folder, a device or a pipe). Choose an image file.",
+     "Не удается прочитать файл «%s»: это не обычный файл (папка, устройство или канал). Выберите файл "
+     "образа."},
 };
 
 const std::size_t kMessageRowCount = sizeof(kMessageRows) / sizeof(kMessageRows[0]);

@@ -29,25 +29,29 @@ long long readInto(int fd, ByteBlock& bytes, std::size_t from, std::size_t to) {
 
 } // namespace
 
+bool isNonRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
 FileContents readFilePrefix(const std::string& path, std::size_t limit, std::size_t extendedLimit,
                             char extendIfFirst) {
     FileContents contents;
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking: opening a FIFO must not wait for a writer (a regular file ignores the flag).
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat info {};
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) return contents;
-
-    // A regular file's length is known, so the area is just big enough (peeking at the first
-    // byte to choose the limit); anything else (a pipe, a device) gets the plain limit and is
-    // read until it ends.
-    const bool knownLength = S_ISREG(info.st_mode);
-    std::size_t wanted = limit;
-    if (knownLength) {
-        const auto fileLength = static_cast<std::size_t>(info.st_size);
-        char first = 0;
-        const bool extend =
-            fileLength > limit && ::pread(file.get(), &first, 1, 0) == 1 && first == extendIfFirst;
-        wanted = std::min(fileLength, extend ? extendedLimit : limit);
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0) return contents;
+    if (!S_ISREG(info.st_mode)) {
+        contents.problem = FileReadProblem::NotRegularFile;
+        return contents;
     }
+
+    // The length is known, so the area is just big enough (peeking at the first byte to choose
+    // the limit).
+    const auto fileLength = static_cast<std::size_t>(info.st_size);
+    char first = 0;
+    const bool extend = fileLength > limit && ::pread(file.get(), &first, 1, 0) == 1 && first == extendIfFirst;
+    const std::size_t wanted = std::min(fileLength, extend ? extendedLimit : limit);
     std::optional<ByteBlock> area = ByteBlock::allocate(wanted);
     if (!area) {
         contents.status = FileReadStatus::NoMemory;

@@ -95,6 +95,8 @@ private:
     void matchFile(const std::string& path, ByteAttribute attribute);
     bool writeTo(const std::string& path);
     void cannotLoad();
+    // A folder, device or FIFO as image file: the box that says so, and true.
+    bool refuseNonRegularFile(const std::string& path);
 
     void contentChanged();
     void controlsChanged();
