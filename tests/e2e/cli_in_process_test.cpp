@@ -189,16 +189,16 @@ TEST_F(CliInProcess, RepeatLoopKeepsTheCounterAndSavesItWhenAsked) {
               (std::vector<std::uint8_t>{0x00, 0x00, 0x01, 0x01, 0xC0, 0xDE, 0x12, 0x34}));
 }
 
-TEST_F(CliInProcess, CtrlCCancelsTheRunningTransfer) {
-    // Pressed before the transfer: its first tick cancels it (an 8 MiB DataFlash read outlasts the
-    // first tick on any machine).
-    std::atomic<bool> interrupted{true};
+TEST_F(CliInProcess, AStopRequestedBeforeTheSessionBeginsNothing) {
+    StopRequest stop;
+    stop.raise();
     cli::CliEnvironment environment;
-    environment.interrupted = &interrupted;
+    environment.stop = &stop;
     const CliResult r =
         bench.run({"--simulate=AT45DB642", "read", "flash", bench.file("out.hex")}, {}, environment);
     EXPECT_EQ(r.exit, 8);
-    EXPECT_TRUE(r.outHas("Flash read cancelled\n"));
+    EXPECT_FALSE(r.outHas("Connection")) << r.out; // no session was opened
+    EXPECT_TRUE(r.errHas("tovelisp-cli: cancelled (exit status 8)")) << r.err;
     EXPECT_FALSE(std::filesystem::exists(bench.file("out.hex")));
 }
 
