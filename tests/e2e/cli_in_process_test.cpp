@@ -2,6 +2,8 @@
 // person sees and which exit status a script gets, for every command and every kind of failure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "e2e/cli_json_syntax.h"
 #include "e2e/cli_test_support.h"
 
@@ -200,6 +202,25 @@ TEST_F(CliInProcess, AStopRequestedBeforeTheSessionBeginsNothing) {
     EXPECT_FALSE(r.outHas("Connection")) << r.out; // no session was opened
     EXPECT_TRUE(r.errHas("tovelisp-cli: cancelled (exit status 8)")) << r.err;
     EXPECT_FALSE(std::filesystem::exists(bench.file("out.hex")));
+}
+
+TEST_F(CliInProcess, CalibrationSaysReadingOnceConnected) {
+    const CliResult r = bench.run({"--simulate", "calibration"});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const std::vector<std::string> lines = r.outLines();
+    const auto accepted = std::find(lines.begin(), lines.end(), "Connection accepted");
+    ASSERT_NE(accepted, lines.end()) << r.out;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Reading calibration bytes..."), 1) << r.out;
+    ASSERT_NE(accepted + 1, lines.end());
+    EXPECT_EQ(*(accepted + 1), "Reading calibration bytes...") << r.out;
+}
+
+TEST_F(CliInProcess, DecliningToCutALargeImageIsACancel) {
+    writeFile(bench.file("large.bin"), std::string(16384, '\x11')); // twice the ATmega8's Flash
+    const CliResult r = bench.run({"--simulate", "program", "flash", bench.file("large.bin")});
+    EXPECT_EQ(r.exit, 8) << r.out << r.err;
+    EXPECT_TRUE(r.errHas("Warning: only first 8192 bytes Flash will be processed.")) << r.err;
+    EXPECT_TRUE(r.outHas("Programming cancelled\n")) << r.out;
 }
 
 TEST_F(CliInProcess, FirmwareUpdateWaitsForThePowerCycle) {
