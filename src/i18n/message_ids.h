@@ -202,6 +202,7 @@ enum Id : unsigned {
     CannotFindHelpFile = 1199,
     // The program's own rows, beyond the inherited catalogue.
     NotARegularFile = 1240,
+    ValueOutOfRange = 1241,
 };
 
 } // namespace tovel::msg

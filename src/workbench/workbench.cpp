@@ -21,6 +21,7 @@
 #include "project/project.h"
 #include "project/project_commands.h"
 #include "project/settings_file.h"
+#include "project/value_ranges.h"
 
 namespace tovel {
 
@@ -185,6 +186,8 @@ void Workbench::setLoadAddressPrompt(LoadAddressPrompt prompt) {
 void Workbench::readSettings() {
     impl_->settings = impl_->settingsFile.read();
     impl_->messages.setLanguage(impl_->settings.language);
+    for (const ReplacedValue& replaced : replaceOutOfRangeSettings(impl_->settings))
+        impl_->ui.showInfo(describeReplacedValue(replaced, impl_->settingsFile.path(), impl_->messages));
     if (impl_->observer != nullptr) {
         impl_->observer->languageChanged(impl_->settings.language);
         impl_->observer->boardSettingsChanged(impl_->settings.comPort, impl_->settings.baudIndex);
