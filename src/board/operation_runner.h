@@ -58,7 +58,9 @@ public:
 
     // --- For the worker and, afterwards, the caller ---
 
-    bool cancelRequested() const { return cancelRequested_.load() || (stop_ != nullptr && stop_->requested()); }
+    bool cancelRequested() const {
+        return cancelRequested_.load() || (stop_ != nullptr && stop_->requested());
+    }
 
 protected:
     // The worker: runs on its own thread and returns the operation's result code.

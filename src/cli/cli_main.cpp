@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "board/port_map.h"
+#include "board/posix_serial_channel.h"
 #include "cli/chip_commands.h"
 #include "cli/cli_options.h"
 #include "cli/cli_texts.h"
@@ -19,7 +20,6 @@
 #include "cli/scratch_settings.h"
 #include "cli/simulated_board.h"
 #include "cli/text_reporter.h"
-#include "board/posix_serial_channel.h"
 #include "core/clock.h"
 #include "core/stoppable_clock.h"
 #include "devices/device_table.h"
@@ -109,7 +109,8 @@ private:
             return finish(ExitStatus::FileError,
                           formatCliText(language_, CliText::SettingsUnreadable,
                                         settingsPathOf(options_).value_or("").c_str()));
-        if (environment_.temporaryFolderChosen) environment_.temporaryFolderChosen(scratch.folder(), scratch.path());
+        if (environment_.temporaryFolderChosen)
+            environment_.temporaryFolderChosen(scratch.folder(), scratch.path());
 
         // Every wait of the run (pauses, reads from the board, the worker) watches one stop request.
         StopRequest ownStop;
@@ -168,7 +169,8 @@ private:
         CommandOutcome outcome =
             options_.command == Command::AutoProgram ? runAutoProgram(context) : runChipCommand(context);
         // Whatever a stop request cut short reads as cancelled, not as the failure it caused.
-        if (stop.requested() && outcome.status != ExitStatus::Success) outcome = CommandOutcome{ExitStatus::Cancelled, {}, {}};
+        if (stop.requested() && outcome.status != ExitStatus::Success)
+            outcome = CommandOutcome{ExitStatus::Cancelled, {}, {}};
         if (outcome.status == ExitStatus::Connection && !simulated) portHint(workbench);
         return finish(outcome.status, outcome.summary, outcome.details, ui.lastStatus());
     }

@@ -21,8 +21,7 @@ void ProgressDisplay::setBar(int percent) {
     reporter_.progress(step_);
 }
 
-CliUserInterface::CliUserInterface(Reporter& reporter, std::optional<bool> answerYes,
-                                   const StopRequest* stop)
+CliUserInterface::CliUserInterface(Reporter& reporter, std::optional<bool> answerYes, const StopRequest* stop)
     : reporter_(reporter), answerYes_(answerYes), progress_(reporter), host_(&progress_) {
     host_.watchStop(stop);
 }

@@ -23,9 +23,9 @@ struct CommandContext {
     CliUserInterface& ui;
     Reporter& reporter;
     const CliOptions& options;
-    LineReader readLine;                  // the person's answer to a prompt; nothing at the end
-    const StopRequest* stop;              // Ctrl-C, SIGTERM, SIGHUP; may be null
-    bool deviceChosen = false;            // the device was named (--device, the project, --simulate=)
+    LineReader readLine;       // the person's answer to a prompt; nothing at the end
+    const StopRequest* stop;   // Ctrl-C, SIGTERM, SIGHUP; may be null
+    bool deviceChosen = false; // the device was named (--device, the project, --simulate=)
 
     Language language() const { return workbench.language(); }
     bool wasInterrupted() const { return stop != nullptr && stop->requested(); }

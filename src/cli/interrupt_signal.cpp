@@ -32,9 +32,7 @@ char temporaryFolder[kPathMax] = {};
 char temporaryFile[kPathMax] = {};
 std::atomic<bool> temporaryReady{false};
 
-void writeError(const char* text) {
-    (void)!::write(STDERR_FILENO, text, std::strlen(text));
-}
+void writeError(const char* text) { (void)!::write(STDERR_FILENO, text, std::strlen(text)); }
 
 // Only async-signal-safe calls from here on.
 extern "C" void onWatchdog(int /*signal*/) {

@@ -319,7 +319,8 @@ const MessageRow kMessageRows[] = {
      "Cannot read file '%s': it is not a regular file (a folder, a device or a pipe). Choose an image file.",
      "Не удается прочитать файл «%s»: это не обычный файл (папка, устройство или канал). Выберите файл "
      "образа."},
-    {msg::ValueOutOfRange, "Warning: %lld is not a value for '%s' in '%s' (%lld..%lld): %lld is used instead.",
+    {msg::ValueOutOfRange,
+     "Warning: %lld is not a value for '%s' in '%s' (%lld..%lld): %lld is used instead.",
      "Предупреждение: %lld — недопустимое значение «%s» в «%s» (%lld..%lld); вместо него используется %lld."},
 };
 

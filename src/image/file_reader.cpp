@@ -50,7 +50,8 @@ FileContents readFilePrefix(const std::string& path, std::size_t limit, std::siz
     // the limit).
     const auto fileLength = static_cast<std::size_t>(info.st_size);
     char first = 0;
-    const bool extend = fileLength > limit && ::pread(file.get(), &first, 1, 0) == 1 && first == extendIfFirst;
+    const bool extend =
+        fileLength > limit && ::pread(file.get(), &first, 1, 0) == 1 && first == extendIfFirst;
     const std::size_t wanted = std::min(fileLength, extend ? extendedLimit : limit);
     std::optional<ByteBlock> area = ByteBlock::allocate(wanted);
     if (!area) {

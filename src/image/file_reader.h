@@ -26,8 +26,9 @@ struct FileContents {
 bool isNonRegularFile(const std::string& path);
 
 // Only regular files are read: anything else is refused at once with FileReadProblem::NotRegularFile
-// (a FIFO would block, a device never end). `limit` caps how much is read. `extendedLimit` is used instead when the first byte is
-// `extendIfFirst` (the text of a HEX file can be much longer than the image it describes).
+// (a FIFO would block, a device never end). `limit` caps how much is read. `extendedLimit` is used instead
+// when the first byte is `extendIfFirst` (the text of a HEX file can be much longer than the image it
+// describes).
 FileContents readFilePrefix(const std::string& path, std::size_t limit, std::size_t extendedLimit,
                             char extendIfFirst);
 

@@ -51,7 +51,8 @@ protected:
     }
 
     std::vector<std::string> cli(std::vector<std::string> arguments) const {
-        arguments.insert(arguments.begin(), {TOVEL_CLI_PATH, "--settings", settings, "--port", host->slavePath()});
+        arguments.insert(arguments.begin(),
+                         {TOVEL_CLI_PATH, "--settings", settings, "--port", host->slavePath()});
         return arguments;
     }
 
@@ -63,7 +64,8 @@ protected:
     };
     // Runs the command line, waits until it has printed `when`, sends `signals` (20 ms apart) and
     // waits for its end.
-    Stopped stop(const std::vector<std::string>& arguments, const std::string& when, std::vector<int> signals) {
+    Stopped stop(const std::vector<std::string>& arguments, const std::string& when,
+                 std::vector<int> signals) {
         ChildProcess child(cli(arguments));
         Stopped result;
         const bool reached = child.waitForOutput(when, 15000);
@@ -114,23 +116,32 @@ TEST_F(SignalE2E, EachSignalInEachKindOfWaitEndsTheSessionCleanly) {
     };
     const std::string image_ = folder.file("image.bin");
     const Case cases[] = {
-        {"page writes at 19200", {"--baud", "0", "--device", "ATmega128", "program", "flash", image_},
-         "Program: Programming Flash\n", SIGINT},
-        {"verify at 115200", {"--baud", "1", "--device", "ATmega128", "verify", "flash", image_},
-         "Verify: Verifying Flash\n", SIGTERM},
-        {"read at 921600", {"--baud", "2", "--device", "ATmega128", "read", "flash", folder.file("out.hex")},
-         "Read: Reading Flash\n", SIGHUP},
+        {"page writes at 19200",
+         {"--baud", "0", "--device", "ATmega128", "program", "flash", image_},
+         "Program: Programming Flash\n",
+         SIGINT},
+        {"verify at 115200",
+         {"--baud", "1", "--device", "ATmega128", "verify", "flash", image_},
+         "Verify: Verifying Flash\n",
+         SIGTERM},
+        {"read at 921600",
+         {"--baud", "2", "--device", "ATmega128", "read", "flash", folder.file("out.hex")},
+         "Read: Reading Flash\n",
+         SIGHUP},
         // A pause of 1000 ms after every 64 bytes read (the most the settings dialog allows).
         {"a pause between chunks at 921600",
          {"--baud", "2", "--device", "ATmega128", "read", "flash", folder.file("out.hex")},
-         "Read: Reading Flash\n", SIGTERM, "[Connect]\nSpecial2=1000\n"},
+         "Read: Reading Flash\n",
+         SIGTERM,
+         "[Connect]\nSpecial2=1000\n"},
     };
     for (const Case& c : cases) {
         writeFile(settings, c.settingsText);
         const Stopped r = stop(c.arguments, c.when, {c.signal});
         writeFile(settings, "");
         EXPECT_EQ(r.exit, 8) << c.what << "\n" << r.out << r.err;
-        EXPECT_NE(r.err.find("tovelisp-cli: cancelled (exit status 8)"), std::string::npos) << c.what << r.err;
+        EXPECT_NE(r.err.find("tovelisp-cli: cancelled (exit status 8)"), std::string::npos)
+            << c.what << r.err;
         EXPECT_EQ(r.err.find("Connection error"), std::string::npos) << c.what << r.err;
         // The waits end within 100 ms; the proper end of the session takes its two 150 ms pauses.
         EXPECT_LT(r.msAfterSignal, 1000) << c.what;
@@ -144,8 +155,8 @@ TEST_F(SignalE2E, ALongResetStrobeEndsAtTheFirstSignal) {
     // The longest strobe a project may hold; a longer one is replaced, with a warning naming the key.
     writeFile(folder.file("long.tvl"), "[Files]\nFlash=[Unspecified]\nEeprom=[Unspecified]\n"
                                        "[Settings]\nResetStrobeLength=1000\n[Device]\nDeviceNo=9\n");
-    const Stopped r =
-        stop({"--baud", "1", "--project", folder.file("long.tvl"), "erase"}, "Reset strobe... (1000 ms)\n", {SIGTERM});
+    const Stopped r = stop({"--baud", "1", "--project", folder.file("long.tvl"), "erase"},
+                           "Reset strobe... (1000 ms)\n", {SIGTERM});
     EXPECT_EQ(r.exit, 8) << r.out << r.err;
     // Cut at once: the session's proper end (two 150 ms pauses) instead of the rest of the strobe.
     EXPECT_LT(r.msAfterSignal, 800);
