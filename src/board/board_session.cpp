@@ -20,6 +20,8 @@ constexpr unsigned kSpeedSwitchMs = 45;
 constexpr unsigned kDataFlashFrameMs = 15;
 constexpr unsigned kDataFlashRetryMs = 40;
 constexpr unsigned kRecoverStepMs = 150;
+// Ending a session after an urgent stop: just long enough for each command to leave the line.
+constexpr unsigned kBriskStepMs = 40;
 constexpr int kLongResetStrobeFromMs = 100;
 
 bool isRunningReply(int byte) { return byte == protocol::ProbeRunning || byte == protocol::ProbeRunningAlt; }
@@ -48,6 +50,7 @@ void BoardSession::status(unsigned id) { ui_.setStatus(messages_.text(id)); }
 
 bool BoardSession::failSession() {
     recoverBoard();
+    if (stopRequested()) return false;
     box(msg::ConnectionError);
     status(msg::ConnectionError);
     return false;
@@ -73,6 +76,10 @@ bool BoardSession::synchronise() {
             for (int next = channel_.receiveByte(); next >= 0; next = channel_.receiveByte()) reply = next;
         }
     }
+    if (!isRunningReply(reply) && stopRequested()) {
+        channel_.closePort(); // the wait was cut: that says nothing about the board
+        return false;
+    }
     if (!isRunningReply(reply)) {
         box(msg::ProgrammerHasNoFirmware);
         status(msg::ConnectionError);
@@ -86,6 +93,11 @@ bool BoardSession::synchronise() {
 bool BoardSession::openLink(bool openOnly, int port, bool checkVersionFlag, bool quiet, bool versionQuiet) {
     state_.loaderSeen = false;
     state_.versionMismatch = false;
+    if (stopRequested()) return false;
+    if (currentProject_) {
+        project_ = currentProject_();
+        currentDeviceIndex_ = validDeviceIndex(project_.deviceIndex);
+    }
     if (!channel_.openPort(port - 1, SerialChannel::kBaud19200)) {
         if (quiet) return false;
         status(msg::ConnectionError);
@@ -152,6 +164,7 @@ bool BoardSession::checkVersion(const VersionBytes* version, bool quiet) {
 bool BoardSession::openSession(const SessionParams& project, int comPort, int baudIndex) {
     state_.loaderSeen = false;
     state_.versionMismatch = false;
+    if (stopRequested()) return false; // nothing begun, nothing to end
     project_ = project;
     currentDeviceIndex_ = validDeviceIndex(project.deviceIndex);
     const DeviceRecord& device = currentDevice();
@@ -181,8 +194,9 @@ bool BoardSession::openSession(const SessionParams& project, int comPort, int ba
         return failSession();
     pause(kBeforeReplyMs);
     if (!board::receiveAck(channel_)) {
-        // A lost Ack does not mean the board kept 19200: it may already listen at the new speed.
-        // Bring it back from there first, or it would stay out of reach until a power cycle.
+        // A recovery beyond the documented procedure, kept on purpose: a lost Ack does not mean
+        // the board kept 19200, it may already listen at the new speed. Recover it from there
+        // first, or it would stay out of reach until a power cycle; then the usual Fail at 19200.
         if (baudIndex != 0) {
             if (reopenPort(comPort, baudForIndex(baudIndex))) {
                 pause(kSpeedSwitchMs);
@@ -257,6 +271,10 @@ bool BoardSession::enterAvr(const DeviceRecord& device) {
     if (channel_.receiveByte() < 0) return failSession();
     ui_.setStatus(messages_.format(msg::ResetStrobeMs, strobeMs));
     pause(static_cast<unsigned>(strobeMs));
+    if (stopRequested()) {
+        recoverBoard(); // a strobe of minutes cut short: leave the chip alone
+        return false;
+    }
     bool sent = false;
     if (device.longProgEnable != 0 || project_.noSynchronization) {
         const auto& enable = protocol::ProgrammingEnable;
@@ -276,16 +294,37 @@ bool BoardSession::endSession() {
 }
 
 bool BoardSession::recoverBoard() {
+    if (stop_ != nullptr && stop_->urgent()) return recoverBriskly();
+    // A first stop request must not cut the proper end of the session short.
+    const StopRequest::Ending ending(stop_, StopRequest::Shield::FirstRequest);
     pause(kRecoverStepMs);
+    // After a cut read the rest of its reply may still be queued; it is not LeaveProgramming's Ack.
+    if (stopRequested()) channel_.discardInput();
     const bool left = board::leaveProgramming(channel_);
-    // The 19200 link parameters go out even when the first Ack was lost: the board may have left
-    // programming all the same and must not stay at the session speed.
+    // A recovery beyond the documented procedure, kept on purpose: the 19200 link parameters go
+    // out even when LeaveProgramming's Ack was lost, since the board may have left programming all
+    // the same and must not stay at the session speed.
     pause(kRecoverStepMs);
     const std::uint8_t code = sckCode(project_.sckPeriodIndex, currentDevice(), false);
     const bool relinked =
         board::sendLinkParameters(channel_, 0, code, project_.polling) && board::receiveAck(channel_);
+    // An urgent request that came meanwhile cut the waits: say it all once more, briskly.
+    if (!(left && relinked) && stop_ != nullptr && stop_->urgent()) return recoverBriskly();
     channel_.closePort();
     return left && relinked;
+}
+
+bool BoardSession::recoverBriskly() {
+    // The waits here are short and fixed; nothing may cut them.
+    const StopRequest::Ending ending(stop_, StopRequest::Shield::Everything);
+    channel_.discardInput();
+    (void)board::sendLeaveProgramming(channel_);
+    pause(kBriskStepMs);
+    const std::uint8_t code = sckCode(project_.sckPeriodIndex, currentDevice(), false);
+    (void)board::sendLinkParameters(channel_, 0, code, project_.polling);
+    pause(kBriskStepMs); // the packet leaves before the port closes
+    channel_.closePort();
+    return false; // nothing confirmed
 }
 
 bool BoardSession::readBoardVersion(int comPort, std::string* textOut, SerialNumber* serialOut,

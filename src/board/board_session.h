@@ -14,12 +14,14 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "board/board_state.h"
 #include "board/serial_channel.h"
 #include "board/session_params.h"
 #include "core/clock.h"
+#include "core/stop_request.h"
 #include "core/user_interface.h"
 #include "devices/device_table.h"
 #include "i18n/messages.h"
@@ -33,6 +35,17 @@ using VersionBytes = std::array<std::uint8_t, 3>;
 class BoardSession {
 public:
     BoardSession(SerialChannel& channel, UserInterface& ui, const Messages& messages, Clock& clock);
+
+    // A stop request (Ctrl-C and the like): no session is begun once it is raised, a session
+    // being opened is ended quietly, and `recoverBoard` ends the session properly in spite of
+    // it, or briskly once it is urgent. The waits themselves are cut by the clock and the channel
+    // watching the same request. Null (the default): none.
+    void watchStop(StopRequest* stop) { stop_ = stop; }
+    StopRequest* stopRequest() const { return stop_; }
+    // The project of the person's current job. A link session (openLink) ends with recoverBoard
+    // when something fails, and the link parameters it sends then are this project's, not those
+    // of the last programming session. Empty: the last programming session's (or the defaults).
+    void followProject(std::function<SessionParams()> current) { currentProject_ = std::move(current); }
 
     // Opens port `port` at 19200 baud; unless `openOnly`, synchronises with the board and reads its
     // short version into the board state, and with `checkVersionFlag` requires the compatible
@@ -83,8 +96,12 @@ private:
     bool enterDataFlash();
     bool enterAt89OrAt25(const DeviceRecord& device);
     bool enterAvr(const DeviceRecord& device);
-    // The common failure inside a programming session: recover the board, tell the person.
+    // The common failure inside a programming session: recover the board, tell the person (not
+    // when a stop request ended the exchange: that is no connection error).
     bool failSession();
+    bool stopRequested() const { return stop_ != nullptr && stop_->requested(); }
+    // recoverBoard once the stop is urgent: both commands without waiting for their Acks.
+    bool recoverBriskly();
     void box(unsigned id);
     void status(unsigned id);
     void pause(unsigned ms) { clock_.sleepMs(ms); }
@@ -96,6 +113,8 @@ private:
     BoardState state_;
     SessionParams project_;
     int currentDeviceIndex_;
+    StopRequest* stop_ = nullptr;
+    std::function<SessionParams()> currentProject_;
 };
 
 } // namespace tovel

@@ -34,6 +34,9 @@ int FirmwareUploadRunner::run() {
     start(messages().text(msg::Update), messages().text(msg::UpdatingFirmwareVersion),
           static_cast<long>(protocol::FirmwareGroupCount));
     hideCancel();
+    // A board left with half an image has no firmware: no stop request cuts the upload's waits,
+    // it takes effect when the upload has ended.
+    const StopRequest::Ending unstoppable(session_.stopRequest(), StopRequest::Shield::Everything);
     if (image_.size() != protocol::FirmwareImageSize)
         return -1; // the handler checks; never send a torn image
 

@@ -10,6 +10,7 @@ int HeadlessRunnerHost::runModal(OperationRunner& runner) {
         cancelPending_ = false;
     }
     runner.setObserver(observer_);
+    runner.watchStop(stop_);
     if (!runner.launch()) return OperationRunner::kNotStartedResult;
 
     using namespace std::chrono;
@@ -22,9 +23,11 @@ int HeadlessRunnerHost::runModal(OperationRunner& runner) {
             runner.requestCancel();
             continue; // a cancel does not end the wait for the worker
         }
-        nextTick += milliseconds(kDonePollMs);
-        if (cancelFlag_ != nullptr && cancelFlag_->load()) runner.requestCancel();
+        const bool stopping = stop_ != nullptr && stop_->requested();
+        if (stopping) runner.requestCancel();
         if (runner.done()) break;
+        // After a stop the end of the session should follow quickly.
+        nextTick += milliseconds(stopping ? kStoppingPollMs : kDonePollMs);
     }
     lock.unlock();
     runner.join();

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "board/operation_runner.h"
+#include "core/stop_request.h"
 
 namespace tovel {
 
@@ -19,6 +20,7 @@ class ProgressObserver;
 class HeadlessRunnerHost {
 public:
     static constexpr unsigned kDonePollMs = 150;
+    static constexpr unsigned kStoppingPollMs = 10;
 
     explicit HeadlessRunnerHost(ProgressObserver* observer = nullptr) : observer_(observer) {}
 
@@ -28,13 +30,14 @@ public:
     // The person's Cancel; safe from any thread. A request made while no run is in progress is
     // dropped when the next run starts.
     void requestCancel();
-    // A flag (for example set by a SIGINT handler, which may only store to a lock-free atomic)
-    // that is looked at on every tick and, when set, cancels the run. Null: none.
-    void watchCancelFlag(const std::atomic<bool>* flag) { cancelFlag_ = flag; }
+    // A stop request (for example raised by a SIGINT handler) that cancels the run: the worker
+    // sees it at once through `cancelRequested`, and its cut waits end the run within
+    // milliseconds, which the host then collects without waiting for a whole tick. Null: none.
+    void watchStop(const StopRequest* stop) { stop_ = stop; }
 
 private:
     ProgressObserver* observer_;
-    const std::atomic<bool>* cancelFlag_ = nullptr;
+    const StopRequest* stop_ = nullptr;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool cancelPending_ = false;

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/stop_request.h"
 #include "i18n/messages.h"
 
 #include <pthread.h>
@@ -44,6 +45,9 @@ public:
     bool launch();
     // True once `run` has returned.
     bool done() const { return done_.load(); }
+    // A stop request that counts as Cancel (the worker sees it in `cancelRequested`). Set before
+    // `launch`; null: none.
+    void watchStop(const StopRequest* stop) { stop_ = stop; }
     // Cancel from the person: sets `cancelRequested`; until the worker ends the result reads
     // kCancelResult, and the worker's own code replaces it when `run` returns.
     void requestCancel();
@@ -54,7 +58,9 @@ public:
 
     // --- For the worker and, afterwards, the caller ---
 
-    bool cancelRequested() const { return cancelRequested_.load(); }
+    bool cancelRequested() const {
+        return cancelRequested_.load() || (stop_ != nullptr && stop_->requested());
+    }
 
 protected:
     // The worker: runs on its own thread and returns the operation's result code.
@@ -77,6 +83,7 @@ private:
 
     const Messages& messages_;
     ProgressObserver* observer_ = nullptr;
+    const StopRequest* stop_ = nullptr;
     long total_ = 0;
     int lastPercent_ = 0;
     std::string lastPercentText_;

@@ -172,12 +172,13 @@ bool PosixSerialChannel::writeCall(const std::uint8_t* bytes, std::size_t count,
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
-        pollfd entry{fd_, POLLOUT, 0};
         const int left = msUntil(deadline);
         if (left == 0) return false;
-        const int ready = ::poll(&entry, 1, left);
+        short revents = 0;
+        int ready = 0;
+        if (pollPort(POLLOUT, left, revents, ready)) return false;
         if (ready < 0 && errno != EINTR) return false;
-        if (ready > 0 && (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return false;
+        if (ready > 0 && (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return false;
     }
     return true;
 }
@@ -220,6 +221,14 @@ bool PosixSerialChannel::sendBytes(const std::uint8_t* bytes, std::size_t count)
     return send(bytes, count);
 }
 
+bool PosixSerialChannel::pollPort(short events, int timeoutMs, short& revents, int& ready) {
+    if (stop_ != nullptr && stop_->cuts()) return true;
+    pollfd entries[2] = {{fd_, events, 0}, {stop_ != nullptr ? stop_->wakeFd() : -1, POLLIN, 0}};
+    ready = ::poll(entries, 2, timeoutMs); // a negative descriptor is left out
+    revents = entries[0].revents;
+    return stop_ != nullptr && stop_->cuts();
+}
+
 long PosixSerialChannel::readCall(std::uint8_t* into, std::size_t max) {
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs_);
     bool hungUp = false;
@@ -232,10 +241,11 @@ long PosixSerialChannel::readCall(std::uint8_t* into, std::size_t max) {
         if (hungUp) return -1;
         const int left = msUntil(deadline);
         if (left == 0) return 0;
-        pollfd entry{fd_, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, left);
+        short revents = 0;
+        int ready = 0;
+        if (pollPort(POLLIN, left, revents, ready)) return 0; // a stop: as if nothing had come
         if (ready < 0 && errno != EINTR) return -1;
-        if (ready > 0 && (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) hungUp = true;
+        if (ready > 0 && (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) hungUp = true;
     }
 }
 
@@ -260,6 +270,10 @@ const std::uint8_t* PosixSerialChannel::receive(std::size_t count) {
     }
     status_ = channel_status::ReceiveOk;
     return rxBuffer_.get();
+}
+
+void PosixSerialChannel::discardInput() {
+    if (fd_ >= 0) (void)::tcflush(fd_, TCIFLUSH);
 }
 
 int PosixSerialChannel::receiveByte() {

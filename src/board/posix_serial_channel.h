@@ -17,6 +17,7 @@
 
 #include "board/port_map.h"
 #include "board/serial_channel.h"
+#include "core/stop_request.h"
 
 namespace tovel {
 
@@ -38,6 +39,10 @@ public:
     bool sendBytes(const std::uint8_t* bytes, std::size_t count) override;
     const std::uint8_t* receive(std::size_t count) override;
     int receiveByte() override;
+    void discardInput() override;
+    // Reads and write waits then end as soon as `stop` cuts them, as after their time-out.
+    // Null (the default): only the time-out ends them.
+    void watchStop(const StopRequest* stop) { stop_ = stop; }
 
     bool isConnected() const override { return connected_; }
     const char* statusText() const override { return status_; }
@@ -55,8 +60,12 @@ private:
     bool writeCall(const std::uint8_t* bytes, std::size_t count, std::size_t& written);
     bool send(const std::uint8_t* bytes, std::size_t count);
 
+    // poll() on the port and the stop's wake-up; true when the stop cut the wait.
+    bool pollPort(short events, int timeoutMs, short& revents, int& ready);
+
     const PortMap& ports_;
     const unsigned timeoutMs_;
+    const StopRequest* stop_ = nullptr;
     int fd_ = -1;
     int portIndex_ = -1;
     bool connected_ = false;

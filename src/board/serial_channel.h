@@ -67,6 +67,11 @@ public:
     // channel (never a byte value, so no caller takes it for a 0x00 from the board).
     virtual int receiveByte() = 0;
 
+    // Throws away bytes that arrived and were not read (the rest of a reply whose read was cut
+    // short), so that the next reply read is the next command's. Channels without an input
+    // queue of their own need not do anything.
+    virtual void discardInput() {}
+
     virtual bool isConnected() const = 0;
     virtual const char* statusText() const = 0;
 };

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "board/port_map.h"
+#include "board/posix_serial_channel.h"
 #include "cli/chip_commands.h"
 #include "cli/cli_options.h"
 #include "cli/cli_texts.h"
@@ -20,6 +21,7 @@
 #include "cli/simulated_board.h"
 #include "cli/text_reporter.h"
 #include "core/clock.h"
+#include "core/stoppable_clock.h"
 #include "devices/device_table.h"
 #include "project/settings_file.h"
 #include "workbench/workbench.h"
@@ -100,15 +102,31 @@ private:
             return finish(ExitStatus::FileError, formatCliText(language_, CliText::SettingsUnreadable,
                                                                options_.settingsPath->c_str()));
         const ScratchSettings scratch(settingsPathOf(options_));
+        if (scratch.failure() == ScratchSettings::Failure::TemporaryFolder)
+            return finish(ExitStatus::FileError,
+                          formatCliText(language_, CliText::TemporaryFolderUnusable, scratch.base().c_str()));
         if (!scratch.ok())
             return finish(ExitStatus::FileError,
                           formatCliText(language_, CliText::SettingsUnreadable,
                                         settingsPathOf(options_).value_or("").c_str()));
+        if (environment_.temporaryFolderChosen)
+            environment_.temporaryFolderChosen(scratch.folder(), scratch.path());
 
-        CliUserInterface ui(reporter_, options_.answerYes, environment_.interrupted);
+        // Every wait of the run (pauses, reads from the board, the worker) watches one stop request.
+        StopRequest ownStop;
+        StopRequest& stop = environment_.stop != nullptr ? *environment_.stop : ownStop;
+        StoppableClock clock(systemClock(), stop);
+        const Workbench::ChannelFactory stoppableChannel = [&stop](const PortMap& ports) {
+            auto channel = std::make_unique<PosixSerialChannel>(ports);
+            channel->watchStop(&stop);
+            return std::unique_ptr<SerialChannel>(std::move(channel));
+        };
+
+        CliUserInterface ui(reporter_, options_.answerYes, &stop);
         // Declared before the Workbench so that it outlives the Workbench's serial channel.
         std::unique_ptr<SimulatedBoard> simulated;
-        Workbench workbench(ui, systemClock(), Workbench::ChannelFactory{}, scratch.path());
+        Workbench workbench(ui, clock, stoppableChannel, scratch.path());
+        workbench.session().watchStop(&stop);
         ui.setMessages(&workbench.messages());
         workbench.readSettings();
         workbench.setLanguage(language_);
@@ -147,10 +165,12 @@ private:
         workbench.overridePortAndSpeed(comPort, options_.baudIndex.value_or(workbench.baudIndex()));
 
         ui.clearEvents();
-        CommandContext context{workbench,   ui, reporter_, options_, readLine_, environment_.interrupted,
-                               deviceChosen};
-        const CommandOutcome outcome =
+        CommandContext context{workbench, ui, reporter_, options_, readLine_, &stop, deviceChosen};
+        CommandOutcome outcome =
             options_.command == Command::AutoProgram ? runAutoProgram(context) : runChipCommand(context);
+        // Whatever a stop request cut short reads as cancelled, not as the failure it caused.
+        if (stop.requested() && outcome.status != ExitStatus::Success)
+            outcome = CommandOutcome{ExitStatus::Cancelled, {}, {}};
         if (outcome.status == ExitStatus::Connection && !simulated) portHint(workbench);
         return finish(outcome.status, outcome.summary, outcome.details, ui.lastStatus());
     }

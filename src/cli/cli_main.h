@@ -6,6 +6,7 @@
 #include <functional>
 #include <istream>
 #include <ostream>
+#include <string>
 
 #include "cli/command_context.h"
 #include "i18n/messages.h"
@@ -15,9 +16,11 @@ namespace tovel::cli {
 struct CliEnvironment {
     bool stdoutIsTerminal = false; // draw progress as a bar
     int terminalWidth = 80;
-    const std::atomic<bool>* interrupted = nullptr; // Ctrl-C
-    LineReader readLine;                            // empty: lines from the input stream
-    std::function<void(Language)> languageChosen;   // told the run's language once it is known
+    StopRequest* stop = nullptr;                  // Ctrl-C, SIGTERM, SIGHUP; null: the run has its own
+    LineReader readLine;                          // empty: lines from the input stream
+    std::function<void(Language)> languageChosen; // told the run's language once it is known
+    // Told the run's temporary folder and the settings copy in it once they exist.
+    std::function<void(const std::string& folder, const std::string& file)> temporaryFolderChosen;
 };
 
 // Runs one command line; returns the exit status.

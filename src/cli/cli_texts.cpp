@@ -176,6 +176,10 @@ constexpr TextRow kRows[] = {
     {CliText::TwoProjects, "two projects given: '%s' and '%s'", "указаны два проекта: «%s» и «%s»"},
     {CliText::SettingsUnreadable, "cannot read the settings file '%s'",
      "не удается прочитать файл настроек «%s»"},
+    {CliText::TemporaryFolderUnusable,
+     "cannot create a temporary folder in '%s': make it an existing, writable folder, or set TMPDIR to one",
+     "не удается создать временную папку в «%s»: она должна существовать и быть доступной для записи, "
+     "или укажите другую в TMPDIR"},
     {CliText::SimulatorFailed, "the simulated board could not be started: %s",
      "не удалось запустить имитатор платы: %s"},
     {CliText::AnswerYes, "Yes", "Да"},

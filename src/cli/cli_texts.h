@@ -25,6 +25,7 @@ enum class CliText {
     NeedsProject,
     TwoProjects,
     SettingsUnreadable,
+    TemporaryFolderUnusable,
     SimulatorFailed,
     AnswerYes,
     AnswerNo,

@@ -21,10 +21,9 @@ void ProgressDisplay::setBar(int percent) {
     reporter_.progress(step_);
 }
 
-CliUserInterface::CliUserInterface(Reporter& reporter, std::optional<bool> answerYes,
-                                   const std::atomic<bool>* cancelFlag)
+CliUserInterface::CliUserInterface(Reporter& reporter, std::optional<bool> answerYes, const StopRequest* stop)
     : reporter_(reporter), answerYes_(answerYes), progress_(reporter), host_(&progress_) {
-    host_.watchCancelFlag(cancelFlag);
+    host_.watchStop(stop);
 }
 
 void CliUserInterface::remember(ReportedEvent event) {

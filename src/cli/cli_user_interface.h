@@ -39,9 +39,9 @@ private:
 
 class CliUserInterface final : public UserInterface {
 public:
-    // `answerYes`: the answer to every question (nothing: No). `cancelFlag`: set when the person
+    // `answerYes`: the answer to every question (nothing: No). `stop`: raised when the person
     // asks to stop (Ctrl-C); null for none.
-    CliUserInterface(Reporter& reporter, std::optional<bool> answerYes, const std::atomic<bool>* cancelFlag);
+    CliUserInterface(Reporter& reporter, std::optional<bool> answerYes, const StopRequest* stop);
 
     // The catalogue in the chosen language (box caption, answer words). Set before any operation.
     void setMessages(const Messages* messages) { messages_ = messages; }

@@ -11,6 +11,7 @@
 #include "cli/exit_status.h"
 #include "cli/json_line.h"
 #include "cli/reporter.h"
+#include "core/stop_request.h"
 #include "workbench/workbench.h"
 
 namespace tovel::cli {
@@ -22,12 +23,12 @@ struct CommandContext {
     CliUserInterface& ui;
     Reporter& reporter;
     const CliOptions& options;
-    LineReader readLine;                  // the person's answer to a prompt; nothing at the end
-    const std::atomic<bool>* interrupted; // Ctrl-C; may be null
-    bool deviceChosen = false;            // the device was named (--device, the project, --simulate=)
+    LineReader readLine;       // the person's answer to a prompt; nothing at the end
+    const StopRequest* stop;   // Ctrl-C, SIGTERM, SIGHUP; may be null
+    bool deviceChosen = false; // the device was named (--device, the project, --simulate=)
 
     Language language() const { return workbench.language(); }
-    bool wasInterrupted() const { return interrupted != nullptr && interrupted->load(); }
+    bool wasInterrupted() const { return stop != nullptr && stop->requested(); }
 };
 
 struct CommandOutcome {

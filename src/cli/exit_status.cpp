@@ -113,7 +113,7 @@ constexpr FailureText kDeclinedQuestions[] = {
     {msg::DeviceSignatureDoesNotMatchEraseQuestion, ExitStatus::WrongChip},
     {msg::DeviceLockedEraseNow, ExitStatus::WrongChip},
     {msg::AT45MemorySignatureFailedContinue, ExitStatus::WrongChip},
-    {msg::OnlyFirstBytesProcessed, ExitStatus::FileError}, // the image is larger than the chip
+    {msg::OnlyFirstBytesProcessed, ExitStatus::Cancelled}, // the image is larger than the chip: No stops
     {msg::FuseSafetyWarningIntro, ExitStatus::Cancelled},
 };
 

@@ -20,10 +20,13 @@ int main(int argc, char** argv) {
     winsize size{};
     if (environment.stdoutIsTerminal && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         environment.terminalWidth = size.ws_col;
-    environment.interrupted = &installInterruptHandler();
+    environment.stop = &installInterruptHandler();
     environment.readLine = [] { return readLineOrInterrupt(STDIN_FILENO); };
     environment.languageChosen = [](tovel::Language language) {
         setInterruptedText(cliText(CliText::Interrupted, language));
+    };
+    environment.temporaryFolderChosen = [](const std::string& folder, const std::string& file) {
+        setTemporaryFolder(folder, file);
     };
     return runCli(argc, argv, std::cout, std::cerr, std::cin, environment);
 }

@@ -29,8 +29,11 @@ bool naturalLess(const std::string& a, const std::string& b) {
     const auto split = [](const std::string& s) {
         std::size_t digits = s.size();
         while (digits > 0 && std::isdigit(static_cast<unsigned char>(s[digits - 1])) != 0) --digits;
-        return std::make_pair(s.substr(0, digits),
-                              s.size() - digits > 9 ? ~0ull : std::stoull("0" + s.substr(digits)));
+        // The number by hand: more than nine digits sort last.
+        unsigned long long number = 0;
+        for (std::size_t i = digits; i < s.size(); ++i)
+            number = number * 10 + static_cast<unsigned>(s[i] - '0');
+        return std::make_pair(s.substr(0, digits), s.size() - digits > 9 ? ~0ull : number);
     };
     return split(a) < split(b);
 }

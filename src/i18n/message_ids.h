@@ -220,6 +220,9 @@ enum Id : unsigned {
     // The serial counter written back into its image file.
     CounterFileChanged = 1215,
     CounterFileNotSource = 1216,
+    // Sessions and files.
+    NotARegularFile = 1240,
+    ValueOutOfRange = 1241,
 };
 
 } // namespace tovel::msg

@@ -343,6 +343,13 @@ const MessageRow kMessageRows[] = {
     {msg::CounterFileNotSource,
      "The serial number was not written to '%s': the image was not loaded from that file.",
      "Серийный номер не записан в '%s': образ был загружен не из этого файла."},
+    {msg::NotARegularFile,
+     "Cannot read file '%s': it is not a regular file (a folder, a device or a pipe). Choose an image file.",
+     "Не удается прочитать файл «%s»: это не обычный файл (папка, устройство или канал). Выберите файл "
+     "образа."},
+    {msg::ValueOutOfRange,
+     "Warning: %lld is not a value for '%s' in '%s' (%lld..%lld): %lld is used instead.",
+     "Предупреждение: %lld — недопустимое значение «%s» в «%s» (%lld..%lld); вместо него используется %lld."},
 };
 
 const std::size_t kMessageRowCount = sizeof(kMessageRows) / sizeof(kMessageRows[0]);

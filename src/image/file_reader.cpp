@@ -46,20 +46,27 @@ std::uint64_t contentHash(const std::uint8_t* bytes, std::size_t size) {
     return hash;
 }
 
+bool isNonRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
 FileContents readWholeFile(const std::string& path, std::size_t limit) {
     FileContents contents;
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking: opening a FIFO must not wait for a writer (a regular file ignores the flag).
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat info {};
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) return contents;
-
-    // A regular file's length is known, so the area is just big enough; anything else is read
-    // until it ends, one byte past the limit to tell a file that is too long.
-    const bool knownLength = S_ISREG(info.st_mode);
-    if (knownLength && static_cast<std::uint64_t>(info.st_size) > limit) {
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0) return contents;
+    if (!S_ISREG(info.st_mode)) {
+        contents.problem = FileReadProblem::NotRegularFile;
+        return contents;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > limit) {
         contents.status = FileReadStatus::TooLarge;
         return contents;
     }
-    const std::size_t wanted = knownLength ? static_cast<std::size_t>(info.st_size) + 1 : limit + 1;
+    // One byte more than the length, to notice a file that grew meanwhile.
+    const std::size_t wanted = static_cast<std::size_t>(info.st_size) + 1;
     std::optional<ByteBlock> area = ByteBlock::allocate(wanted);
     if (!area) {
         contents.status = FileReadStatus::NoMemory;

@@ -22,13 +22,24 @@ struct FileVersion {
     bool operator==(const FileVersion&) const = default;
 };
 
+// Why a file could not be read, where the reason is worth telling apart.
+enum class FileReadProblem { None, NotRegularFile };
+
 struct FileContents {
     FileReadStatus status = FileReadStatus::CannotRead;
-    ByteBlock bytes; // the whole file (Read only)
+    FileReadProblem problem = FileReadProblem::None; // with CannotRead
+    ByteBlock bytes;                                 // the whole file (Read only)
     FileVersion version;
 };
 
-// Reads the whole file; a file longer than `limit` is not read at all (TooLarge), never cut.
+// True when `path` names something other than a regular file (a folder, a device, a FIFO),
+// found without opening it, so that a FIFO without a writer cannot block. False for a regular
+// file and for a path that does not exist or cannot be examined (the read then says so).
+bool isNonRegularFile(const std::string& path);
+
+// Reads the whole of a regular file; a file longer than `limit` is not read at all (TooLarge),
+// never cut. Anything else is refused at once with FileReadProblem::NotRegularFile (a FIFO would
+// block, a device never end).
 FileContents readWholeFile(const std::string& path, std::size_t limit);
 
 // A 64-bit hash: cheap, and enough to tell one version of a file from another.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/file_reader.h"
 #include "image/image_boxes.h"
 #include "image/image_file.h"
 #include "image/image_limits.h"
@@ -94,6 +95,7 @@ MemoryBuffer::LoadResult MemoryBuffer::loadFile(const std::string& path) {
         close();
         return LoadResult::Emptied;
     }
+    if (refuseNonRegularFile(path)) return LoadResult::NotLoaded;
     ImageFileRead file = readImageFile(path, ui_, messages_);
     switch (file.status) {
     case ImageReadStatus::CannotRead:
@@ -148,6 +150,13 @@ void MemoryBuffer::matchFile(const std::string& path, ByteAttribute attribute) {
     refreshLabel();
 }
 
+bool MemoryBuffer::refuseNonRegularFile(const std::string& path) {
+    if (!isNonRegularFile(path)) return false;
+    controlsChanged();
+    showImageError(ui_, messages_, messages_.format(msg::NotARegularFile, path.c_str()));
+    return true;
+}
+
 void MemoryBuffer::cannotLoad() {
     controlsChanged();
     showImageError(ui_, messages_, messages_.text(msg::CannotLoadFile));
@@ -157,6 +166,7 @@ bool MemoryBuffer::loadAt(const std::string& path) {
     if (!hasData()) return false;
     if (path == kUnspecifiedFileName) return close();
 
+    if (refuseNonRegularFile(path)) return true;
     ImageFileRead file = readImageFile(path, ui_, messages_);
     switch (file.status) {
     case ImageReadStatus::CannotRead:

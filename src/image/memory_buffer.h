@@ -109,6 +109,8 @@ private:
     void forgetSource() { source_.reset(); }
     void noteSource(const std::string& path, ImageFormat format);
     void cannotLoad();
+    // A folder, device or FIFO as image file: the box that says so, and true.
+    bool refuseNonRegularFile(const std::string& path);
 
     void contentChanged();
     void controlsChanged();

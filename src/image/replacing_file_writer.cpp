@@ -13,13 +13,28 @@ namespace tovel {
 
 namespace {
 
-// The file a write lands in: a symbolic link is followed, so the link stays a link.
+// As many links in a row as the system itself follows before it gives up (ELOOP).
+constexpr int kMaxLinkDepth = 40;
+
+// The file a write lands in: symbolic links are followed, so a link stays a link and its target
+// is written, also when that target does not exist yet (a dangling link). A relative target is
+// taken from the link's folder. Empty for a loop of links.
 std::string resolvedTarget(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr) return path;
-    return resolved;
+    std::string current = path;
+    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(current.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) return {};
+        std::string next(target, static_cast<std::size_t>(length));
+        if (next.front() != '/') {
+            const std::size_t slash = current.rfind('/');
+            if (slash != std::string::npos) next = current.substr(0, slash + 1) + next;
+        }
+        current = std::move(next);
+    }
+    return {};
 }
 
 } // namespace
@@ -29,6 +44,7 @@ ReplacingFileWriter::~ReplacingFileWriter() { discard(); }
 bool ReplacingFileWriter::open(const std::string& path) {
     discard();
     target_ = resolvedTarget(path);
+    if (target_.empty()) return false;
     struct stat existing {};
     const bool replacing = ::stat(target_.c_str(), &existing) == 0;
     if (replacing && !S_ISREG(existing.st_mode)) return false;

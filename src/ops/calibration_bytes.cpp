@@ -41,7 +41,8 @@ std::string calibrationBoxText(std::span<const std::uint8_t> bytes, const Messag
 
 void readCalibrationBytes(ChipContext& context) {
     // No port check of its own: with no port chosen the session says it cannot open one.
-    OperationFrame frame(context, msg::ReadingCalibrationBytes, OperationFrame::SetsStatus::No);
+    // "Reading calibration bytes..." comes once, after connecting.
+    OperationFrame frame(context, OperationFrame::kNoStatusText, OperationFrame::SetsStatus::No);
     if (!frame.connect(OperationFrame::kSpeed19200)) return;
     context.ui.setStatus(context.messages.text(msg::ReadingCalibrationBytes));
     context.clock.sleepMs(kBeforeReadMs);

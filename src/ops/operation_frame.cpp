@@ -22,7 +22,7 @@ SessionParams sessionParamsOf(const ProjectSettings& project) {
 OperationFrame::OperationFrame(ChipContext& context, unsigned statusTextId, SetsStatus setsStatus)
     : context_(context), deviceIndex_(projectDeviceIndex(context.project)) {
     if (setsStatus == SetsStatus::Yes) context_.state.operationStatus = -1;
-    context_.ui.setStatus(context_.messages.text(statusTextId));
+    if (statusTextId != kNoStatusText) context_.ui.setStatus(context_.messages.text(statusTextId));
     context_.ui.setBusy(true);
 }
 

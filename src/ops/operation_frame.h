@@ -30,10 +30,13 @@ public:
     static constexpr int kSpeed19200 = 0; // Chip Erase, Read Signature and the lock/fuse commands
 
     enum class SetsStatus { Yes, No };
+    // For a handler whose first status text comes only once it is connected.
+    static constexpr unsigned kNoStatusText = 0;
     enum class Warning { Show, Quiet };
 
     // Steps 1 and 2: the operation status -1 (unless the handler leaves it alone), the status
-    // line text `statusTextId` and the busy cursor, which stays until the frame goes.
+    // line text `statusTextId` (none for kNoStatusText) and the busy cursor, which stays until
+    // the frame goes.
     OperationFrame(ChipContext& context, unsigned statusTextId, SetsStatus setsStatus = SetsStatus::Yes);
     // Ends a session still open (without the warning: the path out has told the person what
     // went wrong) and the busy cursor.

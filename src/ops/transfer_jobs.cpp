@@ -32,7 +32,9 @@ ReadingJob readingJob(const ChipContext& context, const DeviceRecord& device, Me
 
 int runWorker(ChipContext& context, ChipTransferRunner& worker) {
     const int result = context.ui.runModal(worker);
-    if (worker.connectionErrorBox()) context.ui.showInfo(context.messages.text(msg::ConnectionError));
+    // A read cut short by a stop request is no connection error.
+    if (worker.connectionErrorBox() && !worker.cancelRequested())
+        context.ui.showInfo(context.messages.text(msg::ConnectionError));
     return result;
 }
 
@@ -42,7 +44,9 @@ int runOnBuffer(ChipContext& context, MemoryBuffer& buffer, ChipTransferRunner& 
     const int result = context.ui.runModal(worker);
     buffer.setPlain(false);
     context.repaint(buffer);
-    if (worker.connectionErrorBox()) context.ui.showInfo(context.messages.text(msg::ConnectionError));
+    // A read cut short by a stop request is no connection error.
+    if (worker.connectionErrorBox() && !worker.cancelRequested())
+        context.ui.showInfo(context.messages.text(msg::ConnectionError));
     return result;
 }
 

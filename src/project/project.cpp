@@ -8,6 +8,7 @@
 #include "project/ini_file.h"
 #include "project/project_file_format.h"
 #include "project/project_paths.h"
+#include "project/value_ranges.h"
 
 namespace tovel {
 
@@ -68,7 +69,8 @@ bool Project::load(const std::string& path) {
     }
     reset();
     ProjectSettings loaded = readProjectSettings(*file);
-    replaceOutOfRangeValues(loaded);
+    for (const ReplacedValue& replaced : replaceOutOfRangeValues(loaded))
+        ui_.showInfo(describeReplacedValue(replaced, path, messages_));
     settings() = loaded;
     changed(); // the window shows "Inv" and "Inc" before the images load and report
 

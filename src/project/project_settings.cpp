@@ -22,9 +22,4 @@ void resetToNew(ProjectSettings& s) {
     s.sckPeriodIndex = kStartSckPeriodIndex;
 }
 
-void replaceOutOfRangeValues(ProjectSettings& s) {
-    if (!DeviceTable::isValidDeviceNo(s.deviceIndex)) s.deviceIndex = DeviceTable::defaultDeviceNo();
-    if (s.sckPeriodIndex < 0 || s.sckPeriodIndex >= kSckPeriodCount) s.sckPeriodIndex = kStartSckPeriodIndex;
-}
-
 } // namespace tovel

@@ -59,8 +59,6 @@ struct ProjectSettings {
 // check, synchronisation and all delay settings are kept.
 void resetToNew(ProjectSettings& settings);
 
-// Values that the operations cannot use (a device row outside the table, an SCK period outside
-// 0..7) replaced by their start values. Project files are edited by hand and by other versions.
-void replaceOutOfRangeValues(ProjectSettings& settings);
+// Values outside their ranges are replaced by replaceOutOfRangeValues (value_ranges.h).
 
 } // namespace tovel

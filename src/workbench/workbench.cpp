@@ -16,10 +16,12 @@
 #include "ops/memory_programming.h"
 #include "ops/memory_reading.h"
 #include "ops/memory_verifying.h"
+#include "ops/operation_frame.h"
 #include "ops/read_signature.h"
 #include "project/project.h"
 #include "project/project_commands.h"
 #include "project/settings_file.h"
+#include "project/value_ranges.h"
 
 namespace tovel {
 
@@ -59,6 +61,8 @@ struct Workbench::Impl final : ProjectObserver, MemoryBufferObserver {
                                                               contentChanged(buffer);
                                                           }} {
         project.attach(this, &flash, &eeprom);
+        // A link session that fails ends with the current project's link parameters.
+        session.followProject([this] { return sessionParamsOf(project); });
         flash.setObserver(this);
         eeprom.setObserver(this);
         // The window starts with both buffers empty and named "[Unspecified]".
@@ -182,6 +186,8 @@ void Workbench::setLoadAddressPrompt(LoadAddressPrompt prompt) {
 void Workbench::readSettings() {
     impl_->settings = impl_->settingsFile.read();
     impl_->messages.setLanguage(impl_->settings.language);
+    for (const ReplacedValue& replaced : replaceOutOfRangeSettings(impl_->settings))
+        impl_->ui.showInfo(describeReplacedValue(replaced, impl_->settingsFile.path(), impl_->messages));
     if (impl_->observer != nullptr) {
         impl_->observer->languageChanged(impl_->settings.language);
         impl_->observer->boardSettingsChanged(impl_->settings.comPort, impl_->settings.baudIndex);

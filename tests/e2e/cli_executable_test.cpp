@@ -122,15 +122,7 @@ TEST_F(CliExecutable, CtrlCCancelsALongReadLikeTheCancelButton) {
     EXPECT_LT(took, std::chrono::seconds(4));
     EXPECT_FALSE(std::filesystem::exists(bench.file("big.hex")));
 
-    // A second Ctrl-C does not wait for the operation to wind down.
-    ChildProcess impatient({TOVEL_CLI_PATH, "--settings", bench.settings(), "--port", port, "--baud", "0",
-                            "--device", "ATmega128", "read", "flash", bench.file("big.hex")});
-    ASSERT_TRUE(impatient.waitForOutput("Read: Reading Flash\n", 10000)) << impatient.out << impatient.err;
-    impatient.signal(SIGINT);
-    ::usleep(20000); // two signals sent at once may arrive as one
-    impatient.signal(SIGINT);
-    EXPECT_EQ(impatient.wait(10000), 8);
-    EXPECT_EQ(impatient.err, "\nInterrupted.\n");
+    // A second Ctrl-C: signal_e2e_test.cpp.
     simulator.signal(SIGTERM);
     EXPECT_EQ(simulator.wait(5000), 0);
 }

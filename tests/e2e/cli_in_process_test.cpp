@@ -2,6 +2,8 @@
 // person sees and which exit status a script gets, for every command and every kind of failure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "e2e/cli_json_syntax.h"
 #include "e2e/cli_test_support.h"
 
@@ -189,17 +191,36 @@ TEST_F(CliInProcess, RepeatLoopKeepsTheCounterAndSavesItWhenAsked) {
               (std::vector<std::uint8_t>{0x00, 0x00, 0x01, 0x01, 0xC0, 0xDE, 0x12, 0x34}));
 }
 
-TEST_F(CliInProcess, CtrlCCancelsTheRunningTransfer) {
-    // Pressed before the transfer: its first tick cancels it (an 8 MiB DataFlash read outlasts the
-    // first tick on any machine).
-    std::atomic<bool> interrupted{true};
+TEST_F(CliInProcess, AStopRequestedBeforeTheSessionBeginsNothing) {
+    StopRequest stop;
+    stop.raise();
     cli::CliEnvironment environment;
-    environment.interrupted = &interrupted;
+    environment.stop = &stop;
     const CliResult r =
         bench.run({"--simulate=AT45DB642", "read", "flash", bench.file("out.hex")}, {}, environment);
     EXPECT_EQ(r.exit, 8);
-    EXPECT_TRUE(r.outHas("Flash read cancelled\n"));
+    EXPECT_FALSE(r.outHas("Connection")) << r.out; // no session was opened
+    EXPECT_TRUE(r.errHas("tovelisp-cli: cancelled (exit status 8)")) << r.err;
     EXPECT_FALSE(std::filesystem::exists(bench.file("out.hex")));
+}
+
+TEST_F(CliInProcess, CalibrationSaysReadingOnceConnected) {
+    const CliResult r = bench.run({"--simulate", "calibration"});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const std::vector<std::string> lines = r.outLines();
+    const auto accepted = std::find(lines.begin(), lines.end(), "Connection accepted");
+    ASSERT_NE(accepted, lines.end()) << r.out;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Reading calibration bytes..."), 1) << r.out;
+    ASSERT_NE(accepted + 1, lines.end());
+    EXPECT_EQ(*(accepted + 1), "Reading calibration bytes...") << r.out;
+}
+
+TEST_F(CliInProcess, DecliningToCutALargeImageIsACancel) {
+    writeFile(bench.file("large.bin"), std::string(16384, '\x11')); // twice the ATmega8's Flash
+    const CliResult r = bench.run({"--simulate", "program", "flash", bench.file("large.bin")});
+    EXPECT_EQ(r.exit, 8) << r.out << r.err;
+    EXPECT_TRUE(r.errHas("Warning: only first 8192 bytes Flash will be processed.")) << r.err;
+    EXPECT_TRUE(r.outHas("Programming cancelled\n")) << r.out;
 }
 
 TEST_F(CliInProcess, FirmwareUpdateWaitsForThePowerCycle) {

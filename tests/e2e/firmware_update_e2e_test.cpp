@@ -2,6 +2,7 @@
 // progress, and every row of the update's failure table through injected faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ostream>
 #include <unistd.h>
@@ -180,6 +181,20 @@ TEST_P(FirmwareUpdateFailureE2E, ReportsAsTheFailureTableSays) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, FirmwareUpdateFailureE2E, ::testing::ValuesIn(kUpdateFailures),
                          [](const ::testing::TestParamInfo<UpdateFailure>& row) { return row.param.name; });
+
+TEST_F(FirmwareUpdateE2E, AFailedUploadRecoversWithTheCurrentProjectsLinkParameters) {
+    // Nothing answers after the upload: the board is recovered, with the link parameters of the
+    // person's current project (SCK period 4: code 0x82), though no programming session ran.
+    test::SimBench bench(inLoader({makeFault(FaultKind::DropReply, '%')}), 300);
+    SessionParams project;
+    project.sckPeriodIndex = 4;
+    bench.session.followProject([&project] { return project; });
+    EXPECT_FALSE(update(bench));
+    const std::vector<std::uint8_t> sent = bench.hostBytes(*bench.board);
+    const std::vector<std::uint8_t> recovery{protocol::LeaveProgramming, protocol::LinkParameters, 0x00, 0x82,
+                                             0x00};
+    EXPECT_NE(std::search(sent.begin(), sent.end(), recovery.begin(), recovery.end()), sent.end());
+}
 
 TEST_F(FirmwareUpdateE2E, NoBoardChosenOrPortUnavailable) {
     {

@@ -77,7 +77,7 @@ TEST(CliExitStatus, DeclinedQuestionsCountByWhatTheyStopped) {
                                 Answer::Cancel},
                                status(m, msg::ProgrammingCancelled)},
                               m),
-              ExitStatus::FileError);
+              ExitStatus::Cancelled); // declining to cut the image is a cancel, not a file error
     EXPECT_EQ(classifyFailure({{Kind::Question, "Warning",
                                 std::string(m.text(msg::FuseSafetyWarningIntro)) + "...", Answer::No}},
                               m),

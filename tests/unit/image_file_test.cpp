@@ -195,3 +195,17 @@ TEST_F(ImageFileTest, WritingThroughASymbolicLinkKeepsTheLink) {
     EXPECT_TRUE(std::filesystem::is_symlink(folder.file("link.bin")));
     EXPECT_EQ(readBytes(folder.file("real.bin")), (std::vector<std::uint8_t>{7, 8}));
 }
+
+TEST_F(ImageFileTest, ADanglingLinkIsWrittenThroughAndALoopOfLinksIsRefused) {
+    // A relative target, taken from the link's folder, that does not exist yet.
+    std::filesystem::create_directory(folder.file("sub"));
+    std::filesystem::create_symlink("sub/new.bin", folder.file("dangling.bin"));
+    ASSERT_TRUE(write(folder.file("dangling.bin"), {1, 2}));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.file("dangling.bin")));
+    EXPECT_EQ(readBytes(folder.file("sub/new.bin")), (std::vector<std::uint8_t>{1, 2}));
+
+    std::filesystem::create_symlink("loop.bin", folder.file("loop.bin"));
+    EXPECT_FALSE(write(folder.file("loop.bin"), {3}));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.file("loop.bin")));
+    EXPECT_EQ(ui.boxes(), std::vector<std::string>{"Cannot save file"});
+}

@@ -5,6 +5,8 @@
 #include "project/ini_file.h"
 #include "project/project_file_format.h"
 #include "project/project_paths.h"
+#include "project/settings_file.h"
+#include "project/value_ranges.h"
 
 using namespace tovel;
 
@@ -77,7 +79,7 @@ ProjectSettings everyFieldChanged() {
     s.flashByteDelayMs = 36;
     s.flashPageDelayMs = 50;
     s.eepromByteDelayMs = 1;
-    s.eepromPageDelayMs = -5;
+    s.eepromPageDelayMs = 45;
     return s;
 }
 
@@ -159,6 +161,39 @@ TEST(ProjectFileFormat, ValuesAreReadLikeTheProfileReaderAndOutOfRangeOnesReplac
     EXPECT_EQ(valid, everyFieldChanged());
 }
 
+TEST(ProjectFileFormat, ValuesBeyondTheDialogsAreReplacedByTheDefaultAndNamed) {
+    ProjectSettings s = readProjectSettings(IniFile::parse(
+        "[Files]\nFlash=a\n[Settings]\nResetStrobeLength=2000000000\nSPIPeriod=3\n[Delays]\n"
+        "DelayByteValue=37\nDelayPageValue=50\nDelayByteValue2=4294967295\nDelayPageValue2=-1\n"));
+    const ReplacedValues replaced = replaceOutOfRangeValues(s);
+    std::vector<std::string> keys;
+    for (const ReplacedValue& r : replaced) keys.push_back(r.key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"ResetStrobeLength", "DelayByteValue", "DelayByteValue2",
+                                              "DelayPageValue2"}));
+    const ProjectSettings start;
+    EXPECT_EQ(s.resetStrobeMs, start.resetStrobeMs);
+    EXPECT_EQ(s.flashByteDelayMs, start.flashByteDelayMs);
+    EXPECT_EQ(s.flashPageDelayMs, 50); // at the edge: kept
+    EXPECT_EQ(s.sckPeriodIndex, 3);
+    Messages messages;
+    EXPECT_EQ(describeReplacedValue(replaced[0], "job.tvl", messages),
+              "Warning: 2000000000 is not a value for 'ResetStrobeLength' in 'job.tvl' (0..1000): 20 is used "
+              "instead.");
+
+    AppSettings settings;
+    settings.comPort = 9;
+    settings.baudIndex = 3;
+    settings.boardDelays.pageReadDelayMs = 2000000000;
+    settings.boardDelays.postSendDelayMs = 1000;
+    keys.clear();
+    for (const ReplacedValue& r : replaceOutOfRangeSettings(settings)) keys.push_back(r.key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"COM", "HighSpeed", "Special2"}));
+    EXPECT_EQ(settings.comPort, 0);
+    EXPECT_EQ(settings.baudIndex, 0);
+    EXPECT_EQ(settings.boardDelays.pageReadDelayMs, 0);
+    EXPECT_EQ(settings.boardDelays.postSendDelayMs, 1000);
+}
+
 TEST(ProjectFileFormat, NewKeepsDeviceTimingAndDelays) {
     ProjectSettings s = everyFieldChanged();
     s.lockFuseSelection.readable = 1;
@@ -172,7 +207,7 @@ TEST(ProjectFileFormat, NewKeepsDeviceTimingAndDelays) {
     expected.flashByteDelayMs = 36;
     expected.flashPageDelayMs = 50;
     expected.eepromByteDelayMs = 1;
-    expected.eepromPageDelayMs = -5;
+    expected.eepromPageDelayMs = 45;
     EXPECT_EQ(s, expected);
 }
 

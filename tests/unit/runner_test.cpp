@@ -114,15 +114,44 @@ TEST_F(RunnerTest, ResultReadsCancelUntilTheWorkerEnds) {
     EXPECT_EQ(runner.result(), 0);
 }
 
-TEST_F(RunnerTest, CancelFlagIsLookedAtEveryTick) {
-    std::atomic<bool> flag{false};
-    host.watchCancelFlag(&flag);
+TEST_F(RunnerTest, AStopRequestCancelsTheWorkerAtOnce) {
+    StopRequest stop;
+    host.watchStop(&stop);
     LambdaRunner runner(messages, [&](LambdaRunner& r) {
-        flag = true;
-        while (!r.cancelRequested()) std::this_thread::sleep_for(milliseconds(5));
+        stop.raise(); // as a SIGINT handler would, from anywhere
+        // The worker sees the stop itself; a pause that watches it ends at once.
+        EXPECT_TRUE(r.cancelRequested());
+        EXPECT_FALSE(stop.sleepMs(60000));
         return 1;
     });
+    const auto begin = Clock::now();
     EXPECT_EQ(host.runModal(runner), 1);
+    EXPECT_LT(std::chrono::duration_cast<milliseconds>(Clock::now() - begin).count(), 250); // one tick
+}
+
+TEST(StopRequestTest, AFirstRequestSparesTheEndingOfASessionAndAnUrgentOneDoesNot) {
+    StopRequest stop;
+    stop.raise();
+    EXPECT_TRUE(stop.requested());
+    {
+        const StopRequest::Ending ending(&stop, StopRequest::Shield::FirstRequest);
+        const auto begin = Clock::now();
+        EXPECT_TRUE(stop.sleepMs(30)); // runs its course
+        EXPECT_GE(std::chrono::duration_cast<milliseconds>(Clock::now() - begin).count(), 30);
+        stop.raise();
+        EXPECT_TRUE(stop.urgent());
+        EXPECT_FALSE(stop.sleepMs(60000));
+        {
+            const StopRequest::Ending upload(&stop, StopRequest::Shield::Everything);
+            EXPECT_TRUE(stop.unstoppable());
+            EXPECT_EQ(stop.wakeFd(), -1);
+            EXPECT_TRUE(stop.sleepMs(5));
+        }
+        EXPECT_FALSE(stop.unstoppable());
+    }
+    stop.clear();
+    EXPECT_FALSE(stop.requested());
+    EXPECT_TRUE(stop.sleepMs(1));
 }
 
 TEST_F(RunnerTest, AFastWorkerIsCollectedAtTheFirstTick) {
