@@ -163,7 +163,7 @@ TEST_F(AutoProgramming, TheCounterIsWrittenBackOnlyIntoItsUnchangedFile) {
     ui.clear();
     EXPECT_FALSE(bench().writeCounterBack(Memory::Eeprom));
     EXPECT_EQ(ui.boxes(), std::vector<std::string>{"The serial number was not written to '" + path +
-                                                    "': the file has changed since it was loaded."});
+                                                   "': the file has changed since it was loaded."});
     EXPECT_EQ(readBytes(path), theirs);
 
     // Loaded again, the counter goes back into it.
