@@ -94,11 +94,14 @@ void Application::installDialogs() {
 std::optional<int> Application::start() {
     QDir().mkpath(QFileInfo(settingsPath_).absolutePath());
     workbench_ = std::make_unique<Workbench>(
-        *ui_, systemClock(),
-        [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
-            return std::make_unique<PosixSerialChannel>(ports);
+        *ui_, clock_,
+        [this](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+            auto channel = std::make_unique<PosixSerialChannel>(ports);
+            channel->watchStop(&cancelWaits_);
+            return channel;
         },
         settingsPath_.toStdString());
+    ui_->setStopRequest(&cancelWaits_);
     window_ = std::make_unique<MainWindow>(*workbench_, *ui_, qtLanguage_.get());
     installDialogs();
 

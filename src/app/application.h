@@ -13,6 +13,8 @@
 #include <utility>
 
 #include "app/program_options.h"
+#include "core/stop_request.h"
+#include "core/stoppable_clock.h"
 
 namespace tovel {
 class Workbench;
@@ -67,6 +69,9 @@ private:
     QString settingsPath_;
     FirstRunPrompt firstRunPrompt_;
     std::unique_ptr<QtUserInterface> ui_;
+    // The progress window's Cancel ends the worker's pauses and reads through these.
+    StopRequest cancelWaits_;
+    StoppableClock clock_{systemClock(), cancelWaits_};
     std::unique_ptr<QtLanguage> qtLanguage_;
     std::unique_ptr<sim::PtyBoardHost> simulatedBoard_;
     std::unique_ptr<Workbench> workbench_;

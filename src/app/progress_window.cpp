@@ -78,7 +78,10 @@ void ProgressWindow::pollWorker() {
 void ProgressWindow::accept() {}
 
 void ProgressWindow::reject() {
-    if (runner_ != nullptr) runner_->requestCancel();
+    if (runner_ == nullptr) return;
+    // A second Cancel would make the stop urgent; one request is all a window needs.
+    if (stop_ != nullptr && !stop_->requested()) stop_->raise();
+    runner_->requestCancel();
 }
 
 void ProgressWindow::keyPressEvent(QKeyEvent* event) {
@@ -132,4 +135,5 @@ bool ProgressWindow::cancelVisible() const { return !cancel_->isHidden(); }
 
 } // namespace tovel::app
 
+#include "core/stop_request.h"
 #include "moc_progress_window.cpp"

@@ -21,6 +21,7 @@ class QPushButton;
 namespace tovel {
 class Messages;
 class OperationRunner;
+class StopRequest;
 } // namespace tovel
 
 namespace tovel::app {
@@ -39,6 +40,9 @@ public:
     // Runs `runner` to its end behind this window and returns its result code (the "not started"
     // code at once, without showing the window, when no worker thread could be made).
     int run(OperationRunner& runner);
+    // Cancel also raises `stop`, which the worker's pauses and reads watch, so that they end at
+    // once rather than at the next chunk. Null (the default): Cancel only asks the worker.
+    void cancelWaitsWith(StopRequest* stop) { stop_ = stop; }
 
     // ProgressObserver: called on the worker thread.
     void setTitle(const std::string& title) override;
@@ -67,6 +71,7 @@ private:
     void pollWorker();
 
     OperationRunner* runner_ = nullptr;
+    StopRequest* stop_ = nullptr;
     QTimer pollTimer_;
     QLabel* text_;
     ProgressAnimation* animation_;

@@ -176,7 +176,10 @@ int QtUserInterface::runModal(OperationRunner& runner) {
     onWindowThread([this, &runner, &result] {
         const ArrowCursorWhileBusy arrow(busy());
         ProgressWindow window(parent_, *messages_);
+        window.cancelWaitsWith(stop_);
+        runner.watchStop(stop_);
         result = window.run(runner);
+        if (stop_ != nullptr) stop_->clear();
     });
     return result;
 }

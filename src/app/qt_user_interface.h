@@ -12,6 +12,7 @@
 #include <QString>
 #include <functional>
 
+#include "core/stop_request.h"
 #include "core/user_interface.h"
 #include "i18n/messages.h"
 
@@ -39,6 +40,9 @@ public:
 
     // The catalogue in the current language (the Workbench's). Until it is set, English.
     void setMessages(const Messages& messages) { messages_ = &messages; }
+    // The stop request the workbench's pauses and reads watch: the progress window's Cancel
+    // raises it, and it is cleared when the window has closed (the session then ends as usual).
+    void setStopRequest(StopRequest* stop) { stop_ = stop; }
 
     // The window that owns the boxes and dialogs (null: none).
     void setParentWindow(QWidget* window);
@@ -66,6 +70,7 @@ public:
     const QString& lastStatus() const { return lastStatus_; }
 
 private:
+    StopRequest* stop_ = nullptr;
     // Runs `call` on the window thread and waits for it.
     void onWindowThread(const std::function<void()>& call);
     Answer present(const ShownBox& box);

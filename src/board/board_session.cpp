@@ -298,8 +298,9 @@ bool BoardSession::recoverBoard() {
     // A first stop request must not cut the proper end of the session short.
     const StopRequest::Ending ending(stop_, StopRequest::Shield::FirstRequest);
     pause(kRecoverStepMs);
-    // After a cut read the rest of its reply may still be queued; it is not LeaveProgramming's Ack.
-    if (stopRequested()) channel_.discardInput();
+    // After a cut or failed read the rest of its reply may still be queued: it is not
+    // LeaveProgramming's Ack.
+    channel_.discardInput();
     const bool left = board::leaveProgramming(channel_);
     // A recovery beyond the documented procedure, kept on purpose: the 19200 link parameters go
     // out even when LeaveProgramming's Ack was lost, since the board may have left programming all

@@ -11,6 +11,7 @@
 
 #include "app/progress_window.h"
 #include "board/operation_runner.h"
+#include "core/stop_request.h"
 
 using namespace tovel;
 using namespace tovel::app;
@@ -104,6 +105,22 @@ private Q_SLOTS:
         QVERIFY(sawCancel);
         QVERIFY(runner.cancelRequested());
         QVERIFY(visibleAfterCancel);
+    }
+
+    void cancelEndsAPauseOfTheWorkerAtOnce() {
+        StopRequest stop;
+        ProgressWindow window(nullptr, messages_);
+        window.cancelWaitsWith(&stop);
+        ScriptedRunner runner(messages_, [&](ScriptedRunner& r) {
+            r.start("Reading Flash", "Read", 100);
+            return stop.sleepMs(60000) ? 0 : 1; // a page pause as long as a minute, cut by Cancel
+        });
+        QTimer::singleShot(100, &window, [&] { QTest::mouseClick(cancelButton(window), Qt::LeftButton); });
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(window.run(runner), 1);
+        QVERIFY(timer.elapsed() < 1000);
+        QVERIFY(stop.requested()); // the front end clears it once the window is gone
     }
 
     void enterDoesNothingAndEscapeCancels() {
