@@ -21,6 +21,7 @@
 #include "cli/text_reporter.h"
 #include "core/clock.h"
 #include "devices/device_table.h"
+#include "project/project.h"
 #include "project/settings_file.h"
 #include "workbench/workbench.h"
 
@@ -122,6 +123,7 @@ private:
             workbench.selectDevice(*options_.deviceNo);
             deviceChosen = true;
         }
+        if (options_.changedOnly) workbench.project().writeChangedOnly = true;
 
         int comPort = workbench.comPort();
         if (options_.simulate) {

@@ -47,6 +47,8 @@ Options:
   --settings FILE        the settings file (default ~/.config/tovelisp/tovelisp.ini)
   --project FILE         the project (.tvl): device, images, options, lock/fuse settings
   --device NAME|NUMBER   the chip (see 'devices'); overrides the project's
+  --changed-only         write only changed data: EEPROM, AT25 and AT45 memories are read
+                         first and only the bytes or pages that differ are written
   --lang en|ru           the language of every message (default: the settings file's)
   --yes, --no            answer every question Yes, or No (default: No, the safe answer)
   --simulate[=DEVICE]    use the built-in simulated board, with DEVICE in its socket (default:
@@ -118,6 +120,8 @@ constexpr const char* kHelpRussian = R"(Использование: tovelisp-cli
   --settings ФАЙЛ        файл настроек (по умолчанию ~/.config/tovelisp/tovelisp.ini)
   --project ФАЙЛ         проект (.tvl): микросхема, образы, режимы, lock- и fuse-биты
   --device ИМЯ|НОМЕР     микросхема (см. devices); заменяет микросхему проекта
+  --changed-only         записывать только измененные данные: память EEPROM, AT25 и AT45
+                         сначала читается, и записываются только отличающиеся байты или страницы
   --lang en|ru           язык всех сообщений (по умолчанию - из файла настроек)
   --yes, --no            отвечать на все вопросы "Да" или "Нет" (по умолчанию "Нет")
   --simulate[=ИМЯ]       работать с встроенным имитатором платы, в панельке - микросхема ИМЯ

@@ -44,6 +44,9 @@ bool writeBuffer(ChipContext& context, const OperationFrame& frame, MemoryBuffer
         messages, context.session.channel(), context.clock,
         programmingJob(context, device, memory, transferCount(buffer.size(), device, memory)), buffer.data(),
         buffer.attributes());
+    if (context.project.writeChangedOnly)
+        worker.writeOnlyChanges(
+            readingJob(context, device, memory, transferCount(buffer.size(), device, memory)));
     const int result = runOnBuffer(context, buffer, worker);
     if (result == transfer_result::Done) {
         context.ui.setStatus(messages.format(texts.done, static_cast<int>(buffer.size())));
