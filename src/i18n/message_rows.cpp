@@ -315,6 +315,37 @@ const MessageRow kMessageRows[] = {
     {msg::UpdateFirmwareVersionFailed, "Update firmware version failed.",
      "Не удалось обновить версию прошивки."},
     {msg::CannotFindHelpFile, "Cannot find help file \"%s\".", "Не удается найти файл справки «%s»."},
+
+    {msg::SrecFileErrorAtLine, "Error in S-record file at line %d: %s.", "Ошибка в файле S-record в строке %d: %s."},
+    {msg::SrecFileError, "Error in S-record file: %s.", "Ошибка в файле S-record: %s."},
+    {msg::SrecNotARecord, "the line is not an S-record", "строка не является записью S-record"},
+    {msg::SrecBadRecordType, "unknown record type", "неизвестный тип записи"},
+    {msg::SrecBadDigit, "a character that is not a hexadecimal digit",
+     "символ, не являющийся шестнадцатеричной цифрой"},
+    {msg::SrecBadLength, "the byte count does not match the record", "счетчик байтов не соответствует записи"},
+    {msg::SrecBadChecksum, "wrong checksum", "неверная контрольная сумма"},
+    {msg::SrecOutsideImage, "data beyond 8 MiB", "данные за пределами 8 МиБ"},
+    {msg::SrecBadRecordCount, "the record count does not match the records before it",
+     "число записей не совпадает с предшествующими записями"},
+    {msg::SrecNoTermination, "the file ends without a termination record (S7, S8 or S9)",
+     "файл заканчивается без завершающей записи (S7, S8 или S9)"},
+    {msg::ElfNotReadable, "'%s' is not a readable ELF file.", "«%s» не является читаемым файлом ELF."},
+    {msg::ElfOtherArchitecture, "'%s' is an ELF file for another architecture, not for AVR chips.",
+     "«%s» - файл ELF для другой архитектуры, а не для микросхем AVR."},
+    {msg::ElfNothingLoadable, "'%s' holds nothing to load into Flash or Eeprom.",
+     "В «%s» нет данных для загрузки во Flash или Eeprom."},
+    {msg::ElfOutsideImage, "The data of '%s' lies beyond 8 MiB.", "Данные «%s» лежат за пределами 8 МиБ."},
+    {msg::ElfFuseBytes, "fuse bytes %s", "fuse-байты %s"},
+    {msg::ElfLockByte, "lock byte %s", "байт защиты %s"},
+    {msg::ElfSignatureBytes, "signature %s", "сигнатура %s"},
+    {msg::ElfFileHolds, "The file holds %s.", "Файл содержит: %s."},
+    {msg::ElfUseLockFuseQuestion,
+     "The file holds %s. Use them as the project's lock and fuse bits for auto-program? Nothing is "
+     "programmed now.",
+     "Файл содержит: %s. Использовать их как биты защиты и fuse-биты проекта для автопрограммирования? "
+     "Сейчас ничего не программируется."},
+    {msg::ElfSignatureOfOtherChip, "The file is built for a chip with signature %s, not for %s.",
+     "Файл собран для микросхемы с сигнатурой %s, а не для %s."},
 };
 
 const std::size_t kMessageRowCount = sizeof(kMessageRows) / sizeof(kMessageRows[0]);

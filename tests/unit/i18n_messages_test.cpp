@@ -81,12 +81,12 @@ const std::set<unsigned> kSameInBothLanguages = {msg::LB1, msg::LB1LB2, msg::LB1
 } // namespace
 
 TEST(MessageCatalogue, HoldsEveryIdOnceWithinItsRange) {
-    ASSERT_EQ(kMessageRowCount, 196u);
+    ASSERT_EQ(kMessageRowCount, 216u);
     std::set<unsigned> ids;
     for (const MessageRow& row : rows()) {
         EXPECT_TRUE(ids.insert(row.id).second) << "duplicate id " << row.id;
         EXPECT_GE(row.id, 1001u);
-        EXPECT_LE(row.id, 1199u);
+        EXPECT_TRUE(row.id <= 1199u || (row.id >= 1300u && row.id <= 1349u)) << row.id;
         EXPECT_NE(row.english[0], '\0') << row.id;
         EXPECT_NE(row.russian[0], '\0') << row.id;
     }
