@@ -38,7 +38,9 @@ Commands:
                               replace the board's firmware (default: the installed image)
   convert IN OUT              read an image file exactly as the buffers do and write it in the
                               format OUT's name chooses
-Image files: .hex and .eep are Intel HEX, .bin is binary.
+Image files: .hex and .eep are Intel HEX, .bin is binary, .srec .s19 .s28 .s37 .mot are
+Motorola S-records, .elf is an AVR ELF file, read only (convert takes its Flash, or its
+EEPROM when OUT ends in .eep).
 
 Options:
   --port N|PATH          the board's port: 1..8 (COM1..COM8, through the [Ports] section of the
@@ -111,7 +113,9 @@ constexpr const char* kHelpRussian = R"(Использование: tovelisp-cli
                               заменить прошивку платы (по умолчанию - установленный образ)
   convert ВХОД ВЫХОД          прочитать файл образа так же, как буферы, и записать его в
                               формате, который задает имя ВЫХОДА
-Файлы образов: .hex и .eep - Intel HEX, .bin - двоичный.
+Файлы образов: .hex и .eep - Intel HEX, .bin - двоичный, .srec .s19 .s28 .s37 .mot -
+Motorola S-record, .elf - файл ELF для AVR, только для чтения (convert берет из него Flash,
+а если ВЫХОД оканчивается на .eep - EEPROM).
 
 Параметры:
   --port N|ПУТЬ          порт платы: 1..8 (COM1..COM8, через раздел [Ports] файла настроек)

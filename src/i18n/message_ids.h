@@ -222,6 +222,8 @@ enum Id : unsigned {
     ElfFileHolds = 1317,
     ElfUseLockFuseQuestion = 1318,
     ElfSignatureOfOtherChip = 1319,
+    SrecFilesFilter = 1320,
+    ElfFilesFilter = 1321,
 };
 
 } // namespace tovel::msg

@@ -316,13 +316,15 @@ const MessageRow kMessageRows[] = {
      "Не удалось обновить версию прошивки."},
     {msg::CannotFindHelpFile, "Cannot find help file \"%s\".", "Не удается найти файл справки «%s»."},
 
-    {msg::SrecFileErrorAtLine, "Error in S-record file at line %d: %s.", "Ошибка в файле S-record в строке %d: %s."},
+    {msg::SrecFileErrorAtLine, "Error in S-record file at line %d: %s.",
+     "Ошибка в файле S-record в строке %d: %s."},
     {msg::SrecFileError, "Error in S-record file: %s.", "Ошибка в файле S-record: %s."},
     {msg::SrecNotARecord, "the line is not an S-record", "строка не является записью S-record"},
     {msg::SrecBadRecordType, "unknown record type", "неизвестный тип записи"},
     {msg::SrecBadDigit, "a character that is not a hexadecimal digit",
      "символ, не являющийся шестнадцатеричной цифрой"},
-    {msg::SrecBadLength, "the byte count does not match the record", "счетчик байтов не соответствует записи"},
+    {msg::SrecBadLength, "the byte count does not match the record",
+     "счетчик байтов не соответствует записи"},
     {msg::SrecBadChecksum, "wrong checksum", "неверная контрольная сумма"},
     {msg::SrecOutsideImage, "data beyond 8 MiB", "данные за пределами 8 МиБ"},
     {msg::SrecBadRecordCount, "the record count does not match the records before it",
@@ -344,6 +346,9 @@ const MessageRow kMessageRows[] = {
      "programmed now.",
      "Файл содержит: %s. Использовать их как биты защиты и fuse-биты проекта для автопрограммирования? "
      "Сейчас ничего не программируется."},
+    {msg::SrecFilesFilter, "S-record Files (*.srec *.s19 *.s28 *.s37 *.mot)",
+     "Файлы S-record (*.srec *.s19 *.s28 *.s37 *.mot)"},
+    {msg::ElfFilesFilter, "ELF Files (*.elf)", "Файлы ELF (*.elf)"},
     {msg::ElfSignatureOfOtherChip, "The file is built for a chip with signature %s, not for %s.",
      "Файл собран для микросхемы с сигнатурой %s, а не для %s."},
 };

@@ -245,10 +245,13 @@ FileChoice MemoryBuffer::openChoice() const {
     FileChoice choice;
     choice.save = false;
     choice.initialPath = "Untitled";
+    const std::string srec = messages_.text(msg::SrecFilesFilter);
+    const std::string elf = messages_.text(msg::ElfFilesFilter);
     if (isEeprom_)
-        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", srec, elf,
+                          "All Files (*)"};
     else
-        choice.filters = {"HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {"HEX Files (*.hex)", "BIN Files (*.bin)", srec, elf, "All Files (*)"};
     return choice;
 }
 
@@ -256,10 +259,14 @@ FileChoice MemoryBuffer::saveChoice() const {
     FileChoice choice;
     choice.save = true;
     choice.initialPath = "Untitled";
+    // ELF files are read only.
+    const std::string srec = messages_.text(msg::SrecFilesFilter);
     if (isEeprom_)
-        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", srec,
+                          "All Files (*)"};
     else
-        choice.filters = {"HEX Files (*.hex)", "EEP Files (*.eep)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {"HEX Files (*.hex)", "EEP Files (*.eep)", "BIN Files (*.bin)", srec,
+                          "All Files (*)"};
     return choice;
 }
 

@@ -20,6 +20,7 @@
 #include "project/project.h"
 #include "project/project_commands.h"
 #include "project/settings_file.h"
+#include "workbench/image_lock_fuse_offer.h"
 
 namespace tovel {
 
@@ -123,7 +124,11 @@ struct Workbench::Impl final : ProjectObserver, MemoryBufferObserver {
         if (observer != nullptr) observer->bufferLabelChanged(memoryOf(buffer), text);
     }
     void bufferMarkedModified(const MemoryBuffer& /*buffer*/) override { project.bufferMarkedModified(); }
-    void bufferMatchesFile(const MemoryBuffer& /*buffer*/) override { project.buffersSaved(); }
+    void bufferMatchesFile(const MemoryBuffer& buffer) override {
+        project.buffersSaved();
+        // An ELF file carries fuses too; the EEPROM buffer loading the same file asks nothing.
+        if (&buffer == &flash && lockFuseOffer.offer(buffer.fileName(), project, ui, messages)) refresh();
+    }
     void controlsChanged(const MemoryBuffer& /*buffer*/) override { refresh(); }
 
     bool bufferCommand(Memory memory, BufferCommand command) {
@@ -148,6 +153,7 @@ struct Workbench::Impl final : ProjectObserver, MemoryBufferObserver {
     OperationState state;
     ChipContext context;
     WorkbenchObserver* observer = nullptr;
+    ImageLockFuseOffer lockFuseOffer;
 };
 
 Workbench::Workbench(UserInterface& ui, Clock& clock, SerialChannel& channel, std::string settingsPath)

@@ -25,7 +25,8 @@ TEST(ImageLockFuse, TheSelectionProgramsTheFilesBytes) {
     ASSERT_EQ(fuses.size(), 2u);
     EXPECT_EQ(fuses[0].instruction[3], 0xA1);
     EXPECT_EQ(fuses[1].instruction[3], 0xD9);
-    const std::vector<SpiInstruction> lock = encodeLock(layout, DeviceTable::device(mega8).spiVariant, *settings);
+    const std::vector<SpiInstruction> lock =
+        encodeLock(layout, DeviceTable::device(mega8).spiVariant, *settings);
     ASSERT_EQ(lock.size(), 1u);
     EXPECT_EQ(lock[0].bytes[3] | 0xC0, 0xFC);
 }
