@@ -94,7 +94,8 @@ MemoryBuffer::LoadResult MemoryBuffer::loadFile(const std::string& path) {
         close();
         return LoadResult::Emptied;
     }
-    ImageFileRead file = readImageFile(path, ui_, messages_);
+    ImageFileRead file =
+        readImageFile(path, ui_, messages_, isEeprom_ ? ImageMemory::Eeprom : ImageMemory::Flash);
     switch (file.status) {
     case ImageReadStatus::CannotRead:
         controlsChanged();
@@ -157,7 +158,8 @@ bool MemoryBuffer::loadAt(const std::string& path) {
     if (!hasData()) return false;
     if (path == kUnspecifiedFileName) return close();
 
-    ImageFileRead file = readImageFile(path, ui_, messages_);
+    ImageFileRead file =
+        readImageFile(path, ui_, messages_, isEeprom_ ? ImageMemory::Eeprom : ImageMemory::Flash);
     switch (file.status) {
     case ImageReadStatus::CannotRead:
         controlsChanged();
@@ -242,7 +244,8 @@ bool MemoryBuffer::writeTo(const std::string& path, ImageFormat format) {
 MemoryBuffer::WriteBack MemoryBuffer::writeBackToSourceFile() {
     if (!hasData() || !source_ || source_->path != fileName_) return WriteBack::NotFromFile;
     const FileContents now = readWholeFile(source_->path, kMaxHexTextSize);
-    if (now.status != FileReadStatus::Read || !(now.version == source_->version)) return WriteBack::FileChanged;
+    if (now.status != FileReadStatus::Read || !(now.version == source_->version))
+        return WriteBack::FileChanged;
     const Source source = *source_;
     return writeTo(source.path, source.format) ? WriteBack::Written : WriteBack::CannotWrite;
 }

@@ -31,6 +31,12 @@ constexpr std::size_t kRecordHead = 4;
 // Address bytes of each record type; 0 for the reserved S4.
 constexpr std::array<std::size_t, 10> kAddressBytes{2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
 
+bool isBlank(const std::uint8_t* at, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i)
+        if (at[i] != ' ' && at[i] != '\t') return false;
+    return true;
+}
+
 bool isData(int type) { return type >= 1 && type <= 3; }
 bool isTermination(int type) { return type >= 7; }
 bool isCount(int type) { return type == 5 || type == 6; }
@@ -49,6 +55,8 @@ public:
             std::size_t length = feed != nullptr ? static_cast<std::size_t>(feed - start) : rest;
             position += feed != nullptr ? length + 1 : length;
             if (length > 0 && start[length - 1] == '\r') --length;
+            // Blank lines carry nothing, as in HEX files.
+            if (isBlank(start, length)) continue;
             if (const SrecFault fault = record(start, length); fault != SrecFault::None) return fail(fault);
             if (terminated_) break;
         }

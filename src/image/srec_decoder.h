@@ -17,7 +17,7 @@ namespace tovel {
 
 enum class SrecFault {
     None,
-    NotSrec,        // a line that does not start with "S" and a record type digit
+    NotSrec,        // a line that is not blank and does not start with "S" and a type digit
     BadRecordType,  // S4, or a type that is not a digit
     BadDigit,       // a character that is not a hexadecimal digit
     BadLength,      // the byte count does not match the line, or is too small for its type

@@ -121,7 +121,7 @@ TEST(SrecDecoder, RefusesEveryFaultWithItsLine) {
     };
     const Case cases[] = {
         {":00000001FF\r\n", SrecFault::NotSrec, 1},
-        {header + "\r\n" + data + end, SrecFault::NotSrec, 2},
+        {header + "\r\n \n" + data + "x\r\n" + end, SrecFault::NotSrec, 5}, // blank lines are skipped
         {header + srecRecord('4', 0, 2, {}) + end, SrecFault::BadRecordType, 2},
         {header + "SX030000FC\r\n", SrecFault::BadRecordType, 2},
         {header + data + "S1060000G10203F3\r\n" + end, SrecFault::BadDigit, 3},
