@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "image/image_decoder.h"
 #include "image/srec_decoder.h"
 #include "image/srec_encoder.h"
 #include "unit/image_test_files.h"
@@ -212,3 +213,35 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SrecToolRoundTrip,
                          [](const ::testing::TestParamInfo<std::size_t>& size) {
                              return std::to_string(size.param) + "Bytes";
                          });
+
+TEST(ImageFormatChoice, SRecordsAndElfByNameThenContent) {
+    const auto bytes = [](const std::string& text) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    };
+    const std::string srec = "S0030000FC\r\n";
+    struct Case {
+        const char* path;
+        std::string text;
+        ImageFormat format;
+    };
+    const Case cases[] = {
+        {"a.srec", "", ImageFormat::Srec},
+        {"a.S19", ":00000001FF\n", ImageFormat::Srec},
+        {"a.s28", "", ImageFormat::Srec},
+        {"a.s37", "", ImageFormat::Srec},
+        {"a.MOT", "", ImageFormat::Srec},
+        {"a.elf", srec, ImageFormat::Elf},
+        {"a.out",
+         "\x7F"
+         "ELF",
+         ImageFormat::Elf},
+        {"a.txt", "\n  " + srec, ImageFormat::Srec},
+        {"a.hex", srec, ImageFormat::Hex},
+        {"a.bin",
+         "\x7F"
+         "ELF",
+         ImageFormat::Binary},
+        {"a.dat", "Sx", ImageFormat::Binary},
+    };
+    for (const Case& c : cases) EXPECT_EQ(chooseImageFormat(c.path, bytes(c.text)), c.format) << c.path;
+}
