@@ -21,6 +21,8 @@ export CXX
 
 # target name, then its corpus folder, then its dictionary (or -)
 TARGETS="image_decoder:hex:fuzz/hex.dict
+srec:srec:fuzz/srec.dict
+elf:elf:-
 project_file:project_file:fuzz/ini.dict
 settings_file:settings_file:fuzz/ini.dict
 board_protocol:board_protocol:-

@@ -3,14 +3,14 @@
 ; blinks once a second. The serial number is the 4 bytes at EEPROM 0..3, most significant
 ; first; the project increments it after each chip.
 
-.equ SPL   = 0x3D
-.equ SPH   = 0x3E
-.equ DDRB  = 0x17
-.equ PORTB = 0x18
-.equ EECR  = 0x1C
-.equ EEDR  = 0x1D
-.equ EEARL = 0x1E
-.equ EEARH = 0x1F
+.equ SPL, 0x3D
+.equ SPH, 0x3E
+.equ DDRB, 0x17
+.equ PORTB, 0x18
+.equ EECR, 0x1C
+.equ EEDR, 0x1D
+.equ EEARL, 0x1E
+.equ EEARH, 0x1F
 
 .org 0x000
         rjmp    reset
@@ -66,3 +66,12 @@ sd2:    dec     r17
         ret
 
 id:     .asciz  "tovelisp example: blink on PB0 at 1 MHz; serial number in EEPROM 0..3"
+
+; What the ELF built from this source carries besides the program (blink.hex and blink.eep are
+; the same bytes as separate files).
+        .section .eeprom, "aw", @progbits
+        .byte   0x00, 0x00, 0x00, 0x01  ; serial number, most significant first
+        .ascii  "TVL1"
+        .byte   0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF
+        .section .fuse, "aw", @progbits
+        .byte   0xA1, 0xD9              ; low, high: see README.md

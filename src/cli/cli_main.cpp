@@ -23,6 +23,7 @@
 #include "core/clock.h"
 #include "core/stoppable_clock.h"
 #include "devices/device_table.h"
+#include "project/project.h"
 #include "project/settings_file.h"
 #include "workbench/workbench.h"
 
@@ -140,6 +141,7 @@ private:
             workbench.selectDevice(*options_.deviceNo);
             deviceChosen = true;
         }
+        if (options_.changedOnly) workbench.project().writeChangedOnly = true;
 
         int comPort = workbench.comPort();
         if (options_.simulate) {

@@ -112,6 +112,8 @@ private:
             flag(o.repeat);
         } else if (name == "--reduced-speed") {
             flag(o.reducedSpeed);
+        } else if (name == "--changed-only") {
+            flag(o.changedOnly);
         } else if (name == "--yes" || name == "--no") {
             if (inline_) return fail(CliText::BadValue, *inline_, name);
             const bool yes = name == "--yes";
@@ -209,6 +211,8 @@ private:
             return fail(CliText::OptionNotForCommand, "--log", o.commandName);
         if (o.reducedSpeed && o.command != Command::UpdateFirmware)
             return fail(CliText::OptionNotForCommand, "--reduced-speed", o.commandName);
+        if (o.changedOnly && o.command != Command::Program && o.command != Command::AutoProgram)
+            return fail(CliText::OptionNotForCommand, "--changed-only", o.commandName);
         if (o.simulate && o.port && o.port->find('/') != std::string::npos)
             return fail(CliText::ConflictingOptions, "--simulate", "--port " + *o.port);
         if ((o.command == Command::FusesProgram || o.command == Command::FusesVerify) && !o.projectPath)

@@ -52,6 +52,7 @@ struct CliOptions {
     std::optional<std::string> logPath;
     bool repeat = false;
     bool reducedSpeed = false;
+    bool changedOnly = false; // the project's "Write only changed data", switched on for this run
 
     Command command = Command::Devices;
     std::string commandName; // as typed, e.g. "read flash"

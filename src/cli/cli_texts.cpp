@@ -38,7 +38,9 @@ Commands:
                               replace the board's firmware (default: the installed image)
   convert IN OUT              read an image file exactly as the buffers do and write it in the
                               format OUT's name chooses
-Image files: .hex and .eep are Intel HEX, .bin is binary.
+Image files: .hex and .eep are Intel HEX, .bin is binary, .srec .s19 .s28 .s37 .mot are
+Motorola S-records, .elf is an AVR ELF file, read only (convert takes its Flash, or its
+EEPROM when OUT ends in .eep).
 
 Options:
   --port N|PATH          the board's port: 1..8 (COM1..COM8, through the [Ports] section of the
@@ -47,6 +49,8 @@ Options:
   --settings FILE        the settings file (default ~/.config/tovelisp/tovelisp.ini)
   --project FILE         the project (.tvl): device, images, options, lock/fuse settings
   --device NAME|NUMBER   the chip (see 'devices'); overrides the project's
+  --changed-only         write only changed data: EEPROM, AT25 and AT45 memories are read
+                         first and only the bytes or pages that differ are written
   --lang en|ru           the language of every message (default: the settings file's)
   --yes, --no            answer every question Yes, or No (default: No, the safe answer)
   --simulate[=DEVICE]    use the built-in simulated board, with DEVICE in its socket (default:
@@ -109,7 +113,9 @@ constexpr const char* kHelpRussian = R"(Использование: tovelisp-cli
                               заменить прошивку платы (по умолчанию - установленный образ)
   convert ВХОД ВЫХОД          прочитать файл образа так же, как буферы, и записать его в
                               формате, который задает имя ВЫХОДА
-Файлы образов: .hex и .eep - Intel HEX, .bin - двоичный.
+Файлы образов: .hex и .eep - Intel HEX, .bin - двоичный, .srec .s19 .s28 .s37 .mot -
+Motorola S-record, .elf - файл ELF для AVR, только для чтения (convert берет из него Flash,
+а если ВЫХОД оканчивается на .eep - EEPROM).
 
 Параметры:
   --port N|ПУТЬ          порт платы: 1..8 (COM1..COM8, через раздел [Ports] файла настроек)
@@ -118,6 +124,8 @@ constexpr const char* kHelpRussian = R"(Использование: tovelisp-cli
   --settings ФАЙЛ        файл настроек (по умолчанию ~/.config/tovelisp/tovelisp.ini)
   --project ФАЙЛ         проект (.tvl): микросхема, образы, режимы, lock- и fuse-биты
   --device ИМЯ|НОМЕР     микросхема (см. devices); заменяет микросхему проекта
+  --changed-only         записывать только измененные данные: память EEPROM, AT25 и AT45
+                         сначала читается, и записываются только отличающиеся байты или страницы
   --lang en|ru           язык всех сообщений (по умолчанию - из файла настроек)
   --yes, --no            отвечать на все вопросы "Да" или "Нет" (по умолчанию "Нет")
   --simulate[=ИМЯ]       работать с встроенным имитатором платы, в панельке - микросхема ИМЯ

@@ -223,6 +223,30 @@ enum Id : unsigned {
     // Sessions and files.
     NotARegularFile = 1240,
     ValueOutOfRange = 1241,
+
+    // Image files beyond Intel HEX: S-records and ELF (1300..1349).
+    SrecFileErrorAtLine = 1300,
+    SrecFileError = 1301,
+    SrecNotARecord = 1302,
+    SrecBadRecordType = 1303,
+    SrecBadDigit = 1304,
+    SrecBadLength = 1305,
+    SrecBadChecksum = 1306,
+    SrecOutsideImage = 1307,
+    SrecBadRecordCount = 1308,
+    SrecNoTermination = 1309,
+    ElfNotReadable = 1310,
+    ElfOtherArchitecture = 1311,
+    ElfNothingLoadable = 1312,
+    ElfOutsideImage = 1313,
+    ElfFuseBytes = 1314,
+    ElfLockByte = 1315,
+    ElfSignatureBytes = 1316,
+    ElfFileHolds = 1317,
+    ElfUseLockFuseQuestion = 1318,
+    ElfSignatureOfOtherChip = 1319,
+    SrecFilesFilter = 1320,
+    ElfFilesFilter = 1321,
 };
 
 } // namespace tovel::msg

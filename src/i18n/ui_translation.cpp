@@ -11,6 +11,7 @@ constexpr ControlTranslation kProjectSettingsControls[] = {
     {1030, {"Enable data polling", "Включить опрос готовности"}},
     {1036, {"Auto check signature", "Автоматически проверять сигнатуру"}},
     {1096, {"Disable Synchronization", "Отключить синхронизацию"}},
+    {1097, {"Write only changed data", "Записывать только измененные данные"}},
     {1063, {"Erase Chip", "Стереть микросхему"}},
     {1069, {"Blank Check", "Проверить на чистоту"}},
     {1060, {"Reload", "Перезагрузить файл"}},

@@ -32,15 +32,19 @@ struct ImageFileRead {
 };
 
 // Reads and decodes a file. Shows "Error in HEX file" (and, as detail, the line and the reason)
-// or asks the checksum question (once per file) as the decoding meets them.
-ImageFileRead readImageFile(const std::string& path, UserInterface& ui, const Messages& messages);
+// or asks the checksum question (once per file) as the decoding meets them; an S-record file's
+// fault names its line and reason, an ELF file's its reason. `memory`: what an ELF file gives.
+ImageFileRead readImageFile(const std::string& path, UserInterface& ui, const Messages& messages,
+                            ImageMemory memory = ImageMemory::Flash);
 
-// The format a file of this name is written in: binary (".bin"), HEX (".hex", ".eep"), or as
-// the person chooses for any other name.
+// The format a file of this name is written in: binary (".bin"), HEX (".hex", ".eep"),
+// S-records (".srec", ".s19", ".s28", ".s37", ".mot"), ELF for ".elf" (which cannot be
+// written), or as the person chooses for any other name.
 ImageFormat writeFormatFor(const std::string& path, UserInterface& ui, const Messages& messages);
 
 // Writes `data` in `format`. The old file is replaced only when the whole new one is written;
-// otherwise it is left intact, "Cannot save file" is shown and false returned.
+// otherwise (and always for ELF, which is read only) it is left intact, "Cannot save file" is
+// shown and false returned.
 bool writeImageFile(const std::string& path, std::span<const std::uint8_t> data, ImageFormat format,
                     UserInterface& ui, const Messages& messages);
 

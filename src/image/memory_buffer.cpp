@@ -96,7 +96,8 @@ MemoryBuffer::LoadResult MemoryBuffer::loadFile(const std::string& path) {
         return LoadResult::Emptied;
     }
     if (refuseNonRegularFile(path)) return LoadResult::NotLoaded;
-    ImageFileRead file = readImageFile(path, ui_, messages_);
+    ImageFileRead file =
+        readImageFile(path, ui_, messages_, isEeprom_ ? ImageMemory::Eeprom : ImageMemory::Flash);
     switch (file.status) {
     case ImageReadStatus::CannotRead:
         controlsChanged();
@@ -167,7 +168,8 @@ bool MemoryBuffer::loadAt(const std::string& path) {
     if (path == kUnspecifiedFileName) return close();
 
     if (refuseNonRegularFile(path)) return true;
-    ImageFileRead file = readImageFile(path, ui_, messages_);
+    ImageFileRead file =
+        readImageFile(path, ui_, messages_, isEeprom_ ? ImageMemory::Eeprom : ImageMemory::Flash);
     switch (file.status) {
     case ImageReadStatus::CannotRead:
         controlsChanged();
@@ -252,7 +254,8 @@ bool MemoryBuffer::writeTo(const std::string& path, ImageFormat format) {
 MemoryBuffer::WriteBack MemoryBuffer::writeBackToSourceFile() {
     if (!hasData() || !source_ || source_->path != fileName_) return WriteBack::NotFromFile;
     const FileContents now = readWholeFile(source_->path, kMaxHexTextSize);
-    if (now.status != FileReadStatus::Read || !(now.version == source_->version)) return WriteBack::FileChanged;
+    if (now.status != FileReadStatus::Read || !(now.version == source_->version))
+        return WriteBack::FileChanged;
     const Source source = *source_;
     return writeTo(source.path, source.format) ? WriteBack::Written : WriteBack::CannotWrite;
 }
@@ -287,10 +290,13 @@ FileChoice MemoryBuffer::openChoice() const {
     FileChoice choice;
     choice.save = false;
     choice.initialPath = "Untitled";
+    const std::string srec = messages_.text(msg::SrecFilesFilter);
+    const std::string elf = messages_.text(msg::ElfFilesFilter);
     if (isEeprom_)
-        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", srec, elf,
+                          "All Files (*)"};
     else
-        choice.filters = {"HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {"HEX Files (*.hex)", "BIN Files (*.bin)", srec, elf, "All Files (*)"};
     return choice;
 }
 
@@ -298,10 +304,14 @@ FileChoice MemoryBuffer::saveChoice() const {
     FileChoice choice;
     choice.save = true;
     choice.initialPath = "Untitled";
+    // ELF files are read only.
+    const std::string srec = messages_.text(msg::SrecFilesFilter);
     if (isEeprom_)
-        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", srec,
+                          "All Files (*)"};
     else
-        choice.filters = {"HEX Files (*.hex)", "EEP Files (*.eep)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {"HEX Files (*.hex)", "EEP Files (*.eep)", "BIN Files (*.bin)", srec,
+                          "All Files (*)"};
     return choice;
 }
 

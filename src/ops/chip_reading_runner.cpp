@@ -28,25 +28,51 @@ std::size_t ceilDiv(std::size_t count, std::size_t unit) { return (count + unit 
 
 } // namespace
 
+long ChipReadingRunner::readUnits() const {
+    switch (job_.path) {
+    case TransferPath::At25:
+    case TransferPath::DataFlash:
+        return job_.device.pageSize == 0 ? 0 : static_cast<long>(ceilDiv(job_.count, job_.device.pageSize));
+    case TransferPath::At89Bytes:
+    case TransferPath::Avr:
+        break;
+    }
+    return static_cast<long>(job_.count / kChunkBytes);
+}
+
 ChipReadingRunner::Outcome ChipReadingRunner::readChip(unsigned titleId, unsigned textId, unsigned at25TextId,
                                                        unsigned dataFlashTextId) {
     const std::string title = messages().text(titleId);
     const TransferPath path = job_.path;
-    const std::size_t pageSize = job_.device.pageSize;
-    switch (path) {
+    if ((path == TransferPath::At25 || path == TransferPath::DataFlash) && job_.device.pageSize == 0)
+        return Outcome::Failed;
+    const unsigned text = path == TransferPath::At25        ? at25TextId
+                          : path == TransferPath::DataFlash ? dataFlashTextId
+                                                            : textId;
+    start(title, messages().text(text), readUnits());
+    firstUnit_ = 0;
+    return readPath();
+}
+
+ChipReadingRunner::Outcome ChipReadingRunner::readWithinDisplay(long firstUnit) {
+    if ((job_.path == TransferPath::At25 || job_.path == TransferPath::DataFlash) &&
+        job_.device.pageSize == 0)
+        return Outcome::Failed;
+    firstUnit_ = firstUnit;
+    return readPath();
+}
+
+ChipReadingRunner::Outcome ChipReadingRunner::readPath() {
+    switch (job_.path) {
     case TransferPath::At25:
+        return readAt25();
     case TransferPath::DataFlash:
-        if (pageSize == 0) return Outcome::Failed;
-        start(title, messages().text(path == TransferPath::At25 ? at25TextId : dataFlashTextId),
-              static_cast<long>(ceilDiv(job_.count, pageSize)));
-        return path == TransferPath::At25 ? readAt25() : readDataFlash();
+        return readDataFlash();
     case TransferPath::At89Bytes:
-        start(title, messages().text(textId), static_cast<long>(job_.count / kChunkBytes));
         return readAt89();
     case TransferPath::Avr:
         break;
     }
-    start(title, messages().text(textId), static_cast<long>(job_.count / kChunkBytes));
     return readAvr();
 }
 
@@ -82,7 +108,7 @@ ChipReadingRunner::Outcome ChipReadingRunner::readAvr() {
         if (!accept(offset, bytes, length)) return Outcome::Stopped;
         if (cancelRequested()) return Outcome::Cancelled;
         pauseMs(job_.chunkPauseMs);
-        setProgress(static_cast<long>(k));
+        unitRead(static_cast<long>(k));
     }
     return Outcome::Done;
 }
@@ -98,7 +124,7 @@ ChipReadingRunner::Outcome ChipReadingRunner::readAt89() {
         const auto byte = static_cast<std::uint8_t>(reply);
         if (!accept(i, &byte, 1)) return Outcome::Stopped;
         if (cancelRequested()) return Outcome::Cancelled;
-        setProgress(static_cast<long>(i / kChunkBytes));
+        unitRead(static_cast<long>(i / kChunkBytes));
         pauseMs(job_.byteDelayMs);
     }
     return Outcome::Done;
@@ -126,8 +152,9 @@ ChipReadingRunner::Outcome ChipReadingRunner::readAt25() {
         }
         if (!board::at25Deselect(link)) return Outcome::Failed;
         if (cancelRequested()) return Outcome::Cancelled;
-        setProgress(static_cast<long>(p));
+        unitRead(static_cast<long>(p));
     }
+    if (!job_.leaveAt25AfterRead) return Outcome::Done;
     pauseMs(kAt25LeavePauseMs);
     return board::leaveProgramming(link) ? Outcome::Done : Outcome::Failed;
 }
@@ -151,7 +178,7 @@ ChipReadingRunner::Outcome ChipReadingRunner::readDataFlash() {
         if (!goOn) return Outcome::Stopped;
         if (!acknowledged) return Outcome::Failed;
         if (cancelRequested()) return Outcome::Cancelled;
-        setProgress(static_cast<long>(p));
+        unitRead(static_cast<long>(p));
     }
     // The frame stays open: ending the session ends it.
     return Outcome::Done;

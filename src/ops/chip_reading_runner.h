@@ -20,6 +20,8 @@ struct ReadingJob {
     std::uint8_t delayCode = 0; // SetWaitCode of the AVR path
     unsigned byteDelayMs = 0;   // after each byte of the AT89S byte path
     unsigned chunkPauseMs = 0;  // after each block of the AVR path
+    // The AT25 read ends programming mode; a worker that writes after reading keeps it.
+    bool leaveAt25AfterRead = true;
 };
 
 class ChipReadingRunner : public ChipTransferRunner {
@@ -39,12 +41,23 @@ protected:
     // A failure on the AVR and AT89S paths notes the "Connection error" box.
     Outcome readChip(unsigned titleId, unsigned textId, unsigned at25TextId, unsigned dataFlashTextId);
 
+    // Reads as `readChip` does, on a progress display the caller has started: read unit k is
+    // reported as `firstUnit + k`. The AT25 path leaves programming mode only when the job
+    // says so.
+    Outcome readWithinDisplay(long firstUnit);
+    // The progress units a read of the job takes.
+    long readUnits() const;
+
     // `count` bytes read from `offset`. False stops the run.
     virtual bool accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) = 0;
 
     const ReadingJob& job() const { return job_; }
+    void setReadingJob(const ReadingJob& job) { job_ = job; }
 
 private:
+    Outcome readPath();
+    void unitRead(long k) { setProgress(firstUnit_ + k); }
+
     Outcome readAvr();
     Outcome readAt89();
     Outcome readAt25();
@@ -53,6 +66,7 @@ private:
 
     ReadingJob job_;
     unsigned segment_ = 0;
+    long firstUnit_ = 0;
 };
 
 } // namespace tovel

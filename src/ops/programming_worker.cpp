@@ -46,11 +46,86 @@ int writeFailure(board::WriteReply reply) {
 
 } // namespace
 
+bool canWriteOnlyChanges(TransferPath path, MemoryKind memory) {
+    switch (path) {
+    case TransferPath::At25:
+    case TransferPath::DataFlash:
+        return true;
+    case TransferPath::Avr:
+    case TransferPath::At89Bytes:
+        break;
+    }
+    return memory == MemoryKind::Eeprom;
+}
+
 ProgrammingWorker::ProgrammingWorker(const Messages& messages, SerialChannel& channel, Clock& clock,
                                      const ProgrammingJob& job, std::span<const std::uint8_t> data,
                                      std::span<std::uint8_t> attributes)
-    : ChipTransferRunner(messages, channel, clock), job_(job), data_(data), attributes_(attributes) {
+    : ChipReadingRunner(messages, channel, clock, ReadingJob{}), job_(job), data_(data),
+      attributes_(attributes) {
     job_.count = std::min({job_.count, data_.size(), attributes_.size()});
+}
+
+void ProgrammingWorker::writeOnlyChanges(const ReadingJob& compareRead) {
+    if (!canWriteOnlyChanges(compareRead.path, job_.memory)) return;
+    ReadingJob read = compareRead;
+    read.memory = job_.memory;
+    read.count = job_.count;
+    // The writes follow in the same programming mode.
+    read.leaveAt25AfterRead = false;
+    setReadingJob(read);
+    compare_ = true;
+}
+
+bool ProgrammingWorker::accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) {
+    std::copy_n(bytes, count, chip_.begin() + static_cast<std::ptrdiff_t>(offset));
+    return true;
+}
+
+bool ProgrammingWorker::differs(std::size_t offset, std::size_t length) const {
+    if (!compare_) return true;
+    return !std::equal(data_.begin() + static_cast<std::ptrdiff_t>(offset),
+                       data_.begin() + static_cast<std::ptrdiff_t>(offset + length),
+                       chip_.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+long ProgrammingWorker::writeUnits(TransferPath path) const {
+    switch (path) {
+    case TransferPath::At25:
+    case TransferPath::DataFlash:
+        return job_.device.pageSize == 0 ? 0 : static_cast<long>(ceilDiv(job_.count, job_.device.pageSize));
+    case TransferPath::At89Bytes:
+        return static_cast<long>(job_.count);
+    case TransferPath::Avr:
+        break;
+    }
+    const bool pageMode = job_.device.pageSize != 0 && job_.memory == MemoryKind::Flash;
+    return static_cast<long>(job_.count / (pageMode ? avrPageBytes(job_.device) : kChunkBytes));
+}
+
+void ProgrammingWorker::beginWrites(unsigned textId, long units) {
+    if (compare_) return;
+    start(messages().text(msg::Program), messages().text(textId), units);
+}
+
+// One display for the read and the writes: the read's units first, then the write units.
+int ProgrammingWorker::readChipFirst(TransferPath path) {
+    const unsigned text = path == TransferPath::At25        ? msg::ProgrammingEeprom
+                          : path == TransferPath::DataFlash ? msg::ProgrammingFlash
+                                                            : textId();
+    firstWriteUnit_ = readUnits();
+    start(messages().text(msg::Program), messages().text(text), firstWriteUnit_ + writeUnits(path));
+    chip_.assign(job_.count, 0xFF);
+    switch (readWithinDisplay(0)) {
+    case Outcome::Done:
+        return Done;
+    case Outcome::Cancelled:
+        return Cancelled;
+    case Outcome::Stopped:
+    case Outcome::Failed:
+        break;
+    }
+    return Failed;
 }
 
 unsigned ProgrammingWorker::textId() const {
@@ -63,7 +138,11 @@ void ProgrammingWorker::markProgrammed(std::size_t offset, std::size_t length) {
 }
 
 int ProgrammingWorker::run() {
-    switch (transferPathOf(job_.device)) {
+    const TransferPath path = transferPathOf(job_.device);
+    if (compare_) {
+        if (const int read = readChipFirst(path); read != Done) return read;
+    }
+    switch (path) {
     case TransferPath::DataFlash:
         return dataFlashPages();
     case TransferPath::At89Bytes:
@@ -90,8 +169,7 @@ bool ProgrammingWorker::selectSegment(std::size_t offset) {
 int ProgrammingWorker::avrPages() {
     const std::size_t pageBytes = avrPageBytes(job_.device);
     const std::size_t quarter = pageBytes / 4;
-    start(messages().text(msg::Program), messages().text(msg::ProgrammingFlash),
-          static_cast<long>(job_.count / pageBytes));
+    beginWrites(msg::ProgrammingFlash, writeUnits(TransferPath::Avr));
     if (!board::setAddress(channel(), 0)) return failWithBox(Failed);
 
     std::vector<std::uint8_t> page(pageBytes);
@@ -124,18 +202,31 @@ int ProgrammingWorker::avrPages() {
         markProgrammed(offset, length);
         if (cancelRequested()) return Cancelled;
         pauseMs(job_.chunkPauseMs);
-        setProgress(static_cast<long>(p));
+        unitWritten(static_cast<long>(p));
     }
     return Done;
 }
 
 int ProgrammingWorker::avrBytes() {
-    start(messages().text(msg::Program), messages().text(textId()),
-          static_cast<long>(job_.count / kChunkBytes));
+    beginWrites(textId(), writeUnits(TransferPath::Avr));
     const std::size_t chunks = ceilDiv(job_.count, kChunkBytes);
     for (std::size_t k = 0; k < chunks; ++k) {
         const std::size_t offset = k * kChunkBytes;
         const std::size_t length = std::min(kChunkBytes, job_.count - offset);
+        if (compare_) {
+            if (!differs(offset, length)) {
+                markProgrammed(offset, length);
+                if (cancelRequested()) return Cancelled;
+                unitWritten(static_cast<long>(k));
+                continue;
+            }
+            if (const int written = writeChangedEeprom(offset, length); written != Done) return written;
+            markProgrammed(offset, length);
+            if (cancelRequested()) return Cancelled;
+            pauseMs(job_.chunkPauseMs);
+            unitWritten(static_cast<long>(k));
+            continue;
+        }
         const std::uint8_t* bytes = data_.data() + offset;
         const auto count = static_cast<std::uint8_t>(length);
         const board::WriteReply reply = job_.memory == MemoryKind::Flash
@@ -147,22 +238,49 @@ int ProgrammingWorker::avrBytes() {
         markProgrammed(offset, length);
         if (cancelRequested()) return Cancelled;
         pauseMs(job_.chunkPauseMs);
-        setProgress(static_cast<long>(k));
+        unitWritten(static_cast<long>(k));
+    }
+    return Done;
+}
+
+// Each run of differing bytes of the chunk at its own address: the board's pointer is moved
+// over the bytes the chip already holds.
+int ProgrammingWorker::writeChangedEeprom(std::size_t offset, std::size_t length) {
+    std::size_t j = 0;
+    while (j < length) {
+        if (!differs(offset + j, 1)) {
+            ++j;
+            continue;
+        }
+        std::size_t end = j + 1;
+        while (end < length && differs(offset + end, 1)) ++end;
+        if (!board::setAddress(channel(), static_cast<std::uint16_t>(offset + j))) return failWithBox(Failed);
+        const board::WriteReply reply =
+            board::writeEepromBytes(channel(), data_.data() + offset + j, static_cast<std::uint8_t>(end - j));
+        if (reply == board::WriteReply::PollingError) return PollingErrorOrNotBlank;
+        if (reply != board::WriteReply::Done) return failWithBox(Failed);
+        j = end;
     }
     return Done;
 }
 
 int ProgrammingWorker::at89Bytes() {
-    start(messages().text(msg::Program), messages().text(textId()), static_cast<long>(job_.count));
+    beginWrites(textId(), writeUnits(TransferPath::At89Bytes));
     const std::uint8_t instruction = job_.memory == MemoryKind::Flash ? kAt89WriteCode : kAt89WriteData;
     for (std::size_t i = 0; i < job_.count; ++i) {
+        if (!differs(i, 1)) {
+            markProgrammed(i, 1);
+            if (cancelRequested()) return Cancelled;
+            unitWritten(static_cast<long>(i));
+            continue;
+        }
         // The reply's value does not matter; only that it came.
         if (board::spiInstr4(channel(), instruction, low(i >> 8), low(i), data_[i]) < 0)
             return failWithBox(Failed);
         markProgrammed(i, 1);
         if (cancelRequested()) return Cancelled;
         pauseMs(job_.byteDelayMs);
-        setProgress(static_cast<long>(i));
+        unitWritten(static_cast<long>(i));
     }
     return Done;
 }
@@ -171,7 +289,7 @@ int ProgrammingWorker::at25Pages() {
     const std::size_t pageSize = job_.device.pageSize;
     if (pageSize == 0) return Failed;
     const std::size_t pages = ceilDiv(job_.count, pageSize);
-    start(messages().text(msg::Program), messages().text(msg::ProgrammingEeprom), static_cast<long>(pages));
+    beginWrites(msg::ProgrammingEeprom, static_cast<long>(pages));
     SerialChannel& link = channel();
     if (!board::at25Select(link)) return Failed;
     pauseMs(kAt25FramePauseMs);
@@ -184,6 +302,12 @@ int ProgrammingWorker::at25Pages() {
     for (std::size_t p = 0; p < pages; ++p) {
         const std::size_t offset = p * pageSize;
         const std::size_t length = std::min(pageSize, job_.count - offset);
+        if (!differs(offset, length)) {
+            markProgrammed(offset, length);
+            if (cancelRequested()) return Cancelled;
+            unitWritten(static_cast<long>(p));
+            continue;
+        }
         if (!instruction(kAt25WriteEnable)) return Failed;
         if (!board::at25Select(link) || !board::spiSendByte(link, kAt25Write) ||
             !board::spiSendByte(link, low(offset >> 8)) || !board::spiSendByte(link, low(offset)))
@@ -195,7 +319,7 @@ int ProgrammingWorker::at25Pages() {
         if (!board::at25Deselect(link)) return Failed;
         if (!instruction(kAt25WriteDisable)) return Failed;
         if (cancelRequested()) return Cancelled;
-        setProgress(static_cast<long>(p));
+        unitWritten(static_cast<long>(p));
     }
     pauseMs(kAt25LeavePauseMs);
     return board::leaveProgramming(link) ? Done : Failed;
@@ -206,7 +330,7 @@ int ProgrammingWorker::dataFlashPages() {
     if (pageSize == 0) return Failed;
     const std::size_t pages = ceilDiv(job_.count, pageSize);
     const unsigned shift = job_.device.dataFlashPageShift;
-    start(messages().text(msg::Program), messages().text(msg::ProgrammingFlash), static_cast<long>(pages));
+    beginWrites(msg::ProgrammingFlash, static_cast<long>(pages));
     SerialChannel& link = channel();
     if (!board::spiDeselect(link)) return Failed;
 
@@ -215,6 +339,12 @@ int ProgrammingWorker::dataFlashPages() {
     for (std::size_t p = 0; p < pages; ++p) {
         const std::size_t offset = p * pageSize;
         const std::size_t length = std::min(pageSize, job_.count - offset);
+        if (!differs(offset, length)) {
+            markProgrammed(offset, length);
+            if (cancelRequested()) return Cancelled;
+            unitWritten(static_cast<long>(p));
+            continue;
+        }
         if (!board::spiSelect(link) || !board::spiWriteBlock(link, bufferWrite.data(), bufferWrite.size()))
             return Failed;
         std::fill(std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset), length, block.begin()),
@@ -229,7 +359,7 @@ int ProgrammingWorker::dataFlashPages() {
             return Failed;
         pauseMs(job_.pageDelayMs);
         if (cancelRequested()) return Cancelled;
-        setProgress(static_cast<long>(p));
+        unitWritten(static_cast<long>(p));
     }
     return Done;
 }

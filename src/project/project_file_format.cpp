@@ -51,6 +51,7 @@ template <typename Settings, typename Visitor> void visitKeys(Settings& s, Visit
     v.flag(kDelays, "DelayPage2", s.eepromPageDelayOverride);
     v.number(kDelays, "DelayByteValue2", s.eepromByteDelayMs, 0u);
     v.number(kDelays, "DelayPageValue2", s.eepromPageDelayMs, 0);
+    v.flag(kSettings, "WriteChangedOnly", s.writeChangedOnly);
 }
 
 struct KeyReader {

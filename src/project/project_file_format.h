@@ -7,6 +7,7 @@
 //                 LockMode, Fuse0..Fuse31, BootLock0..BootLock15, AutoIncAddressFlash, AutoIncAddress
 //   [Device]      DeviceNo (row of the device table)
 //   [Delays]      DelayByte, DelayPage, DelayByteValue, DelayPageValue and the same with "2" (EEPROM)
+//   [Settings]    WriteChangedOnly, written last so that older files keep their order
 //
 // Booleans are written "1"/"0" and read as any non-zero integer; integers are decimal.
 #pragma once

@@ -17,6 +17,7 @@ void resetToNew(ProjectSettings& s) {
     s.autoIncrementFlash = false;
     s.autoIncrementEeprom = false;
     s.programFuses = false;
+    s.writeChangedOnly = false;
     s.autoIncAddressFlash = 0;
     s.autoIncAddressEeprom = 0;
     s.sckPeriodIndex = kStartSckPeriodIndex;

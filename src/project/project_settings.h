@@ -51,12 +51,16 @@ struct ProjectSettings {
     std::uint32_t eepromByteDelayMs = 10;
     std::int32_t eepromPageDelayMs = 10;
 
+    // "Write only changed data": EEPROM, AT25 and AT45 runs read the chip first and write only
+    // the bytes or pages that differ.
+    bool writeChangedOnly = false;
+
     bool operator==(const ProjectSettings&) const = default;
 };
 
 // The "New" state: clears the lock/fuse selection, the display and auto-program flags, the
-// counters, and sets the SCK period to its start value. The device, reset strobe, signature
-// check, synchronisation and all delay settings are kept.
+// counters, "Write only changed data", and sets the SCK period to its start value. The device, reset strobe,
+// signature check, synchronisation and all delay settings are kept.
 void resetToNew(ProjectSettings& settings);
 
 // Values outside their ranges are replaced by replaceOutOfRangeValues (value_ranges.h).

@@ -22,6 +22,7 @@
 #include "project/project_commands.h"
 #include "project/settings_file.h"
 #include "project/value_ranges.h"
+#include "workbench/image_lock_fuse_offer.h"
 
 namespace tovel {
 
@@ -127,7 +128,11 @@ struct Workbench::Impl final : ProjectObserver, MemoryBufferObserver {
         if (observer != nullptr) observer->bufferLabelChanged(memoryOf(buffer), text);
     }
     void bufferMarkedModified(const MemoryBuffer& /*buffer*/) override { project.bufferMarkedModified(); }
-    void bufferMatchesFile(const MemoryBuffer& /*buffer*/) override { project.buffersSaved(); }
+    void bufferMatchesFile(const MemoryBuffer& buffer) override {
+        project.buffersSaved();
+        // An ELF file carries fuses too; the EEPROM buffer loading the same file asks nothing.
+        if (&buffer == &flash && lockFuseOffer.offer(buffer.fileName(), project, ui, messages)) refresh();
+    }
     void controlsChanged(const MemoryBuffer& /*buffer*/) override { refresh(); }
 
     bool bufferCommand(Memory memory, BufferCommand command) {
@@ -152,6 +157,7 @@ struct Workbench::Impl final : ProjectObserver, MemoryBufferObserver {
     OperationState state;
     ChipContext context;
     WorkbenchObserver* observer = nullptr;
+    ImageLockFuseOffer lockFuseOffer;
 };
 
 Workbench::Workbench(UserInterface& ui, Clock& clock, SerialChannel& channel, std::string settingsPath)

@@ -45,6 +45,8 @@ TEST(CliOptions, CommandsAndTheirArguments) {
     EXPECT_TRUE(parse({"--help", "no-such-command"}).options.help);
     EXPECT_TRUE(parse({"--version"}).options.version);
     EXPECT_EQ(parse({"update-firmware", "--reduced-speed"}).options.files.size(), 0u);
+    EXPECT_TRUE(parse({"--changed-only", "program", "eeprom", "e.eep"}).options.changedOnly);
+    EXPECT_TRUE(parse({"autoprogram", "--changed-only"}).options.changedOnly);
     EXPECT_EQ(parse({"--port", "COM3", "info"}).options.port, "COM3");
 }
 
@@ -79,6 +81,8 @@ TEST(CliOptions, UsageErrorsNameWhatIsWrong) {
         {{"erase", "--repeat"}, "option '--repeat' does not apply to 'erase'"},
         {{"--log", "x.csv", "signature"}, "option '--log' does not apply to 'signature'"},
         {{"info", "--reduced-speed"}, "option '--reduced-speed' does not apply to 'info'"},
+        {{"--changed-only", "read", "eeprom", "e.eep"},
+         "option '--changed-only' does not apply to 'read eeprom'"},
         {{"fuses", "program"},
          "'fuses program' takes the lock and fuse settings from a project: give --project FILE"},
         {{"--project", "a.tvl", "autoprogram", "b.tvl"}, "two projects given: 'a.tvl' and 'b.tvl'"},

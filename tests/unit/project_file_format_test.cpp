@@ -25,6 +25,7 @@ std::vector<std::string> expectedLines() {
                                      "NoSynchronization",
                                      "ResetStrobeLength",
                                      "SPIPeriod",
+                                     "WriteChangedOnly",
                                      "",
                                      "[AutoProgram]",
                                      "AutoErase",
@@ -62,7 +63,7 @@ std::vector<std::string> lineNames(const std::string& text) {
 
 ProjectSettings everyFieldChanged() {
     ProjectSettings s;
-    s.flashInvert = s.polling = s.checkSignature = s.noSynchronization = true;
+    s.flashInvert = s.polling = s.checkSignature = s.noSynchronization = s.writeChangedOnly = true;
     s.autoErase = s.autoEmptyCheck = s.autoFlashReload = s.autoFlashProgram = s.autoFlashVerify = true;
     s.autoEepromReload = s.autoEepromProgram = s.autoEepromVerify = true;
     s.autoIncrementFlash = s.autoIncrementEeprom = s.programFuses = true;

@@ -67,6 +67,7 @@ constexpr FlagBinding kFlags[] = {
     {ProjectSettingsDialog::EepromByteOverrideId, &ProjectSettings::eepromByteDelayOverride},
     {ProjectSettingsDialog::EepromPageOverrideId, &ProjectSettings::eepromPageDelayOverride},
     {ProjectSettingsDialog::ProgramFusesId, &ProjectSettings::programFuses},
+    {ProjectSettingsDialog::WriteChangedOnlyId, &ProjectSettings::writeChangedOnly},
 };
 
 // An edit and the check box that enables it.
@@ -123,6 +124,7 @@ void ProjectSettingsDialog::buildLayout() {
     programmingLayout->addWidget(makeCheck(PollingId, programming), 1, 0, 1, 2);
     programmingLayout->addWidget(makeCheck(CheckSignatureId, programming), 2, 0, 1, 2);
     programmingLayout->addWidget(makeCheck(NoSynchronizationId, programming), 3, 0, 1, 2);
+    programmingLayout->addWidget(makeCheck(WriteChangedOnlyId, programming), 4, 0, 1, 2);
 
     auto* sck = addControl(SckGroupId, new QGroupBox(this));
     auto* sckLayout = new QHBoxLayout(sck);

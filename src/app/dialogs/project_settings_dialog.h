@@ -39,6 +39,7 @@ public:
         PollingId = 1030,
         CheckSignatureId = 1036,
         NoSynchronizationId = 1096,
+        WriteChangedOnlyId = 1097,
         SckListId = 1145,
         StrobeSliderId = 1084,
         StrobeLabelId = 1085,
