@@ -100,6 +100,7 @@ struct BoardModel::Impl {
     std::function<void(const LoggedByte&)> logSink;
 
     bool chipChanged = false;
+    std::uint32_t garbleState = 0x2545F491u; // the too-fast SCK's noise, the same every run
 
     struct Outgoing {
         std::vector<std::uint8_t> bytes;

@@ -103,6 +103,15 @@ struct TimingReport {
     std::uint64_t floorUs() const { return wireUs + spiUs + chipUs + latencyUs; }
 };
 
+// The target circuit around the chip: power, the MISO and reset wires, and the chip's clock.
+struct TargetWiring {
+    bool unpowered = false;           // no target power: the unpowered chip holds MISO low (reads 00)
+    bool misoOpen = false;            // MISO not connected: the board's pull-up reads FF
+    bool resetOpen = false;           // reset not connected: the chip never enters programming mode
+    std::uint64_t minSckPeriodNs = 0; // the chip's clock is too slow for shorter SCK periods: its
+                                      // answers come out garbled (a different garble every byte)
+};
+
 enum class FirmwareState {
     Running,    // firmware with `firmwareVersion`
     LoaderOnly, // only the loader answers ("-", "ldr")
@@ -119,6 +128,7 @@ struct SimOptions {
     bool externalClock =
         false; // a clock source is fed to the chip (else CKSEL "external clock" locks ISP out)
     std::optional<std::array<std::uint8_t, 4>> calibration; // calibration bytes; chip defaults otherwise
+    TargetWiring wiring;
 
     FirmwareState firmware = FirmwareState::Running;
     std::string firmwareVersion = "M01"; // ShortVersion reply, exactly 3 characters

@@ -86,6 +86,8 @@ private:
     // The common failure inside a programming session: recover the board, tell the person.
     bool failSession();
     void box(unsigned id);
+    // The box of a port that could not be opened, naming the cause when the channel knows it.
+    void portOpenFailedBox();
     void status(unsigned id);
     void pause(unsigned ms) { clock_.sleepMs(ms); }
 

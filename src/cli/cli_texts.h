@@ -59,8 +59,8 @@ enum class CliText {
     PortNoAccess,
     NoPorts,
     PermissionHint,
-    PortMissing,
     Interrupted,
+    DoctorHint,
 };
 
 // The text in `language`; printf-style where the text has conversions.
