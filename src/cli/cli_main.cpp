@@ -157,10 +157,11 @@ private:
     }
 
     // A failure the command cannot name (the board silent, a signature that reads as nothing):
-    // the doctor finds out why. A port that could not be opened was named by its own box.
+    // the doctor finds out why. No port chosen, or one that could not be opened, was named by its
+    // own box.
     void doctorHint(Workbench& workbench, ExitStatus status) {
         if (status != ExitStatus::Connection && status != ExitStatus::WrongChip) return;
-        if (workbench.session().channel().lastOpenFailure()) return;
+        if (workbench.comPort() == 0 || workbench.session().channel().lastOpenFailure()) return;
         if (status == ExitStatus::WrongChip && !signatureUnreadable(workbench)) return;
         reporter_.note("hint", cliText(CliText::DoctorHint, language_));
     }
