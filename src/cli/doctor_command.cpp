@@ -1,10 +1,7 @@
 #include "cli/doctor_command.h"
 
 #include "board/board_session.h"
-#include "board/port_map.h"
-#include "doctor/connection_doctor.h"
-#include "ops/operation_frame.h"
-#include "project/project.h"
+#include "doctor/workbench_doctor.h"
 
 namespace tovel::cli {
 
@@ -34,10 +31,7 @@ void reportCheck(Reporter& reporter, const doctor::DoctorCheck& check, const Mes
 
 CommandOutcome runDoctorCommand(CommandContext& context) {
     Workbench& workbench = context.workbench;
-    doctor::DoctorSettings settings;
-    settings.comPort = workbench.comPort();
-    settings.portPath = settings.comPort > 0 ? workbench.portMap().pathFor(settings.comPort) : std::string();
-    settings.project = sessionParamsOf(workbench.project().settings());
+    doctor::DoctorSettings settings = doctor::doctorSettingsOf(workbench);
     if (context.options.systemRoot) settings.system.root = *context.options.systemRoot;
 
     const Messages& messages = workbench.messages();

@@ -104,6 +104,8 @@ enum DiagnosisId : unsigned {
     DoctorStateWarn = 3303,
     DoctorStateFail = 3304,
     DoctorHintDesktop = 3305,
+    DoctorMenuItem = 3306,
+    DoctorClose = 3307,
 };
 
 } // namespace tovel::msg

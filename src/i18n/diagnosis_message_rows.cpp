@@ -196,6 +196,8 @@ const MessageRow kDiagnosisMessageRows[] = {
     {msg::DoctorStateOk, "ok", "ок"},
     {msg::DoctorStateWarn, "warn", "внимание"},
     {msg::DoctorStateFail, "fail", "ошибка"},
+    {msg::DoctorMenuItem, "&Diagnose connection...", "&Диагностика соединения..."},
+    {msg::DoctorClose, "Close", "Закрыть"},
     {msg::DoctorHintDesktop, "Advanced > Diagnose connection... finds out why.",
      "«Дополнительно» > «Диагностика соединения...» выяснит причину."},
 };
