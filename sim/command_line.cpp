@@ -6,6 +6,7 @@
 #include "devices/device_table.h"
 #include "sim/chip_factory.h"
 #include "sim/fault_schedule.h"
+#include "sim/trace_replay.h"
 
 namespace tovel::sim {
 
@@ -224,6 +225,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             std::array<std::uint8_t, 4> calibration{0xFF, 0xFF, 0xFF, 0xFF};
             std::copy(bytes->begin(), bytes->end(), calibration.begin());
             o.calibration = calibration;
+        } else if (arg == "--replay") {
+            std::string error;
+            std::optional<std::vector<LoggedByte>> steps = readTraceFile(v, error);
+            if (!steps) return fail(error);
+            o.replay = std::move(*steps);
         } else if (arg == "--slow-chip-clock") {
             const std::optional<unsigned long> ns = parseNumber(v, 1'000'000);
             if (ns) o.wiring.minSckPeriodNs = *ns;
@@ -300,6 +306,8 @@ Chip:
   --external-clock     a clock is fed to the chip (else fuses selecting an
                        external clock lock serial programming out)
   --calibration HEX    calibration bytes, e.g. A1A2A3A4
+  --replay TRACE       answer as the board recorded in TRACE did, byte for byte
+                       (a --log file, or a trace of tovelisp-cli --trace)
   --no-target-power    the target has no power (the chip reads 00)
   --miso-open          MISO not connected (reads FF through the pull-up)
   --reset-open         reset not connected (the chip never enters programming)

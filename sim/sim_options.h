@@ -118,6 +118,18 @@ enum class FirmwareState {
     None,       // nothing answers
 };
 
+enum class Direction { HostToBoard, BoardToHost };
+
+// One byte on the line as its sender put it there, with both ends' speeds at that moment (when
+// they differ the receiver decoded something else).
+struct LoggedByte {
+    Direction direction = Direction::HostToBoard;
+    std::uint8_t byte = 0;
+    int hostBaud = 0;
+    int boardBaud = 0;
+    std::uint64_t timeUs = 0; // since the board started
+};
+
 struct SimOptions {
     // Chip in the socket: a name of the device table (case-insensitive), or "none"/"empty".
     std::string device = "ATmega8";
@@ -144,18 +156,8 @@ struct SimOptions {
     std::string stateFile; // chip memories kept here between runs ("" = none)
     std::string logFile;   // byte log written here ("" = none)
     std::string linkPath;  // pty host: symlink to the slave ("" = none)
-};
-
-enum class Direction { HostToBoard, BoardToHost };
-
-// One byte on the line as its sender put it there, with both ends' speeds at that moment (when
-// they differ the receiver decoded something else).
-struct LoggedByte {
-    Direction direction = Direction::HostToBoard;
-    std::uint8_t byte = 0;
-    int hostBaud = 0;
-    int boardBaud = 0;
-    std::uint64_t timeUs = 0; // since the board started
+    // Not empty: the board answers as this recorded trace did, whatever the options above say.
+    std::vector<LoggedByte> replay;
 };
 
 } // namespace tovel::sim

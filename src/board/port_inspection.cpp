@@ -145,24 +145,55 @@ bool isTerminalDevice(const std::string& path) {
     return terminal;
 }
 
+namespace {
+
+// The number of a pseudo-terminal's slave (/dev/pts/N), or empty.
+std::string ptyIndex(const std::string& resolved) {
+    const std::string prefix = "/dev/pts/";
+    if (resolved.rfind(prefix, 0) != 0) return {};
+    const std::string index = resolved.substr(prefix.size());
+    return isDecimal(index) ? index : std::string();
+}
+
+// Whether descriptor `fd` of a process is the master side of pseudo-terminal `index`.
+bool isMasterOf(const fs::path& process, const std::string& fd, const std::string& index) {
+    std::ifstream info(process / "fdinfo" / fd);
+    for (std::string line; std::getline(info, line);) {
+        if (line.rfind("tty-index:", 0) != 0) continue;
+        std::string value = line.substr(10);
+        value.erase(0, value.find_first_not_of(" \t"));
+        return value == index;
+    }
+    return false;
+}
+
+} // namespace
+
 std::vector<PortHolder> findPortHolders(const std::string& path, const SystemPaths& system) {
     std::vector<PortHolder> holders;
     const std::string target = canonicalOrSelf(path);
+    const std::string index = ptyIndex(target);
     const std::string self = std::to_string(::getpid());
     std::error_code error;
     for (const fs::directory_entry& process : fs::directory_iterator(system.proc(), error)) {
         const std::string pid = process.path().filename().string();
         if (!isDecimal(pid) || pid.size() > 9 || (system.root.empty() && pid == self)) continue;
+        bool holds = false;
+        bool master = false;
         std::error_code fdError;
         // Other users' processes are not readable without privileges: they are simply not seen.
         for (const fs::directory_entry& fd : fs::directory_iterator(process.path() / "fd", fdError)) {
             std::error_code linkError;
-            const fs::path link = fs::read_symlink(fd.path(), linkError);
+            const std::string link = fs::read_symlink(fd.path(), linkError).string();
             if (linkError) continue;
-            if (link.string() != target && link.string() != path) continue;
-            holders.push_back({std::stoi(pid), firstLine(process.path() / "comm")});
-            break;
+            if (link == target || link == path) holds = true;
+            // The process on the other end of a pseudo-terminal (a terminal window, the simulated
+            // board) holds its slave too: it is the line itself, not a program in the way.
+            if (!index.empty() && (link == "/dev/ptmx" || link == "/dev/pts/ptmx") &&
+                isMasterOf(process.path(), fd.path().filename().string(), index))
+                master = true;
         }
+        if (holds && !master) holders.push_back({std::stoi(pid), firstLine(process.path() / "comm")});
     }
     std::sort(holders.begin(), holders.end(),
               [](const PortHolder& a, const PortHolder& b) { return a.pid < b.pid; });

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include "board/port_map.h"
+#include "board/posix_serial_channel.h"
+#include "board/tracing_channel.h"
 #include "cli/chip_commands.h"
 #include "cli/cli_options.h"
 #include "cli/cli_texts.h"
@@ -109,7 +111,20 @@ private:
         CliUserInterface ui(reporter_, options_.answerYes, environment_.interrupted);
         // Declared before the Workbench so that it outlives the Workbench's serial channel.
         std::unique_ptr<SimulatedBoard> simulated;
-        Workbench workbench(ui, systemClock(), Workbench::ChannelFactory{}, scratch.path());
+        // Declared before the Workbench so that it outlives the Workbench's serial channel.
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, &std::fclose);
+        Workbench::ChannelFactory makeChannel;
+        if (options_.tracePath) {
+            trace.reset(std::fopen(options_.tracePath->c_str(), "w"));
+            if (!trace)
+                return finish(ExitStatus::FileError, formatCliText(language_, CliText::TraceUnwritable,
+                                                                   options_.tracePath->c_str()));
+            makeChannel = [file = trace.get()](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+                return std::make_unique<TracingChannel>(std::make_unique<PosixSerialChannel>(ports), ports,
+                                                        file);
+            };
+        }
+        Workbench workbench(ui, systemClock(), makeChannel, scratch.path());
         ui.setMessages(&workbench.messages());
         workbench.readSettings();
         workbench.setLanguage(language_);

@@ -172,6 +172,8 @@ private:
             }
         } else if (name == "--system-root") {
             if (const auto v = value(name, inline_)) o.systemRoot = *v;
+        } else if (name == "--trace") {
+            if (const auto v = value(name, inline_)) o.tracePath = *v;
         } else if (name == "--log") {
             if (const auto v = value(name, inline_)) o.logPath = *v;
         } else {

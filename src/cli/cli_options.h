@@ -53,6 +53,7 @@ struct CliOptions {
     std::optional<std::string> systemRoot; // doctor: where /proc, /sys and /dev are read
     bool json = false;
     std::optional<std::string> logPath;
+    std::optional<std::string> tracePath; // every byte to and from the board, with its time
     bool repeat = false;
     bool reducedSpeed = false;
 

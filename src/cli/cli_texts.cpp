@@ -63,6 +63,10 @@ Options:
   --simulate-with OPTS   options of the simulated board as tovel-sim takes them, e.g.
                          --simulate-with "--no-target-power" or "--firmware loader"
   --system-root DIR      doctor: read /proc, /sys and /dev below DIR (for tests)
+  --trace FILE           write every byte to and from the board to FILE, with its time in
+                         microseconds, speed changes, opens and closes; 'tovel-sim --replay
+                         FILE' answers as that board did. Attach 'doctor --trace FILE' to a
+                         problem report
   --help, --version
 
 Fuse settings: 'fuses program' and 'fuses verify' use the lock/fuse selection stored in the
@@ -141,6 +145,10 @@ constexpr const char* kHelpRussian = R"(Использование: tovelisp-cli
   --simulate-with ПАРАМ  параметры имитатора платы в том виде, в каком их принимает tovel-sim,
                          например --simulate-with "--no-target-power" или "--firmware loader"
   --system-root ПАПКА    doctor: читать /proc, /sys и /dev внутри ПАПКИ (для тестов)
+  --trace ФАЙЛ           записывать в ФАЙЛ каждый байт обмена с платой с временем в
+                         микросекундах, смены скорости, открытия и закрытия порта;
+                         tovel-sim --replay ФАЙЛ отвечает так же, как та плата. Приложите
+                         doctor --trace ФАЙЛ к сообщению о проблеме
   --help, --version
 
 Fuse-биты: команды fuses program и fuses verify берут lock- и fuse-биты, выбранные в
@@ -243,6 +251,7 @@ constexpr TextRow kRows[] = {
      "Нет прав на открытие %s: устройство принадлежит группе «%s». Добавьте себя в эту группу (sudo usermod "
      "-aG %s $USER), затем выйдите из системы и войдите снова."},
     {CliText::Interrupted, "Interrupted.", "Прервано."},
+    {CliText::TraceUnwritable, "cannot write the trace file '%s'", "не удается записать файл трассировки «%s»"},
     {CliText::DoctorHint, "Run 'tovelisp-cli doctor' (with the same --port) to find out why.",
      "Запустите tovelisp-cli doctor (с тем же --port), чтобы выяснить причину."},
 };

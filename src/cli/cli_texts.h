@@ -61,6 +61,7 @@ enum class CliText {
     PermissionHint,
     Interrupted,
     DoctorHint,
+    TraceUnwritable,
 };
 
 // The text in `language`; printf-style where the text has conversions.

@@ -12,6 +12,7 @@
 
 #include "e2e/cli_test_support.h"
 #include "sim/pty_board_host.h"
+#include "sim/trace_replay.h"
 #include "support/fake_system_tree.h"
 
 using namespace tovel;
@@ -212,4 +213,39 @@ TEST_F(DoctorE2e, AnUnexplainedConnectionErrorPointsToTheDoctor) {
     r = bench.run({"--simulate=ATmega16", "--device", "ATmega8", "signature"});
     EXPECT_EQ(r.exit, 4);
     EXPECT_FALSE(r.errHas("tovelisp-cli doctor")) << "another chip is named by its signature";
+}
+
+TEST_F(DoctorE2e, ARecordedTraceReplaysAsTheSameRun) {
+    const std::string trace = bench.file("doctor.trace");
+    const CliResult recorded =
+        doctor({"--simulate", "--simulate-with", "--slow-chip-clock 8000", "--trace", trace});
+    EXPECT_EQ(recorded.exit, 0) << recorded.out;
+    const std::string text = test::readFile(trace);
+    EXPECT_TRUE(has(text, "# open ")) << text.substr(0, 200);
+    EXPECT_TRUE(has(text, "# speed: host 921600, board 921600"));
+    EXPECT_TRUE(has(text, " host>board 25 '%'\n"));
+    EXPECT_TRUE(has(text, " board>host 2B '+'\n"));
+    EXPECT_TRUE(has(text, "# close\n"));
+
+    std::string error;
+    sim::SimOptions options;
+    options.device = "none"; // nothing but the trace answers
+    options.replay = sim::readTraceFile(trace, error).value_or(std::vector<sim::LoggedByte>{});
+    ASSERT_FALSE(options.replay.empty()) << error;
+    sim::PtyBoardHost board(options);
+    ASSERT_TRUE(board.ok());
+    const CliResult replayed = doctor({"--port", board.slavePath()});
+    EXPECT_EQ(replayed.exit, recorded.exit);
+    // The same checks and findings after the port's own name.
+    std::vector<std::string> a = recorded.outLines();
+    std::vector<std::string> b = replayed.outLines();
+    ASSERT_FALSE(a.empty());
+    ASSERT_FALSE(b.empty());
+    a.erase(a.begin());
+    b.erase(b.begin());
+    EXPECT_EQ(a, b);
+
+    // A host that strays from the trace meets a silent board.
+    const CliResult strayed = bench.run({"--port", board.slavePath(), "info"});
+    EXPECT_EQ(strayed.exit, 3);
 }

@@ -107,6 +107,17 @@ TEST(PortInspection, AUsbAdapterIsDescribedFromTheSystemTree) {
     EXPECT_EQ(facts.usb->byIdPath, "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
     EXPECT_EQ(facts.usb->latencyTimerMs, 16);
 
+    // The process on the master side of the terminal (the board's end of the line) is no holder.
+    const std::string index = std::filesystem::path(pty.slavePath()).filename().string();
+    const std::filesystem::path master = std::filesystem::path(tree.root()) / "proc/555";
+    std::filesystem::create_directories(master / "fdinfo");
+    std::filesystem::create_directories(master / "fd");
+    std::filesystem::create_symlink("/dev/ptmx", master / "fd/3");
+    test::writeFile((master / "fdinfo/3").string(), "pos:\t0\ntty-index:\t" + index + "\n");
+    std::filesystem::create_symlink(pty.slavePath(), master / "fd/6");
+    test::writeFile((master / "comm").string(), "tovel-sim\n");
+    EXPECT_EQ(findPortHolders(port, SystemPaths{tree.root()}).size(), 1u);
+
     // The same terminal without a sysfs entry: no adapter facts, and this process itself is no holder.
     const PortFacts plain = inspectPort(pty.slavePath());
     EXPECT_FALSE(plain.usb.has_value());
