@@ -187,6 +187,9 @@ TEST_F(DoctorE2e, PortErrorsOfACommandNameTheCause) {
     const pid_t holder = ::fork();
     if (holder == 0) {
         ::prctl(PR_SET_NAME, "bench-terminal");
+        // Only the port: the simulator's end of the line, inherited from this process, is not ours.
+        for (int fd = 3; fd < 1024; ++fd)
+            if (fd != ready[1]) ::close(fd);
         const int fd = ::open(board.slavePath().c_str(), O_RDWR | O_NOCTTY);
         if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(1);
         (void)!::write(ready[1], "x", 1);
