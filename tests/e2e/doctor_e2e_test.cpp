@@ -3,8 +3,10 @@
 // of an ordinary command.
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <fcntl.h>
@@ -251,4 +253,55 @@ TEST_F(DoctorE2e, ARecordedTraceReplaysAsTheSameRun) {
     // A host that strays from the trace meets a silent board.
     const CliResult strayed = bench.run({"--port", board.slavePath(), "info"});
     EXPECT_EQ(strayed.exit, 3);
+}
+
+// Root opens anything, so the doctor runs as nobody against a terminal only its owner may open.
+TEST_F(DoctorE2e, APortNobodyMayOpenIsNamedWithTheWayToAccess) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    sim::PtyBoardHost board(sim::SimOptions{});
+    ASSERT_TRUE(board.ok());
+    const group* dialout = ::getgrnam("dialout");
+    if (dialout == nullptr) GTEST_SKIP() << "no dialout group";
+    ASSERT_EQ(::chown(board.slavePath().c_str(), 0, dialout->gr_gid), 0);
+    char settings[] = "/tmp/tovel-doctor-XXXXXX";
+    const int fd = ::mkstemp(settings);
+    ASSERT_GE(fd, 0);
+    ::fchmod(fd, 0644);
+    ::close(fd);
+
+    const auto asNobody = [&](mode_t mode) {
+        ::chmod(board.slavePath().c_str(), mode);
+        int out[2];
+        if (::pipe(out) != 0) return std::string();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
+            ::execl(TOVEL_CLI_PATH, TOVEL_CLI_PATH, "--settings", settings, "--port",
+                    board.slavePath().c_str(), "doctor", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        std::string text;
+        char buffer[1024];
+        for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+            text.append(buffer, static_cast<std::size_t>(n));
+        ::close(out[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return text + "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    };
+    const std::string closed = asNobody(0000);
+    EXPECT_TRUE(has(closed,
+                    "fail: access: owner root, group dialout, mode 0000: you may not read and write it — "
+                    "Install the udev rule shipped with the program (60-tovelisp-serial.rules)"))
+        << closed;
+    EXPECT_TRUE(has(closed, "exit 3"));
+    const std::string groupOnly = asNobody(0660);
+    EXPECT_TRUE(has(groupOnly,
+                    "— Join the group 'dialout' (sudo usermod -aG dialout $USER), then log out and in "
+                    "again."))
+        << groupOnly;
+    ::unlink(settings);
 }
