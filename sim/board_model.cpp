@@ -139,6 +139,13 @@ std::vector<Transmission> BoardModel::feed(std::span<const std::uint8_t> bytes, 
     if (wireTiming) s.rxFreeUs = arrival(bytes.size() - 1);
 
     for (std::size_t i = 0; i < bytes.size();) {
+        if (!s.options.replay.empty()) {
+            // A recorded board: it follows the host's speed and answers what it answered then.
+            s.baud = hostBaud;
+            s.emit(s.replay.hostByte(bytes[i]));
+            ++i;
+            continue;
+        }
         if (hostBaud == s.baud) {
             s.receive(bytes[i], arrival(i));
             ++i;

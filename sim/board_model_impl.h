@@ -13,6 +13,7 @@
 #include "sim/board_model.h"
 #include "sim/chip.h"
 #include "sim/fault_schedule.h"
+#include "sim/trace_replay.h"
 
 namespace tovel::sim {
 
@@ -100,6 +101,8 @@ struct BoardModel::Impl {
     std::function<void(const LoggedByte&)> logSink;
 
     bool chipChanged = false;
+    std::uint32_t garbleState = 0x2545F491u; // the too-fast SCK's noise, the same every run
+    TraceReplay replay{options.replay};      // used when options.replay holds a trace
 
     struct Outgoing {
         std::vector<std::uint8_t> bytes;

@@ -37,13 +37,24 @@ std::uint8_t BoardModel::Impl::spi(std::uint8_t mosi) {
     spiNs %= 1000;
     report.spiUs += us;
     if (options.timing.spiTime) waitUs(us);
-    const std::uint8_t miso = chip->exchange(mosi);
+    const TargetWiring& wiring = options.wiring;
+    if (wiring.unpowered) return 0x00;
+    std::uint8_t miso = chip->exchange(mosi);
     collectChipWork();
+    if (wiring.misoOpen) return 0xFF;
+    if (sckPeriodNs(sckCode) < wiring.minSckPeriodNs) {
+        // xorshift32: bits sampled before the slow chip has set them
+        garbleState ^= garbleState << 13;
+        garbleState ^= garbleState >> 17;
+        garbleState ^= garbleState << 5;
+        miso ^= static_cast<std::uint8_t>(garbleState | 1u);
+    }
     return miso;
 }
 
 void BoardModel::Impl::setLine(LineLevel level) {
     line = level;
+    if (options.wiring.resetOpen || options.wiring.unpowered) return; // the chip never sees the line
     chip->setLine(level);
     collectChipWork();
 }

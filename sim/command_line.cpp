@@ -6,6 +6,7 @@
 #include "devices/device_table.h"
 #include "sim/chip_factory.h"
 #include "sim/fault_schedule.h"
+#include "sim/trace_replay.h"
 
 namespace tovel::sim {
 
@@ -195,6 +196,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             o.stayLocked = true;
         else if (arg == "--external-clock")
             o.externalClock = true;
+        else if (arg == "--no-target-power")
+            o.wiring.unpowered = true;
+        else if (arg == "--miso-open")
+            o.wiring.misoOpen = true;
+        else if (arg == "--reset-open")
+            o.wiring.resetOpen = true;
         else if (arg == "--timing")
             o.timing.enabled = true;
         else if (arg == "--no-wire-time")
@@ -218,6 +225,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             std::array<std::uint8_t, 4> calibration{0xFF, 0xFF, 0xFF, 0xFF};
             std::copy(bytes->begin(), bytes->end(), calibration.begin());
             o.calibration = calibration;
+        } else if (arg == "--replay") {
+            std::string error;
+            std::optional<std::vector<LoggedByte>> steps = readTraceFile(v, error);
+            if (!steps) return fail(error);
+            o.replay = std::move(*steps);
+        } else if (arg == "--slow-chip-clock") {
+            const std::optional<unsigned long> ns = parseNumber(v, 1'000'000);
+            if (ns) o.wiring.minSckPeriodNs = *ns;
+            if (!ns)
+                return fail(
+                    "--slow-chip-clock needs the shortest SCK period the chip follows in ns, e.g. 2000");
         } else if (arg == "--firmware") {
             if (v == "running")
                 o.firmware = FirmwareState::Running;
@@ -288,6 +306,13 @@ Chip:
   --external-clock     a clock is fed to the chip (else fuses selecting an
                        external clock lock serial programming out)
   --calibration HEX    calibration bytes, e.g. A1A2A3A4
+  --replay TRACE       answer as the board recorded in TRACE did, byte for byte
+                       (a --log file, or a trace of tovelisp-cli --trace)
+  --no-target-power    the target has no power (the chip reads 00)
+  --miso-open          MISO not connected (reads FF through the pull-up)
+  --reset-open         reset not connected (the chip never enters programming)
+  --slow-chip-clock NS the chip's clock is too slow for SCK periods shorter
+                       than NS nanoseconds: its answers come out garbled
   --state FILE         keep the chip's memories in FILE between runs
 
 Board:

@@ -103,10 +103,31 @@ struct TimingReport {
     std::uint64_t floorUs() const { return wireUs + spiUs + chipUs + latencyUs; }
 };
 
+// The target circuit around the chip: power, the MISO and reset wires, and the chip's clock.
+struct TargetWiring {
+    bool unpowered = false;           // no target power: the unpowered chip holds MISO low (reads 00)
+    bool misoOpen = false;            // MISO not connected: the board's pull-up reads FF
+    bool resetOpen = false;           // reset not connected: the chip never enters programming mode
+    std::uint64_t minSckPeriodNs = 0; // the chip's clock is too slow for shorter SCK periods: its
+                                      // answers come out garbled (a different garble every byte)
+};
+
 enum class FirmwareState {
     Running,    // firmware with `firmwareVersion`
     LoaderOnly, // only the loader answers ("-", "ldr")
     None,       // nothing answers
+};
+
+enum class Direction { HostToBoard, BoardToHost };
+
+// One byte on the line as its sender put it there, with both ends' speeds at that moment (when
+// they differ the receiver decoded something else).
+struct LoggedByte {
+    Direction direction = Direction::HostToBoard;
+    std::uint8_t byte = 0;
+    int hostBaud = 0;
+    int boardBaud = 0;
+    std::uint64_t timeUs = 0; // since the board started
 };
 
 struct SimOptions {
@@ -119,6 +140,7 @@ struct SimOptions {
     bool externalClock =
         false; // a clock source is fed to the chip (else CKSEL "external clock" locks ISP out)
     std::optional<std::array<std::uint8_t, 4>> calibration; // calibration bytes; chip defaults otherwise
+    TargetWiring wiring;
 
     FirmwareState firmware = FirmwareState::Running;
     std::string firmwareVersion = "M01"; // ShortVersion reply, exactly 3 characters
@@ -134,18 +156,8 @@ struct SimOptions {
     std::string stateFile; // chip memories kept here between runs ("" = none)
     std::string logFile;   // byte log written here ("" = none)
     std::string linkPath;  // pty host: symlink to the slave ("" = none)
-};
-
-enum class Direction { HostToBoard, BoardToHost };
-
-// One byte on the line as its sender put it there, with both ends' speeds at that moment (when
-// they differ the receiver decoded something else).
-struct LoggedByte {
-    Direction direction = Direction::HostToBoard;
-    std::uint8_t byte = 0;
-    int hostBaud = 0;
-    int boardBaud = 0;
-    std::uint64_t timeUs = 0; // since the board started
+    // Not empty: the board answers as this recorded trace did, whatever the options above say.
+    std::vector<LoggedByte> replay;
 };
 
 } // namespace tovel::sim

@@ -79,6 +79,7 @@ const std::vector<ItemSpec> kAdvancedItems = {
     {kSeparator, nullptr},
     {command::SearchBoard, "Search &Board..."},
     {command::BoardInfo, "&Tovel/Tovel-U Info..."},
+    {command::DiagnoseConnection, "&Diagnose connection..."},
 };
 
 const std::vector<ItemSpec> kHelpItems = {
@@ -145,6 +146,9 @@ void MainMenu::translate(Language language) {
             item->setText(text);
         }
     }
+    // Items newer than the translation table take their text from the message catalogue.
+    if (QAction* item = action(command::DiagnoseConnection))
+        item->setText(QString::fromUtf8(message(msg::DoctorMenuItem, language)));
 }
 
 void MainMenu::setRecentEntries(const std::vector<RecentProjects::MenuEntry>& entries) {

@@ -17,7 +17,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/dialogs/sck_period_texts.h"
 #include "app/dialogs/workbench_dialogs.h"
+#include "app/doctor_window.h"
 #include "app/help_document.h"
 #include "app/language_dialog.h"
 #include "app/main_menu.h"
@@ -25,7 +27,6 @@
 #include "app/path_label.h"
 #include "app/qt_language.h"
 #include "app/qt_user_interface.h"
-#include "app/dialogs/sck_period_texts.h"
 #include "app/status_line.h"
 #include "app/window_translation.h"
 #include "devices/device_table.h"
@@ -383,6 +384,9 @@ void MainWindow::runCommand(int commandId) {
         break;
     case command::BoardInfo:
         wb.showBoardInfo();
+        break;
+    case command::DiagnoseConnection:
+        DoctorWindow::run(this, wb);
         break;
 
     // Help.

@@ -124,7 +124,11 @@ void QtUserInterface::setStatus(const std::string& text) {
 }
 
 void QtUserInterface::showInfo(const std::string& text) {
-    present({ShownBox::Info, messages_->text(msg::BoxCaption), text, BoxIcon::Information});
+    // A connection error that names no cause: the Diagnose command finds it.
+    const std::string shown = text == messages_->text(msg::ConnectionError)
+                                  ? text + "\n\n" + messages_->text(msg::DoctorHintDesktop)
+                                  : text;
+    present({ShownBox::Info, messages_->text(msg::BoxCaption), shown, BoxIcon::Information});
 }
 
 void QtUserInterface::showPlain(const std::string& text) {

@@ -6,6 +6,7 @@
 #include "board/board_commands.h"
 #include "board/board_protocol.h"
 #include "board/link_parameters.h"
+#include "board/port_open_error.h"
 
 namespace tovel {
 
@@ -46,6 +47,15 @@ BoardSession::BoardSession(SerialChannel& channel, UserInterface& ui, const Mess
       currentDeviceIndex_(DeviceTable::defaultDeviceNo()) {}
 
 void BoardSession::box(unsigned id) { ui_.showInfo(messages_.text(id)); }
+
+void BoardSession::portOpenFailedBox() {
+    const std::optional<PortOpenFailure> failure = channel_.lastOpenFailure();
+    if (!failure) {
+        box(msg::CannotOpenComPort); // a channel that cannot tell why
+        return;
+    }
+    ui_.showInfo(describePortOpenFailure(*failure, messages_));
+}
 void BoardSession::status(unsigned id) { ui_.setStatus(messages_.text(id)); }
 
 bool BoardSession::failSession() {
@@ -101,7 +111,7 @@ bool BoardSession::openLink(bool openOnly, int port, bool checkVersionFlag, bool
     if (!channel_.openPort(port - 1, SerialChannel::kBaud19200)) {
         if (quiet) return false;
         status(msg::ConnectionError);
-        box(msg::CannotOpenComPort);
+        portOpenFailedBox();
         return false;
     }
     pause(kAfterOpenMs);
@@ -171,7 +181,7 @@ bool BoardSession::openSession(const SessionParams& project, int comPort, int ba
 
     if (!channel_.openPort(comPort - 1, SerialChannel::kBaud19200)) {
         status(msg::ConnectionError);
-        box(msg::CannotOpenComPort);
+        portOpenFailedBox();
         return false;
     }
     if (!synchronise()) return false;
@@ -210,7 +220,7 @@ bool BoardSession::openSession(const SessionParams& project, int comPort, int ba
 
     if (baudIndex != 0) {
         if (!reopenPort(comPort, baudForIndex(baudIndex))) {
-            box(msg::CannotOpenComPort);
+            portOpenFailedBox();
             status(msg::ConnectionError);
             return false;
         }

@@ -103,6 +103,8 @@ private:
     // recoverBoard once the stop is urgent: both commands without waiting for their Acks.
     bool recoverBriskly();
     void box(unsigned id);
+    // The box of a port that could not be opened, naming the cause when the channel knows it.
+    void portOpenFailedBox();
     void status(unsigned id);
     void pause(unsigned ms) { clock_.sleepMs(ms); }
 

@@ -96,34 +96,32 @@ bool PosixSerialChannel::openPath(const std::string& path, std::uint32_t baud) {
     return openDevice(path, baud);
 }
 
-bool PosixSerialChannel::openDevice(const std::string& path, std::uint32_t baud) {
-    baud_ = baud;
-    connected_ = false;
-    status_ = channel_status::Connecting;
-    if (path.empty()) {
-        status_ = channel_status::OpenFailed;
-        return false;
-    }
-    // Non-blocking so that the open does not wait for a carrier; reads and writes wait in poll().
-    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) {
-        status_ = channel_status::OpenFailed;
-        return false;
-    }
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd_);
-        fd_ = -1;
-        status_ = channel_status::OpenFailed;
-        return false;
-    }
-    (void)::ioctl(fd_, TIOCEXCL);
-    if (!applyLineSettings(baud)) {
+bool PosixSerialChannel::failOpen(const std::string& path, PortOpenFailure::Stage stage, int error) {
+    if (fd_ >= 0) {
         (void)::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
         fd_ = -1;
-        status_ = channel_status::SettingsRefused;
-        return false;
     }
+    openFailure_ = PortOpenFailure{path, stage, error};
+    status_ = stage == PortOpenFailure::Stage::Settings ? channel_status::SettingsRefused
+                                                        : channel_status::OpenFailed;
+    return false;
+}
+
+bool PosixSerialChannel::openDevice(const std::string& path, std::uint32_t baud) {
+    baud_ = baud;
+    connected_ = false;
+    openFailure_.reset();
+    status_ = channel_status::Connecting;
+    if (path.empty()) return failOpen(path, PortOpenFailure::Stage::Open, ENOENT);
+    // Non-blocking so that the open does not wait for a carrier (nor for a writer, when the path
+    // is a FIFO); reads and writes wait in poll().
+    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) return failOpen(path, PortOpenFailure::Stage::Open, errno);
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) return failOpen(path, PortOpenFailure::Stage::Lock, errno);
+    (void)::ioctl(fd_, TIOCEXCL);
+    errno = 0;
+    if (!applyLineSettings(baud)) return failOpen(path, PortOpenFailure::Stage::Settings, errno);
     holdModemLinesInactive(fd_);
     requestLowLatency(fd_);
     connected_ = true;

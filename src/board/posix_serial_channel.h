@@ -46,6 +46,7 @@ public:
 
     bool isConnected() const override { return connected_; }
     const char* statusText() const override { return status_; }
+    std::optional<PortOpenFailure> lastOpenFailure() const override { return openFailure_; }
     int portIndex() const { return portIndex_; }
     std::uint32_t baud() const { return baud_; }
     unsigned timeoutMs() const { return timeoutMs_; }
@@ -53,6 +54,7 @@ public:
 private:
     bool openDevice(const std::string& path, std::uint32_t baud);
     bool applyLineSettings(std::uint32_t baud);
+    bool failOpen(const std::string& path, PortOpenFailure::Stage stage, int error);
     // One read call: waits up to the time-out for the first byte, then takes what has arrived
     // (at most `max`). Returns the count, 0 after the time-out, -1 on a read error.
     long readCall(std::uint8_t* into, std::size_t max);
@@ -72,6 +74,7 @@ private:
     std::uint32_t baud_ = 0;
     const char* status_ = channel_status::NotInitialized;
     std::unique_ptr<std::uint8_t[]> rxBuffer_;
+    std::optional<PortOpenFailure> openFailure_;
 };
 
 } // namespace tovel

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace tovel {
 
@@ -30,6 +32,14 @@ inline constexpr const char* ReceiveNotConnected = "Receive: not connected";
 inline constexpr const char* ReceivingByte = "Receive1...";
 inline constexpr const char* ReceiveByteNotConnected = "Receive1: not connected";
 } // namespace channel_status
+
+// Why the last open of a device failed, for naming the cause to the person.
+struct PortOpenFailure {
+    enum class Stage { Open, Lock, Settings };
+    std::string path; // empty: the port number leads to no device
+    Stage stage = Stage::Open;
+    int error = 0; // errno of the failing call
+};
 
 class SerialChannel {
 public:
@@ -74,6 +84,9 @@ public:
 
     virtual bool isConnected() const = 0;
     virtual const char* statusText() const = 0;
+    // What made the last failed open fail; nothing when the last open succeeded or the channel
+    // cannot tell (a channel without a device file).
+    virtual std::optional<PortOpenFailure> lastOpenFailure() const { return std::nullopt; }
 };
 
 } // namespace tovel

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/doctor_command.h"
 #include "cli/fuse_report.h"
 #include "devices/device_table.h"
 #include "devices/fuse_layout.h"
@@ -286,6 +287,8 @@ CommandOutcome runChipCommand(CommandContext& context) {
         return updateFirmware(context);
     case Command::Convert:
         return convert(context);
+    case Command::Doctor:
+        return runDoctorCommand(context);
     case Command::Devices:
     case Command::Ports:
     case Command::AutoProgram:

@@ -9,6 +9,7 @@
 
 #include "board/port_map.h"
 #include "board/posix_serial_channel.h"
+#include "board/tracing_channel.h"
 #include "cli/chip_commands.h"
 #include "cli/cli_options.h"
 #include "cli/cli_texts.h"
@@ -23,6 +24,7 @@
 #include "core/clock.h"
 #include "core/stoppable_clock.h"
 #include "devices/device_table.h"
+#include "ops/chip_context.h"
 #include "project/project.h"
 #include "project/settings_file.h"
 #include "workbench/workbench.h"
@@ -126,7 +128,19 @@ private:
         CliUserInterface ui(reporter_, options_.answerYes, &stop);
         // Declared before the Workbench so that it outlives the Workbench's serial channel.
         std::unique_ptr<SimulatedBoard> simulated;
-        Workbench workbench(ui, clock, stoppableChannel, scratch.path());
+        // Declared before the Workbench so that it outlives the Workbench's serial channel.
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, &std::fclose);
+        Workbench::ChannelFactory makeChannel = stoppableChannel;
+        if (options_.tracePath) {
+            trace.reset(std::fopen(options_.tracePath->c_str(), "w"));
+            if (!trace)
+                return finish(ExitStatus::FileError, formatCliText(language_, CliText::TraceUnwritable,
+                                                                   options_.tracePath->c_str()));
+            makeChannel = [file = trace.get(), &stoppableChannel](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+                return std::make_unique<TracingChannel>(stoppableChannel(ports), ports, file);
+            };
+        }
+        Workbench workbench(ui, clock, makeChannel, scratch.path());
         workbench.session().watchStop(&stop);
         ui.setMessages(&workbench.messages());
         workbench.readSettings();
@@ -152,8 +166,8 @@ private:
                 // Without a project or --device, the chip in the socket is the chip chosen.
                 if (!deviceChosen) workbench.selectDevice(n);
             }
-            simulated =
-                std::make_unique<SimulatedBoard>(device == "empty" ? "none" : device, options_.simulateState);
+            simulated = std::make_unique<SimulatedBoard>(device == "empty" ? "none" : device,
+                                                         options_.simulateState, options_.simulateWith);
             if (!simulated->ok())
                 return finish(ExitStatus::Failure,
                               formatCliText(language_, CliText::SimulatorFailed, simulated->error().c_str()));
@@ -173,24 +187,25 @@ private:
         // Whatever a stop request cut short reads as cancelled, not as the failure it caused.
         if (stop.requested() && outcome.status != ExitStatus::Success)
             outcome = CommandOutcome{ExitStatus::Cancelled, {}, {}};
-        if (outcome.status == ExitStatus::Connection && !simulated) portHint(workbench);
+        if (options_.command != Command::Doctor) doctorHint(workbench, outcome.status);
         return finish(outcome.status, outcome.summary, outcome.details, ui.lastStatus());
     }
 
-    // A port that is not there, or may not be opened, is the usual first trouble on a new machine.
-    void portHint(Workbench& workbench) {
-        const std::string path = workbench.portMap().pathFor(workbench.comPort());
-        if (path.empty()) return;
-        std::error_code error;
-        if (!std::filesystem::exists(path, error)) {
-            reporter_.note("hint", formatCliText(language_, CliText::PortMissing, path.c_str()));
-            return;
-        }
-        if (::access(path.c_str(), R_OK | W_OK) == 0) return;
-        const std::string group = deviceGroup(path);
-        if (group.empty() || group == "root") return;
-        reporter_.note("hint", formatCliText(language_, CliText::PermissionHint, path.c_str(), group.c_str(),
-                                             group.c_str()));
+    // A failure the command cannot name (the board silent, a signature that reads as nothing):
+    // the doctor finds out why. No port chosen, or one that could not be opened, was named by its
+    // own box.
+    void doctorHint(Workbench& workbench, ExitStatus status) {
+        if (status != ExitStatus::Connection && status != ExitStatus::WrongChip) return;
+        if (workbench.comPort() == 0 || workbench.session().channel().lastOpenFailure()) return;
+        if (status == ExitStatus::WrongChip && !signatureUnreadable(workbench)) return;
+        reporter_.note("hint", cliText(CliText::DoctorHint, language_));
+    }
+
+    // A signature that reads as nothing answering (00 00 00) or MISO held high (FF FF FF).
+    static bool signatureUnreadable(Workbench& workbench) {
+        const Signature& s = workbench.state().lastSignature;
+        return (s[0] == 0x00 && s[1] == 0x00 && s[2] == 0x00) ||
+               (s[0] == 0xFF && s[1] == 0xFF && s[2] == 0xFF);
     }
 
     const CliOptions& options_;

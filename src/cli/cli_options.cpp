@@ -1,9 +1,11 @@
 #include "cli/cli_options.h"
 
 #include <charconv>
+#include <sstream>
 
 #include "board/port_map.h"
 #include "devices/device_table.h"
+#include "sim/command_line.h"
 
 namespace tovel::cli {
 
@@ -39,6 +41,7 @@ constexpr CommandForm kCommands[] = {
     {"autoprogram", nullptr, Command::AutoProgram, 0, 1, "autoprogram [PROJECT] [--repeat]"},
     {"update-firmware", nullptr, Command::UpdateFirmware, 0, 1, "update-firmware [IMAGE] [--reduced-speed]"},
     {"convert", nullptr, Command::Convert, 2, 2, "convert IN OUT"},
+    {"doctor", nullptr, Command::Doctor, 0, 0, "doctor"},
 };
 
 bool parseInt(const std::string& text, int& value) {
@@ -161,6 +164,18 @@ private:
                 o.simulateState = *v;
                 o.simulate = true; // keeping a simulated chip implies simulating it
             }
+        } else if (name == "--simulate-with") {
+            if (const auto v = value(name, inline_)) {
+                std::istringstream words(*v);
+                for (std::string word; words >> word;) o.simulateWith.push_back(word);
+                if (const std::string error = sim::parseCommandLine(o.simulateWith).error; !error.empty())
+                    return fail(CliText::BadValue, *v, name);
+                o.simulate = true;
+            }
+        } else if (name == "--system-root") {
+            if (const auto v = value(name, inline_)) o.systemRoot = *v;
+        } else if (name == "--trace") {
+            if (const auto v = value(name, inline_)) o.tracePath = *v;
         } else if (name == "--log") {
             if (const auto v = value(name, inline_)) o.logPath = *v;
         } else {
@@ -209,6 +224,8 @@ private:
             return fail(CliText::OptionNotForCommand, "--repeat", o.commandName);
         if (o.logPath && o.command != Command::AutoProgram)
             return fail(CliText::OptionNotForCommand, "--log", o.commandName);
+        if (o.systemRoot && o.command != Command::Doctor)
+            return fail(CliText::OptionNotForCommand, "--system-root", o.commandName);
         if (o.reducedSpeed && o.command != Command::UpdateFirmware)
             return fail(CliText::OptionNotForCommand, "--reduced-speed", o.commandName);
         if (o.changedOnly && o.command != Command::Program && o.command != Command::AutoProgram)

@@ -30,6 +30,7 @@ enum class Command {
     AutoProgram,
     UpdateFirmware,
     Convert,
+    Doctor,
 };
 
 enum class MemoryArg { Flash, Eeprom };
@@ -48,8 +49,11 @@ struct CliOptions {
     bool simulate = false;
     std::optional<std::string> simulatedDevice; // a table name, or "none"
     std::optional<std::string> simulateState;
+    std::vector<std::string> simulateWith; // tovel-sim options for the simulated board
+    std::optional<std::string> systemRoot; // doctor: where /proc, /sys and /dev are read
     bool json = false;
     std::optional<std::string> logPath;
+    std::optional<std::string> tracePath; // every byte to and from the board, with its time
     bool repeat = false;
     bool reducedSpeed = false;
     bool changedOnly = false; // the project's "Write only changed data", switched on for this run

@@ -38,6 +38,10 @@ Commands:
                               replace the board's firmware (default: the installed image)
   convert IN OUT              read an image file exactly as the buffers do and write it in the
                               format OUT's name chooses
+  doctor                      find out why the board or the chip does not answer: port,
+                              board, link speed and chip, each with what to do; exit 0 when
+                              board and chip work, 3 when the port or board fails, 4 when the
+                              chip does not identify
 Image files: .hex and .eep are Intel HEX, .bin is binary, .srec .s19 .s28 .s37 .mot are
 Motorola S-records, .elf is an AVR ELF file, read only (convert takes its Flash, or its
 EEPROM when OUT ends in .eep).
@@ -60,6 +64,13 @@ Options:
                          progress step and the final result
   --log FILE             autoprogram: append one CSV line a chip (time, device, counters,
                          result, exit status)
+  --simulate-with OPTS   options of the simulated board as tovel-sim takes them, e.g.
+                         --simulate-with "--no-target-power" or "--firmware loader"
+  --system-root DIR      doctor: read /proc, /sys and /dev below DIR (for tests)
+  --trace FILE           write every byte to and from the board to FILE, with its time in
+                         microseconds, speed changes, opens and closes; 'tovel-sim --replay
+                         FILE' answers as that board did. Attach 'doctor --trace FILE' to a
+                         problem report
   --help, --version
 
 Fuse settings: 'fuses program' and 'fuses verify' use the lock/fuse selection stored in the
@@ -113,6 +124,10 @@ constexpr const char* kHelpRussian = R"(Использование: tovelisp-cli
                               заменить прошивку платы (по умолчанию - установленный образ)
   convert ВХОД ВЫХОД          прочитать файл образа так же, как буферы, и записать его в
                               формате, который задает имя ВЫХОДА
+  doctor                      выяснить, почему не отвечает плата или микросхема: порт, плата,
+                              скорость связи и микросхема, для каждой проверки - что делать;
+                              код 0 - плата и микросхема работают, 3 - ошибка порта или платы,
+                              4 - микросхема не опознана
 Файлы образов: .hex и .eep - Intel HEX, .bin - двоичный, .srec .s19 .s28 .s37 .mot -
 Motorola S-record, .elf - файл ELF для AVR, только для чтения (convert берет из него Flash,
 а если ВЫХОД оканчивается на .eep - EEPROM).
@@ -135,6 +150,13 @@ Motorola S-record, .elf - файл ELF для AVR, только для чтен�
                          состояния, окно, вопрос, шаг выполнения и итоговый результат
   --log ФАЙЛ             autoprogram: дописывать по строке CSV на микросхему (время,
                          микросхема, счетчики, результат, код завершения)
+  --simulate-with ПАРАМ  параметры имитатора платы в том виде, в каком их принимает tovel-sim,
+                         например --simulate-with "--no-target-power" или "--firmware loader"
+  --system-root ПАПКА    doctor: читать /proc, /sys и /dev внутри ПАПКИ (для тестов)
+  --trace ФАЙЛ           записывать в ФАЙЛ каждый байт обмена с платой с временем в
+                         микросекундах, смены скорости, открытия и закрытия порта;
+                         tovel-sim --replay ФАЙЛ отвечает так же, как та плата. Приложите
+                         doctor --trace ФАЙЛ к сообщению о проблеме
   --help, --version
 
 Fuse-биты: команды fuses program и fuses verify берут lock- и fuse-биты, выбранные в
@@ -240,9 +262,10 @@ constexpr TextRow kRows[] = {
      "$USER), then log out and in again.",
      "Нет прав на открытие %s: устройство принадлежит группе «%s». Добавьте себя в эту группу (sudo usermod "
      "-aG %s $USER), затем выйдите из системы и войдите снова."},
-    {CliText::PortMissing, "There is no %s on this machine: 'tovelisp-cli ports' lists its serial ports.",
-     "Устройства %s на этом компьютере нет: tovelisp-cli ports покажет его последовательные порты."},
     {CliText::Interrupted, "Interrupted.", "Прервано."},
+    {CliText::TraceUnwritable, "cannot write the trace file '%s'", "не удается записать файл трассировки «%s»"},
+    {CliText::DoctorHint, "Run 'tovelisp-cli doctor' (with the same --port) to find out why.",
+     "Запустите tovelisp-cli doctor (с тем же --port), чтобы выяснить причину."},
 };
 
 } // namespace

@@ -60,8 +60,9 @@ enum class CliText {
     PortNoAccess,
     NoPorts,
     PermissionHint,
-    PortMissing,
     Interrupted,
+    DoctorHint,
+    TraceUnwritable,
 };
 
 // The text in `language`; printf-style where the text has conversions.

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/pty_board_host.h"
 
@@ -18,7 +19,9 @@ class SimulatedBoard {
 public:
     // `device`: a device table name, or "none" for an empty socket. With `stateFile` the chip's
     // memories are loaded from it (when it belongs to this chip) and saved to it at the end.
-    SimulatedBoard(const std::string& device, const std::optional<std::string>& stateFile);
+    // `simulateWith`: further tovel-sim options (wiring, firmware, faults), already checked.
+    SimulatedBoard(const std::string& device, const std::optional<std::string>& stateFile,
+                   const std::vector<std::string>& simulateWith = {});
 
     bool ok() const { return host_.ok(); }
     const std::string& error() const { return host_.error(); }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "i18n/diagnosis_message_ids.h"
 #include "i18n/message_ids.h"
 
 namespace tovel {
@@ -15,5 +16,8 @@ struct MessageRow {
 
 extern const MessageRow kMessageRows[];
 extern const std::size_t kMessageRowCount;
+// The rows that name the causes of connection failures (diagnosis_message_ids.h).
+extern const MessageRow kDiagnosisMessageRows[];
+extern const std::size_t kDiagnosisMessageRowCount;
 
 } // namespace tovel

@@ -12,6 +12,10 @@ const char* message(unsigned id, Language language) {
         if (kMessageRows[i].id == id)
             return language == Language::English ? kMessageRows[i].english : kMessageRows[i].russian;
     }
+    for (std::size_t i = 0; i < kDiagnosisMessageRowCount; ++i) {
+        const MessageRow& row = kDiagnosisMessageRows[i];
+        if (row.id == id) return language == Language::English ? row.english : row.russian;
+    }
     return "NOT TRANSLATED";
 }
 

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <string>
 
+#include "i18n/diagnosis_message_ids.h"
 #include "i18n/message_ids.h"
 
 namespace tovel {

@@ -110,8 +110,7 @@ TEST_F(CliInProcess, NoBoardAndFileErrors) {
                      "tovelisp-cli: no board, or a connection error (exit status 3)\n");
     r = bench.run({"--port", bench.file("no-such-tty"), "info"});
     EXPECT_EQ(r.exit, 3);
-    EXPECT_TRUE(r.errHas("There is no " + bench.file("no-such-tty") +
-                         " on this machine: 'tovelisp-cli ports' lists its serial ports.\n"));
+    EXPECT_TRUE(r.errHas("Connection error: there is no port " + bench.file("no-such-tty") + ".\n"));
 
     r = bench.run({"--simulate", "program", "flash", bench.file("missing.hex")});
     EXPECT_EQ(r.exit, 7);

@@ -208,7 +208,8 @@ TEST_F(FirmwareUpdateE2E, NoBoardChosenOrPortUnavailable) {
         test::SimBench bench(inLoader());
         bench.ports.setOverride(1, "/dev/null/missing");
         EXPECT_FALSE(update(bench));
-        EXPECT_EQ(bench.ui.boxes(), (Log{kCannotOpen, kPowerCycle, kCannotOpen}));
+        const char* const missing = "Connection error: there is no port /dev/null/missing.";
+        EXPECT_EQ(bench.ui.boxes(), (Log{missing, kPowerCycle, missing}));
         EXPECT_EQ(bench.ui.lastStatus(), "Connection error");
     }
 }

@@ -201,3 +201,19 @@ TEST(Messages, FormatKeepsTextsLongerThanItsFirstBuffer) {
     EXPECT_EQ(filled, "Ошибка чтения файла проекта «" + path + "»");
     EXPECT_EQ(russian.format(msg::Searching), "Поиск...");
 }
+
+TEST(MessageCatalogue, CauseTextsExistInBothLanguagesWithTheSameTextPlaceholders) {
+    std::set<unsigned> ids;
+    for (std::size_t i = 0; i < kDiagnosisMessageRowCount; ++i) {
+        const MessageRow& row = kDiagnosisMessageRows[i];
+        EXPECT_TRUE(ids.insert(row.id).second) << "duplicate id " << row.id;
+        EXPECT_GE(row.id, 3000u) << "outside the catalogue's own range";
+        EXPECT_STREQ(message(row.id, Language::English), row.english);
+        EXPECT_STREQ(message(row.id, Language::Russian), row.russian);
+        EXPECT_TRUE(isValidUtf8(row.russian)) << row.id;
+        EXPECT_TRUE(hasCyrillic(row.russian) || std::string_view(row.russian) == row.english) << row.id;
+        // Callers pass every argument as text.
+        for (const std::string& conversion : conversions(row.english)) EXPECT_EQ(conversion, "%s") << row.id;
+        EXPECT_EQ(conversions(row.russian), conversions(row.english)) << row.id;
+    }
+}

@@ -1,0 +1,100 @@
+#include "app/doctor_window.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "board/board_session.h"
+#include "doctor/connection_doctor.h"
+#include "doctor/workbench_doctor.h"
+#include "workbench/workbench.h"
+
+namespace tovel::app {
+
+namespace {
+
+QString textOf(const doctor::DoctorCheck& check, const Messages& messages) {
+    QString advice;
+    for (const doctor::DoctorText& text : check.advice)
+        advice += QStringLiteral("\n    ") + QString::fromStdString(doctor::render(text, messages));
+    return QString::fromStdString(doctor::stateName(check.state, messages) + ": " +
+                                  messages.text(check.nameId) + ": " +
+                                  doctor::render(check.finding, messages)) +
+           advice;
+}
+
+} // namespace
+
+DoctorWindow::DoctorWindow(Workbench& workbench, QWidget* parent)
+    : QDialog(parent), workbench_(workbench), list_(new QListWidget(this)), summary_(new QLabel(this)),
+      close_(new QPushButton(this)) {
+    const Messages& messages = workbench.messages();
+    setWindowTitle(QString::fromUtf8(messages.text(msg::DoctorWindowTitle)));
+    summary_->setWordWrap(true);
+    summary_->setText(QString::fromUtf8(messages.text(msg::DoctorRunning)));
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    list_->setWordWrap(true);
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    close_->setText(QString::fromUtf8(messages.text(msg::DoctorClose)));
+    close_->setEnabled(false);
+    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(list_, 1);
+    layout->addWidget(summary_);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(close_, QDialogButtonBox::AcceptRole);
+    layout->addWidget(buttons);
+    resize(560, 340);
+}
+
+DoctorWindow::~DoctorWindow() {
+    if (worker_.joinable()) worker_.join();
+}
+
+void DoctorWindow::start() {
+    if (worker_.joinable() || finished_) return;
+    const doctor::DoctorSettings settings = doctor::doctorSettingsOf(workbench_);
+    // The window outlives the worker (its destructor joins), so the queued calls find it alive.
+    worker_ = std::thread([this, settings] {
+        doctor::runDoctor(workbench_.session().channel(), workbench_.clock(), workbench_.messages(), settings,
+                          [this](const doctor::DoctorCheck& check) {
+                              QMetaObject::invokeMethod(
+                                  this, [this, check] { addCheck(check); }, Qt::QueuedConnection);
+                          });
+        QMetaObject::invokeMethod(
+            this, [this] { finish(); }, Qt::QueuedConnection);
+    });
+}
+
+void DoctorWindow::addCheck(const doctor::DoctorCheck& check) {
+    const Messages& messages = workbench_.messages();
+    if (check.key == "summary") {
+        summary_->setText(textOf(check, messages));
+        return;
+    }
+    list_->addItem(textOf(check, messages));
+    list_->scrollToBottom();
+}
+
+void DoctorWindow::finish() {
+    if (worker_.joinable()) worker_.join();
+    finished_ = true;
+    close_->setEnabled(true);
+}
+
+void DoctorWindow::reject() {
+    // Escape and the title bar's close wait for the checks: the board must not be left mid-session.
+    if (finished_) QDialog::reject();
+}
+
+void DoctorWindow::run(QWidget* parent, Workbench& workbench) {
+    DoctorWindow window(workbench, parent);
+    window.start();
+    window.exec();
+}
+
+} // namespace tovel::app

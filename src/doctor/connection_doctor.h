@@ -1,0 +1,34 @@
+// The connection doctor: why does the board or the chip not answer? A ladder of checks (port,
+// board, link speed, chip), stopping at the first rung that fails, and a summary with one piece
+// of advice. The front ends show the checks; they decide nothing.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "board/port_inspection.h"
+#include "board/serial_channel.h"
+#include "board/session_params.h"
+#include "core/clock.h"
+#include "doctor/doctor_check.h"
+#include "i18n/messages.h"
+
+namespace tovel::doctor {
+
+struct DoctorSettings {
+    int comPort = 0;       // 1..8, through the channel's port map
+    std::string portPath;  // the device that port number leads to
+    SessionParams project; // the chip and the SCK period to try first
+    SystemPaths system;    // where /proc, /sys and /dev are read
+    int roundTrips = 32;   // StatusProbe round trips at each fast speed
+};
+
+// Told each check as soon as it is known (the summary last).
+using CheckSink = std::function<void(const DoctorCheck&)>;
+
+// Runs the ladder on `channel` (closed before and after). `messages` is only the language of the
+// session procedures' own texts, which the doctor keeps to itself.
+DoctorReport runDoctor(SerialChannel& channel, Clock& clock, const Messages& messages,
+                       const DoctorSettings& settings, const CheckSink& onCheck = {});
+
+} // namespace tovel::doctor

@@ -1,0 +1,15 @@
+// The doctor's settings from what the Workbench holds: the chosen port and the device it leads
+// to, and the project's chip and SCK period.
+#pragma once
+
+#include "doctor/connection_doctor.h"
+
+namespace tovel {
+class Workbench;
+}
+
+namespace tovel::doctor {
+
+DoctorSettings doctorSettingsOf(Workbench& workbench);
+
+} // namespace tovel::doctor
