@@ -61,6 +61,17 @@ enum class CliText {
     PermissionHint,
     PortMissing,
     Interrupted,
+    OptionNeedsOption,
+    NotForGang,
+    GangHeader,
+    GangPassed,
+    GangFailed,
+    GangSummary,
+    SerialStoreFailed,
+    SerialsNeedStore,
+    WaitingForChip,
+    ChipInserted,
+    RemoveChip,
 };
 
 // The text in `language`; printf-style where the text has conversions.

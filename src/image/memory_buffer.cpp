@@ -115,6 +115,21 @@ bool MemoryBuffer::adopt(const std::string& path, ByteBlock image) {
     return true;
 }
 
+bool MemoryBuffer::copyFrom(const MemoryBuffer& source) {
+    std::optional<ByteBlock> data = ByteBlock::copyOf(source.data());
+    std::optional<ByteBlock> attributes = ByteBlock::copyOf(source.attributes());
+    if (!data || !attributes) return false;
+    plain_ = false;
+    data_ = std::move(*data);
+    attributes_ = std::move(*attributes);
+    fileName_ = source.fileName_;
+    modified_ = source.modified_;
+    contentChanged();
+    controlsChanged();
+    refreshLabel();
+    return true;
+}
+
 // The buffer now holds exactly what the file `path` holds.
 void MemoryBuffer::matchFile(const std::string& path, ByteAttribute attribute) {
     fileName_ = path;
