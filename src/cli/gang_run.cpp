@@ -204,7 +204,7 @@ private:
             workbench.readSettings();
             workbench.setLanguage(job.language());
             const int port = workbench.portMap().useDirectPath(board->path);
-            workbench.overridePortAndSpeed(port, job.baudIndex());
+            workbench.overridePortAndSpeed(port, options_.baudIndex.value_or(job.baudIndex()));
             if (!copyJobTo(job, workbench)) return CommandOutcome{ExitStatus::Failure, {}, {}};
             boards_.push_back(std::move(board));
         }
