@@ -21,6 +21,7 @@
 #include "ops/chip_context.h"
 #include "production/chip_probe.h"
 #include "production/job_copy.h"
+#include "production/production_line.h"
 #include "production/sqlite_serial_allocator.h"
 #include "project/project.h"
 #include "sim/control_channel.h"
@@ -28,23 +29,6 @@
 namespace tovel::cli {
 
 namespace {
-
-using SteadyClock = std::chrono::steady_clock;
-
-// How often the hands-free loop looks for a chip being put in or taken out.
-constexpr auto kPollInterval = std::chrono::milliseconds(500);
-
-std::string localTimeText() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[40];
-    return std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local) > 0 ? text : "";
-}
-
-std::int64_t millisecondsSince(SteadyClock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count();
-}
 
 // "5" and "com5" are shown as COM5; a path as given.
 std::string portLabel(const std::string& argument) {
@@ -54,31 +38,12 @@ std::string portLabel(const std::string& argument) {
     return "COM" + digits;
 }
 
-std::string hexBytes(const SerialNumber& serial) {
-    std::string text;
-    char byte[3];
-    for (const std::uint8_t b : serial) {
-        std::snprintf(byte, sizeof byte, "%02X", b);
-        text += byte;
-    }
-    return text;
-}
-
 struct Board {
     std::string label;
     std::string path;
     std::unique_ptr<BoardReporter> reporter;
     std::unique_ptr<CliUserInterface> ui;
     std::unique_ptr<Workbench> workbench;
-    std::string boardSerial;
-
-    // The table's row.
-    std::string signature;
-    std::string serial;
-    std::optional<ExitStatus> firstFailure;
-    int chips = 0;
-    int passed = 0;
-    std::int64_t milliseconds = 0;
 };
 
 class GangRun {
@@ -89,25 +54,24 @@ public:
     CommandOutcome run() {
         if (std::optional<CommandOutcome> refused = prepareJob()) return std::move(*refused);
         if (std::optional<CommandOutcome> refused = makeBoards()) return std::move(*refused);
+        ProductionLine line(job_.workbench, store_.get(), places(), hooks(), job_.interrupted);
 
         if (options_.command != Command::AutoProgram)
-            runRound([this](Board& board) { runCommand(board); });
+            line.forEveryBoard([this, &line](std::size_t k) { runCommand(k, line.tally(k)); });
         else if (options_.autoNext)
-            runRound([this](Board& board) { handsFree(board); });
+            line.runHandsFree();
         else if (options_.repeat)
-            for (int round = 1; !stopping() && nextRoundWanted(round); ++round)
-                runRound([this](Board& board) { programChip(board, probe(board)); });
+            for (int round = 1; !line.stopping() && nextRoundWanted(round); ++round) line.runRound();
         else
-            runRound([this](Board& board) { programChip(board, probe(board)); });
+            line.runRound();
 
-        printTable();
+        printTable(line);
         if (options_.command == Command::AutoProgram) offerToSaveCounters();
-        return outcome();
+        return outcome(line);
     }
 
 private:
     Language language() const { return job_.language(); }
-    bool stopping() const { return lineStopped_ || job_.wasInterrupted(); }
 
     // --- Before the boards start ---
 
@@ -124,7 +88,6 @@ private:
             const Project& project = job.project();
             if (project.programFuses && !lockFuseSettingsAccepted(job_, project.lockFuseSelection))
                 return CommandOutcome{ExitStatus::Cancelled, {}, {}};
-            claims_ = serialClaims(job);
             if (std::optional<CommandOutcome> refused = openStore()) return refused;
             if (const std::optional<std::string> failed = log_.open(options_.logPath, options_.logJsonPath))
                 return refusal(ExitStatus::FileError,
@@ -134,18 +97,17 @@ private:
     }
 
     std::optional<CommandOutcome> openStore() {
-        if (claims_.empty()) return std::nullopt;
-        std::string path;
+        if (serialClaims(job_.workbench).empty()) return std::nullopt;
         if (options_.serialsPath)
-            path = *options_.serialsPath;
+            storePath_ = *options_.serialsPath;
         else if (options_.projectPath)
-            path = SqliteSerialAllocator::pathForProject(*options_.projectPath);
+            storePath_ = SqliteSerialAllocator::pathForProject(*options_.projectPath);
         else
             return refusal(ExitStatus::Usage, cliText(CliText::SerialsNeedStore, language()));
-        store_ = std::make_unique<SqliteSerialAllocator>(path);
+        store_ = std::make_unique<SqliteSerialAllocator>(storePath_);
         if (store_->ok()) return std::nullopt;
         return refusal(ExitStatus::FileError, formatCliText(language(), CliText::SerialStoreFailed,
-                                                            path.c_str(), store_->lastError().c_str()));
+                                                            storePath_.c_str(), store_->lastError().c_str()));
     }
 
     static CommandOutcome refusal(ExitStatus status, std::string summary) {
@@ -220,147 +182,60 @@ private:
                 .withDevice(command.insert ? command.device : std::string("none")));
     }
 
-    // --- On every board at once ---
-
-    template <typename Work> void runRound(Work work) {
-        std::vector<std::thread> threads;
-        for (auto& board : boards_)
-            threads.emplace_back([&work, &board] {
-                const SteadyClock::time_point start = SteadyClock::now();
-                work(*board);
-                board->milliseconds += millisecondsSince(start);
-            });
-        for (std::thread& thread : threads) thread.join();
-    }
-
-    bool nextRoundWanted(int round) {
-        if (job_.wasInterrupted()) return false;
-        job_.reporter.note("prompt", formatCliText(language(), CliText::ChipPrompt, round));
-        const std::optional<std::string> line = job_.readLine ? job_.readLine() : std::nullopt;
-        return line && *line != "q" && *line != "Q";
-    }
-
-    void runCommand(Board& board) {
-        CommandContext context{*board.workbench, *board.ui, *board.reporter, options_, LineReader{},
-                               job_.interrupted, true};
-        context.imageLoaded = true;
-        board.ui->clearEvents();
-        const CommandOutcome outcome = runChipCommand(context);
-        ++board.chips;
-        if (outcome.status == ExitStatus::Success)
-            ++board.passed;
-        else
-            board.firstFailure = outcome.status;
-        const Signature& signature = board.workbench->state().lastSignature;
-        if (signature != Signature{0xFF, 0xFF, 0xFF}) board.signature = signatureText(signature);
-        JsonLine json;
-        json.add("type", "board")
-            .add("exit", code(outcome.status))
-            .add("outcome", outcomeName(outcome.status));
-        board.reporter->record(json, outcome.status == ExitStatus::Success
-                                         ? cliText(CliText::GangPassed, language())
-                                         : formatCliText(language(), CliText::FailedWith,
-                                                         describeOutcome(outcome.status, language()).c_str(),
-                                                         code(outcome.status)));
-    }
-
-    // The chip in the board's socket, read without a word to the person.
-    std::optional<Signature> probe(Board& board) {
-        board.reporter->setMuted(true);
-        if (board.boardSerial.empty()) {
-            SerialNumber serial{};
-            std::string text;
-            if (board.workbench->session().readBoardVersion(board.workbench->comPort(), &text, &serial,
-                                                            false))
-                board.boardSerial = hexBytes(serial);
+    std::vector<ProductionBoard> places() {
+        std::vector<ProductionBoard> places;
+        for (auto& board : boards_) {
+            BoardReporter* reporter = board->reporter.get();
+            places.push_back({board->label, board->workbench.get(),
+                              [reporter](bool muted) { reporter->setMuted(muted); }});
         }
-        const std::optional<Signature> signature = probeChip(*board.workbench);
-        board.reporter->setMuted(false);
-        return signature;
+        return places;
     }
 
-    // Waits, a poll at a time, until a chip is in the socket (`present`) or out of it. False when
-    // the line is stopping.
-    bool waitForChip(Board& board, bool present, std::optional<Signature>& signature) {
-        for (;;) {
-            signature = probe(board);
-            if (signature.has_value() == present) return true;
-            std::unique_lock lock(stopMutex_);
-            if (stopped_.wait_for(lock, kPollInterval, [this] { return stopping(); })) return false;
-        }
+    // --- While the boards run (on their threads) ---
+
+    ProductionLine::Hooks hooks() {
+        ProductionLine::Hooks hooks;
+        hooks.beforeRun = [this](std::size_t k) {
+            boards_[k]->ui->clearEvents();
+            boards_[k]->workbench->state().firstMismatch = -1;
+        };
+        hooks.judge = [this](std::size_t k, bool runOk) { return judge(*boards_[k], runOk); };
+        hooks.chipDone = [this](std::size_t k, const ChipRecord& chip, const std::string& flashCounter,
+                                const std::string& eepromCounter) {
+            return chipDone(*boards_[k], chip, flashCounter, eepromCounter);
+        };
+        hooks.stageChanged = [this](std::size_t k, BoardStage stage) {
+            if (stage == BoardStage::WaitingForChip)
+                boards_[k]->reporter->note("prompt", cliText(CliText::WaitingForChip, language()));
+            else if (options_.autoNext && (stage == BoardStage::Passed || stage == BoardStage::Failed))
+                boards_[k]->reporter->note("prompt", cliText(CliText::RemoveChip, language()));
+        };
+        hooks.chipInserted = [this](std::size_t k, const std::string& signature) {
+            boards_[k]->reporter->note("chip",
+                                       formatCliText(language(), CliText::ChipInserted, signature.c_str()));
+        };
+        hooks.storeFailureText = [this](const std::string& error) {
+            return formatCliText(language(), CliText::SerialStoreFailed, storePath_.c_str(), error.c_str());
+        };
+        return hooks;
     }
 
-    void handsFree(Board& board) {
-        std::optional<Signature> signature;
-        while (!stopping()) {
-            board.reporter->note("prompt", cliText(CliText::WaitingForChip, language()));
-            if (!waitForChip(board, true, signature)) return;
-            board.reporter->note(
-                "chip", formatCliText(language(), CliText::ChipInserted, signatureText(*signature).c_str()));
-            programChip(board, signature);
-            if (stopping()) return;
-            board.reporter->note("prompt", cliText(CliText::RemoveChip, language()));
-            if (!waitForChip(board, false, signature)) return;
-        }
-    }
-
-    void programChip(Board& board, const std::optional<Signature>& signature) {
-        if (stopping()) return;
-        Workbench& workbench = *board.workbench;
-        const Project& project = job_.workbench.project();
-        const SteadyClock::time_point start = SteadyClock::now();
-        ChipRecord chip;
-        chip.startedAt = localTimeText();
-        chip.port = board.label;
-        chip.boardSerial = board.boardSerial;
-        chip.device = DeviceTable::device(workbench.deviceNo()).name;
-        if (signature) chip.signature = signatureText(*signature);
-        board.signature = chip.signature;
-
-        // The numbers are spent (committed) before the chip sees them.
-        if (store_ && !store_->allocate(claims_, chip)) {
-            stopLine(formatCliText(language(), CliText::SerialStoreFailed, "", store_->lastError().c_str()));
-            board.firstFailure = board.firstFailure.value_or(ExitStatus::FileError);
-            return;
-        }
-        stampSerials(job_.workbench, workbench, chip);
-        ChipLogLine line{chip, {}, {}};
-        if (project.autoIncrementFlash)
-            line.flashCounter = counterText(workbench.flash(), project.autoIncAddressFlash);
-        if (project.autoIncrementEeprom)
-            line.eepromCounter = counterText(workbench.eeprom(), project.autoIncAddressEeprom);
-
-        board.ui->clearEvents();
-        workbench.state().firstMismatch = -1;
-        const bool ok = workbench.runUnattendedAutoProgram();
+    // The run's own result decides; a lock-bit failure, which the window lets pass with a box,
+    // fails the chip on a production line.
+    ChipVerdict judge(Board& board, bool runOk) {
         const std::vector<ReportedEvent> events = board.ui->events();
-        // The run's own result decides; a lock-bit failure, which the window lets pass with a
-        // box, fails the chip on a production line.
-        ExitStatus status =
-            ok ? failureAfter(events, msg::LockBits, workbench.messages()).value_or(ExitStatus::Success)
-               : classifyFailure(events, workbench.messages());
-        if (!ok && status == ExitStatus::Success) status = ExitStatus::Failure;
+        const Messages& messages = board.workbench->messages();
+        ExitStatus status = runOk
+                                ? failureAfter(events, msg::LockBits, messages).value_or(ExitStatus::Success)
+                                : classifyFailure(events, messages);
+        if (!runOk && status == ExitStatus::Success) status = ExitStatus::Failure;
+        return {code(status), board.ui->lastStatus()};
+    }
 
-        chip.result = status == ExitStatus::Success ? ChipResult::Passed : ChipResult::Failed;
-        chip.exitCode = code(status);
-        chip.status = board.ui->lastStatus();
-        chip.durationMs = millisecondsSince(start);
-        ++board.chips;
-        board.serial = serialText(chip);
-        if (chip.result == ChipResult::Passed)
-            ++board.passed;
-        else if (!board.firstFailure)
-            board.firstFailure = status;
-
-        if (store_ && !store_->finish(chip))
-            stopLine(formatCliText(language(), CliText::SerialStoreFailed, "", store_->lastError().c_str()));
-        if (chip.result == ChipResult::Passed && !claims_.empty()) {
-            std::lock_guard lock(jobMutex_);
-            advanceJobCounters(job_.workbench, chip);
-        }
-        if (const std::optional<std::string> failed = log_.append(line))
-            stopLine(formatCliText(language(), CliText::LogUnwritable, failed->c_str()));
-
+    std::optional<std::string> chipDone(Board& board, const ChipRecord& chip, const std::string& flashCounter,
+                                        const std::string& eepromCounter) {
+        const ExitStatus status = static_cast<ExitStatus>(chip.exitCode);
         JsonLine json;
         json.add("type", "chip")
             .add("result", chipResultName(chip.result))
@@ -377,42 +252,68 @@ private:
                                                formatCliText(language(), CliText::FailedWith,
                                                              describeOutcome(status, language()).c_str(),
                                                              chip.exitCode));
+        if (const std::optional<std::string> failed = log_.append({chip, flashCounter, eepromCounter}))
+            return formatCliText(language(), CliText::LogUnwritable, failed->c_str());
+        return std::nullopt;
     }
 
-    // The store or a log cannot be written: no chip may go on without its record.
-    void stopLine(const std::string& why) {
-        {
-            std::lock_guard lock(stopMutex_);
-            if (!lineStopped_) stopReason_ = why;
-            lineStopped_ = true;
-        }
-        stopped_.notify_all();
+    bool nextRoundWanted(int round) {
+        if (job_.wasInterrupted()) return false;
+        job_.reporter.note("prompt", formatCliText(language(), CliText::ChipPrompt, round));
+        const std::optional<std::string> line = job_.readLine ? job_.readLine() : std::nullopt;
+        return line && *line != "q" && *line != "Q";
+    }
+
+    void runCommand(std::size_t k, BoardTally& tally) {
+        Board& board = *boards_[k];
+        CommandContext context{*board.workbench, *board.ui, *board.reporter, options_, LineReader{},
+                               job_.interrupted, true};
+        context.imageLoaded = true;
+        board.ui->clearEvents();
+        const CommandOutcome outcome = runChipCommand(context);
+        ++tally.chips;
+        if (outcome.status == ExitStatus::Success)
+            ++tally.passed;
+        else
+            tally.firstFailure = code(outcome.status);
+        const Signature& signature = board.workbench->state().lastSignature;
+        if (signature != Signature{0xFF, 0xFF, 0xFF}) tally.signature = signatureText(signature);
+        JsonLine json;
+        json.add("type", "outcome")
+            .add("exit", code(outcome.status))
+            .add("outcome", outcomeName(outcome.status));
+        board.reporter->record(json, outcome.status == ExitStatus::Success
+                                         ? cliText(CliText::GangPassed, language())
+                                         : formatCliText(language(), CliText::FailedWith,
+                                                         describeOutcome(outcome.status, language()).c_str(),
+                                                         code(outcome.status)));
     }
 
     // --- After the boards ---
 
-    void printTable() {
+    void printTable(const ProductionLine& line) {
         job_.reporter.heading(cliText(CliText::GangHeader, language()));
         int passed = 0;
-        for (const auto& board : boards_) {
-            const bool ok = !board->firstFailure && board->chips > 0;
+        for (std::size_t k = 0; k < boards_.size(); ++k) {
+            const BoardTally& tally = line.tally(k);
+            const bool ok = !tally.firstFailure && tally.chips > 0;
             if (ok) ++passed;
             const std::string result = cliText(ok ? CliText::GangPassed : CliText::GangFailed, language());
             char time[32];
-            std::snprintf(time, sizeof time, "%.1f s", static_cast<double>(board->milliseconds) / 1000.0);
+            std::snprintf(time, sizeof time, "%.1f s", static_cast<double>(tally.milliseconds) / 1000.0);
             char row[256];
-            std::snprintf(row, sizeof row, "%-15s %-10s %-7s %-11s %s", board->label.c_str(),
-                          board->signature.empty() ? "--" : board->signature.c_str(), result.c_str(),
-                          board->serial.empty() ? "--" : board->serial.c_str(), time);
+            std::snprintf(row, sizeof row, "%-15s %-10s %-7s %-11s %s", boards_[k]->label.c_str(),
+                          tally.signature.empty() ? "--" : tally.signature.c_str(), result.c_str(),
+                          tally.serial.empty() ? "--" : tally.serial.c_str(), time);
             JsonLine json;
             json.add("type", "board")
-                .add("port", board->label)
-                .add("signature", board->signature)
+                .add("port", boards_[k]->label)
+                .add("signature", tally.signature)
                 .add("result", ok ? "passed" : "failed")
-                .add("serial", board->serial)
-                .add("chips", board->chips)
-                .add("passed", board->passed)
-                .add("timeMs", static_cast<long long>(board->milliseconds));
+                .add("serial", tally.serial)
+                .add("chips", tally.chips)
+                .add("passed", tally.passed)
+                .add("timeMs", static_cast<long long>(tally.milliseconds));
             job_.reporter.record(json, row);
         }
         const int total = static_cast<int>(boards_.size());
@@ -446,24 +347,27 @@ private:
         }
     }
 
-    CommandOutcome outcome() const {
+    CommandOutcome outcome(const ProductionLine& line) const {
         CommandOutcome result;
         int chips = 0;
         int passed = 0;
-        for (const auto& board : boards_) {
-            chips += board->chips;
-            passed += board->passed;
-            if (result.status == ExitStatus::Success && board->firstFailure)
-                result.status = *board->firstFailure;
-            if (result.status == ExitStatus::Success && board->chips == 0 && !options_.autoNext)
+        for (std::size_t k = 0; k < boards_.size(); ++k) {
+            const BoardTally& tally = line.tally(k);
+            chips += tally.chips;
+            passed += tally.passed;
+            if (result.status != ExitStatus::Success) continue;
+            if (tally.firstFailure)
+                result.status = *tally.firstFailure > 0 ? static_cast<ExitStatus>(*tally.firstFailure)
+                                                        : ExitStatus::Failure;
+            else if (tally.chips == 0 && !options_.autoNext)
                 result.status = ExitStatus::Failure;
         }
         result.details.add("boards", static_cast<int>(boards_.size()))
             .add("chips", chips)
             .add("passed", passed);
-        if (lineStopped_) {
+        if (const std::string why = line.stopReason(); !why.empty()) {
             if (result.status == ExitStatus::Success) result.status = ExitStatus::FileError;
-            result.summary = stopReason_;
+            result.summary = why;
         } else if (saveFailed_ && result.status == ExitStatus::Success) {
             result.status = ExitStatus::FileError;
         } else if (job_.wasInterrupted() && result.status == ExitStatus::Success && !options_.autoNext) {
@@ -476,19 +380,13 @@ private:
     const GangEnvironment& environment_;
     const CliOptions& options_;
 
-    std::vector<CounterClaim> claims_;
+    std::string storePath_;
     std::unique_ptr<SqliteSerialAllocator> store_;
     ChipLog log_;
     std::vector<std::unique_ptr<SimulatedBoard>> simulated_;
     std::unique_ptr<sim::ControlChannel> control_;
     std::unique_ptr<GangProgress> progress_;
     std::vector<std::unique_ptr<Board>> boards_;
-
-    std::mutex jobMutex_; // the job's buffers, when a passed chip moves their counters
-    std::mutex stopMutex_;
-    std::condition_variable stopped_;
-    std::atomic<bool> lineStopped_{false};
-    std::string stopReason_;
     bool saveFailed_ = false;
 };
 
