@@ -23,6 +23,7 @@
 #include "app/main_menu.h"
 #include "app/memory_preview.h"
 #include "app/path_label.h"
+#include "app/production_window.h"
 #include "app/qt_language.h"
 #include "app/qt_user_interface.h"
 #include "app/dialogs/sck_period_texts.h"
@@ -356,6 +357,12 @@ void MainWindow::runCommand(int commandId) {
     case command::Exit:
         close();
         break;
+
+    case command::Production: {
+        ProductionWindow production(wb, this);
+        production.exec();
+        break;
+    }
 
     // Settings.
     case command::ProjectSettings:

@@ -29,12 +29,6 @@ bool LineFile::append(const std::string& line) {
     }
 }
 
-std::string serialText(const ChipRecord& chip) {
-    if (chip.flashSerial) return std::to_string(*chip.flashSerial);
-    if (chip.eepromSerial) return std::to_string(*chip.eepromSerial);
-    return {};
-}
-
 std::optional<std::string> ChipLog::open(const std::optional<std::string>& csvPath,
                                          const std::optional<std::string>& jsonPath) {
     csvPath_ = csvPath;
@@ -53,7 +47,7 @@ std::optional<std::string> ChipLog::append(const ChipLogLine& line) {
     if (csv_.isOpen() &&
         !csv_.append({chip.startedAt, chip.device, line.flashCounter, line.eepromCounter, chip.status,
                       std::to_string(chip.exitCode), chip.port, chip.boardSerial, chip.signature,
-                      serialText(chip), std::to_string(chip.durationMs)}))
+                      serialNumberText(chip), std::to_string(chip.durationMs)}))
         return csvPath_;
     if (!json_.isOpen()) return std::nullopt;
     JsonLine json;

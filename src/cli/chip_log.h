@@ -52,8 +52,4 @@ private:
     LineFile json_;
 };
 
-// The serial number a chip is known by: its Flash counter's, else its EEPROM counter's; empty
-// when it has none.
-std::string serialText(const ChipRecord& chip);
-
 } // namespace tovel::cli

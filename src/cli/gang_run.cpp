@@ -243,9 +243,10 @@ private:
             .add("outcome", outcomeName(status))
             .add("status", chip.status)
             .add("signature", chip.signature)
-            .add("serial", serialText(chip))
+            .add("serial", serialNumberText(chip))
             .add("durationMs", static_cast<long long>(chip.durationMs));
-        const std::string serial = serialText(chip).empty() ? std::string() : " " + serialText(chip);
+        const std::string serial =
+            serialNumberText(chip).empty() ? std::string() : " " + serialNumberText(chip);
         board.reporter->record(json, chip.result == ChipResult::Passed
                                          ? cliText(CliText::GangPassed, language()) + serial
                                          : cliText(CliText::GangFailed, language()) + serial + ": " +

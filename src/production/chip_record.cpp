@@ -14,4 +14,10 @@ const char* chipResultName(ChipResult result) {
     return "spent";
 }
 
+std::string serialNumberText(const ChipRecord& chip) {
+    if (chip.flashSerial) return std::to_string(*chip.flashSerial);
+    if (chip.eepromSerial) return std::to_string(*chip.eepromSerial);
+    return {};
+}
+
 } // namespace tovel

@@ -30,4 +30,8 @@ struct ChipRecord {
     std::int64_t durationMs = 0;
 };
 
+// The serial number a chip is known by: its Flash counter's, else its EEPROM counter's; empty
+// when it has none.
+std::string serialNumberText(const ChipRecord& chip);
+
 } // namespace tovel

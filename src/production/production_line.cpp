@@ -51,12 +51,6 @@ std::string counterHex(const MemoryBuffer& buffer, std::uint32_t address) {
     return hexText(buffer.data().subspan(last + 1 - width, width));
 }
 
-std::string serialOf(const ChipRecord& chip) {
-    if (chip.flashSerial) return std::to_string(*chip.flashSerial);
-    if (chip.eepromSerial) return std::to_string(*chip.eepromSerial);
-    return {};
-}
-
 } // namespace
 
 ProductionLine::ProductionLine(Workbench& job, SerialAllocator* store, std::vector<ProductionBoard> boards,
@@ -196,7 +190,7 @@ void ProductionLine::programChip(std::size_t board, const std::optional<Signatur
     chip.exitCode = verdict;
     chip.durationMs = millisecondsSince(start);
     ++tally.chips;
-    tally.serial = serialOf(chip);
+    tally.serial = serialNumberText(chip);
     if (chip.result == ChipResult::Passed)
         ++tally.passed;
     else if (!tally.firstFailure)
@@ -205,7 +199,7 @@ void ProductionLine::programChip(std::size_t board, const std::optional<Signatur
     if (store_ != nullptr && chip.id != 0 && !store_->finish(chip))
         stopLine(hooks_.storeFailureText ? hooks_.storeFailureText(store_->lastError())
                                          : store_->lastError());
-    if (chip.result == ChipResult::Passed && !claims_.empty()) {
+    if (chip.result == ChipResult::Passed && !claims_.empty() && hooks_.advanceJobCounters) {
         std::lock_guard lock(jobMutex_);
         advanceJobCounters(job_, chip);
     }

@@ -81,6 +81,10 @@ public:
         std::function<void(std::size_t board, const std::string& signature)> chipInserted;
         // The store could not be written: the text of its error.
         std::function<std::string(const std::string& storeError)> storeFailureText;
+        // After a chip passed, the job image's counters move past its numbers on the board's
+        // thread (advanceJobCounters). A front end whose job is on screen does it on its own
+        // thread from chipDone instead.
+        bool advanceJobCounters = true;
     };
 
     // `store` may be null when the job counts no serial numbers. `interrupted` (may be null) is

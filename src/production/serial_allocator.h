@@ -23,6 +23,12 @@ struct CounterClaim {
     std::uint64_t limit = 0; // the largest number the counter's bytes hold
 };
 
+struct ChipCounts {
+    int passed = 0;
+    int failed = 0; // failed, or never finished (the numbers spent all the same)
+    int total = 0;
+};
+
 class SerialAllocator {
 public:
     virtual ~SerialAllocator() = default;
@@ -36,6 +42,8 @@ public:
     virtual bool finish(const ChipRecord& chip) = 0;
     // The number the counter hands out next (before any floor); nothing for a counter never used.
     virtual std::optional<std::uint64_t> next(const std::string& counter) = 0;
+    // How many chips were recorded, by outcome.
+    virtual ChipCounts counts() = 0;
     // Every chip recorded, oldest first.
     virtual std::vector<ChipRecord> chips() = 0;
     // Why the last call failed, for the person.

@@ -214,6 +214,22 @@ std::optional<std::uint64_t> SqliteSerialAllocator::next(const std::string& coun
     return static_cast<std::uint64_t>(read.integer(0));
 }
 
+ChipCounts SqliteSerialAllocator::counts() {
+    std::lock_guard lock(mutex_);
+    ChipCounts counts;
+    if (!db_) return counts;
+    Statement read(db_, "SELECT result, COUNT(*) FROM chips GROUP BY result");
+    while (read.step() == SQLITE_ROW) {
+        const int n = static_cast<int>(read.integer(1));
+        counts.total += n;
+        if (read.text(0) == chipResultName(ChipResult::Passed))
+            counts.passed += n;
+        else
+            counts.failed += n;
+    }
+    return counts;
+}
+
 std::vector<ChipRecord> SqliteSerialAllocator::chips() {
     std::lock_guard lock(mutex_);
     std::vector<ChipRecord> records;

@@ -25,6 +25,7 @@ public:
     bool allocate(const std::vector<CounterClaim>& claims, ChipRecord& chip) override;
     bool finish(const ChipRecord& chip) override;
     std::optional<std::uint64_t> next(const std::string& counter) override;
+    ChipCounts counts() override;
     std::vector<ChipRecord> chips() override;
     std::string lastError() const override;
 

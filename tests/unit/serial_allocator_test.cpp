@@ -99,6 +99,11 @@ TEST_F(SerialAllocatorTest, ANumberSpentOnAFailedOrUnfinishedChipIsNeverReused) 
     EXPECT_EQ(chips[2].flashSerial, 3u);
     EXPECT_EQ(chips[2].result, ChipResult::Passed);
 
+    const ChipCounts counts = allocator.counts();
+    EXPECT_EQ(counts.passed, 1);
+    EXPECT_EQ(counts.failed, 2);
+    EXPECT_EQ(counts.total, 3);
+
     ChipRecord unknown = chipOn("sim1");
     unknown.id = 99;
     EXPECT_FALSE(allocator.finish(unknown));
