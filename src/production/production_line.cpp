@@ -162,10 +162,11 @@ void ProductionLine::programChip(std::size_t board, const std::optional<Signatur
     if (signature) chip.signature = signatureText(*signature);
     tally.signature = chip.signature;
 
-    // The numbers are spent (committed) before the chip sees them.
-    if (store_ != nullptr && !claims_.empty() && !store_->allocate(claims_, chip)) {
-        stopLine(hooks_.storeFailureText ? hooks_.storeFailureText(store_->lastError())
-                                         : store_->lastError());
+    // The numbers are spent (committed) before the chip sees them. Without a store every board
+    // would program the job's own counter: no chip goes on.
+    if (!claims_.empty() && (store_ == nullptr || !store_->allocate(claims_, chip))) {
+        const std::string error = store_ != nullptr ? store_->lastError() : std::string("no store");
+        stopLine(hooks_.storeFailureText ? hooks_.storeFailureText(error) : error);
         if (!tally.firstFailure) tally.firstFailure = -1;
         setStage(board, BoardStage::Failed);
         return;
