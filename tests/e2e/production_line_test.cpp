@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "board/headless_runner_host.h"
+#include "board/port_map.h"
 #include "e2e/cli_test_support.h"
 #include "production/job_copy.h"
 #include "production/production_line.h"
