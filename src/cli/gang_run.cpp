@@ -344,7 +344,7 @@ private:
                                           counterText(buffer, m.address).c_str(), buffer.fileName().c_str());
             question.buttons = Buttons::YesNo;
             question.defaultAnswer = Answer::No;
-            if (job_.ui.ask(question) == Answer::Yes && !job.saveBuffer(m.memory)) saveFailed_ = true;
+            if (job_.ui.ask(question) == Answer::Yes && !job.writeCounterBack(m.memory)) saveFailed_ = true;
         }
     }
 
