@@ -1,12 +1,7 @@
 #include "cli/gang_run.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <ctime>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "board/port_map.h"
