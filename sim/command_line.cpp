@@ -274,6 +274,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             o.logFile = v;
         else if (arg == "--link")
             o.linkPath = v;
+        else if (arg == "--control")
+            result.controlPath = v;
         else
             return fail("unknown option: " + arg);
     }
@@ -341,6 +343,8 @@ Faults (repeatable): --fault KIND[,key=value...]
 
 Other:
   --link PATH          also make PATH a symbolic link to the terminal
+  --control PATH       make PATH a FIFO; the lines "insert [DEVICE]" and "remove" written to it
+                       put a fresh chip into the socket or take it out while the board runs
   --log FILE           log every byte in both directions, with speed changes
   --list-devices       list the chip names and exit
   --help               this text

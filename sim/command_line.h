@@ -13,6 +13,7 @@ struct CommandLine {
     SimOptions options;
     bool help = false;
     bool listDevices = false;
+    std::string controlPath; // --control: a FIFO of insert/remove lines ("" = none)
     std::string error; // non-empty: a usage error
 };
 

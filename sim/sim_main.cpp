@@ -1,11 +1,13 @@
 // tovel-sim: the simulated board on a pseudo-terminal.
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "devices/device_table.h"
 #include "sim/command_line.h"
+#include "sim/control_channel.h"
 #include "sim/pty_board_host.h"
 
 using namespace tovel;
@@ -38,6 +40,18 @@ int main(int argc, char** argv) {
     if (!host.ok()) {
         std::fprintf(stderr, "tovel-sim: %s\n", host.error().c_str());
         return 1;
+    }
+    std::optional<sim::ControlChannel> control;
+    if (!line.controlPath.empty()) {
+        control.emplace(line.controlPath, [&host](const sim::ControlCommand& command) {
+            if (command.board != 1) return;
+            host.injectFault(sim::Fault::at(sim::FaultKind::SwapChip, 0)
+                                 .withDevice(command.insert ? command.device : std::string("none")));
+        });
+        if (!control->ok()) {
+            std::fprintf(stderr, "tovel-sim: %s\n", control->error().c_str());
+            return 1;
+        }
     }
     std::printf("%s\n", host.slavePath().c_str());
     std::fflush(stdout);

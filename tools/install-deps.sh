@@ -2,7 +2,7 @@
 # Installs everything the build, the tests, the benchmarks and the fuzzers need on Debian 12.
 set -eu
 packages="build-essential cmake ninja-build pkg-config git binutils clang libclang-rt-14-dev \
-  libgtest-dev libgmock-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n \
+  libgtest-dev libgmock-dev libsqlite3-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n \
   xvfb xauth x11-apps imagemagick clang-format clang-tidy cppcheck \
   srecord libelf-dev gcc-avr binutils-avr avr-libc"
 missing=""

@@ -2,13 +2,14 @@
 # Builds the test programs with the thread sanitizer in build-tsan/ (or BUILD_DIR) and runs the
 # tests in which more than one thread works: the operation runner and its worker, Cancel, the
 # headless host, the workbench and the command line driving operations, search and firmware
-# update, and the simulated board's own thread. Fails on any data race the sanitizer reports.
+# update, the production line of several boards, the serial-number store and the chip log, and
+# the simulated board's own thread. Fails on any data race the sanitizer reports.
 #
 #   tools/tsan-tests.sh [CTEST_REGEX]
 set -eu
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build-tsan}
-TESTS=${1:-'^(unit\.(RunnerTest|FirmwareUpdateTest|BoardSearchTest)|e2e\.(RunnerE2E|DrivingTheWorkbench|CliInProcess|AutoProgramming|FirmwareUpdateE2E|SearchE2E|SessionE2E)|sim\.PtyHost)\.'}
+TESTS=${1:-'^(unit\.(RunnerTest|FirmwareUpdateTest|BoardSearchTest|SerialAllocatorTest|ChipLog)|e2e\.(RunnerE2E|GangRun|GangHandsFree|ProductionLine|DrivingTheWorkbench|CliInProcess|AutoProgramming|FirmwareUpdateE2E|SearchE2E|SessionE2E)|sim\.PtyHost)\.'}
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVEL_SANITIZE=thread -DTOVEL_WERROR=ON \
   -DTOVEL_BUILD_GUI=OFF >/dev/null

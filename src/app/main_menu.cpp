@@ -28,6 +28,7 @@ const std::vector<ItemSpec> kProjectItems = {
     {command::CloseProject, "&Close"},
     {kSeparator, nullptr},
     {command::AutoProgram, "Auto-&Program"},
+    {command::Production, "Pro&duction..."},
     {kSeparator, nullptr},
     {RecentProjects::kPlaceholderCommand, "Recent Projects"},
     {kSeparator, nullptr},

@@ -25,6 +25,7 @@
 #include "app/main_menu.h"
 #include "app/memory_preview.h"
 #include "app/path_label.h"
+#include "app/production_window.h"
 #include "app/qt_language.h"
 #include "app/qt_user_interface.h"
 #include "app/status_line.h"
@@ -357,6 +358,12 @@ void MainWindow::runCommand(int commandId) {
     case command::Exit:
         close();
         break;
+
+    case command::Production: {
+        ProductionWindow production(wb, this);
+        production.exec();
+        break;
+    }
 
     // Settings.
     case command::ProjectSettings:

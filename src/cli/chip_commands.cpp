@@ -131,7 +131,7 @@ CommandOutcome read(CommandContext& context) {
 
 // Loads FILE into the buffer for program and verify. Nothing when it was loaded.
 std::optional<CommandOutcome> loadImage(CommandContext& context, Memory memory) {
-    if (!context.workbench.loadBufferFile(memory, context.options.files[0]))
+    if (!context.imageLoaded && !context.workbench.loadBufferFile(memory, context.options.files[0]))
         return outcome(context, false, ExitStatus::FileError);
     const CommandStates states = context.workbench.commandStates();
     if (!(memory == Memory::Flash ? states.programFlash : states.programEeprom)) return notForDevice(context);

@@ -15,6 +15,7 @@
 #include "cli/cli_texts.h"
 #include "cli/cli_user_interface.h"
 #include "cli/device_listing.h"
+#include "cli/gang_run.h"
 #include "cli/json_reporter.h"
 #include "cli/port_listing.h"
 #include "cli/production_loop.h"
@@ -156,6 +157,15 @@ private:
             deviceChosen = true;
         }
         if (options_.changedOnly) workbench.project().writeChangedOnly = true;
+
+        if (options_.gang()) {
+            ui.clearEvents();
+            CommandContext context{workbench,   ui, reporter_, options_, readLine_, environment_.interrupted,
+                                   deviceChosen};
+            const CommandOutcome outcome =
+                runGang(context, GangEnvironment{scratch.path(), environment_.stdoutIsTerminal});
+            return finish(outcome.status, outcome.summary, outcome.details);
+        }
 
         int comPort = workbench.comPort();
         if (options_.simulate) {

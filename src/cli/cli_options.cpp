@@ -50,6 +50,12 @@ bool parseInt(const std::string& text, int& value) {
     return ec == std::errc() && ptr == end && !text.empty();
 }
 
+// The commands that run on every board of a gang at once.
+bool gangCommand(Command command) {
+    return command == Command::AutoProgram || command == Command::Program || command == Command::Verify ||
+           command == Command::Erase || command == Command::FusesProgram;
+}
+
 bool isSimulatedDeviceName(const std::string& name) {
     return name == "none" || name == "empty" || deviceFromArgument(name) >= 0;
 }
@@ -113,6 +119,8 @@ private:
             flag(o.json);
         } else if (name == "--repeat") {
             flag(o.repeat);
+        } else if (name == "--auto-next") {
+            flag(o.autoNext);
         } else if (name == "--reduced-speed") {
             flag(o.reducedSpeed);
         } else if (name == "--changed-only") {
@@ -124,7 +132,12 @@ private:
             o.answerYes = yes;
         } else if (name == "--simulate") {
             o.simulate = true;
-            if (inline_) {
+            // A plain number is a count of boards; the chip is then the project's or --device's.
+            int boards = 0;
+            if (inline_ && parseInt(*inline_, boards)) {
+                if (boards < 1 || boards > kMaxGangBoards) return fail(CliText::BadValue, *inline_, name);
+                o.simulatedBoards = boards;
+            } else if (inline_) {
                 if (!isSimulatedDeviceName(*inline_)) return fail(CliText::UnknownDevice, *inline_);
                 o.simulatedDevice = *inline_;
             }
@@ -132,7 +145,8 @@ private:
             if (const auto v = value(name, inline_)) {
                 PortMap ports;
                 if (ports.portFromArgument(*v) == 0) return fail(CliText::BadValue, *v, name);
-                o.port = *v;
+                if (!o.port) o.port = *v;
+                o.ports.push_back(*v);
             }
         } else if (name == "--baud") {
             if (const auto v = value(name, inline_)) {
@@ -178,6 +192,12 @@ private:
             if (const auto v = value(name, inline_)) o.tracePath = *v;
         } else if (name == "--log") {
             if (const auto v = value(name, inline_)) o.logPath = *v;
+        } else if (name == "--log-json") {
+            if (const auto v = value(name, inline_)) o.logJsonPath = *v;
+        } else if (name == "--serials") {
+            if (const auto v = value(name, inline_)) o.serialsPath = *v;
+        } else if (name == "--simulate-control") {
+            if (const auto v = value(name, inline_)) o.simulateControl = *v;
         } else {
             fail(CliText::UnknownOption, argument);
         }
@@ -226,6 +246,19 @@ private:
             return fail(CliText::OptionNotForCommand, "--log", o.commandName);
         if (o.systemRoot && o.command != Command::Doctor)
             return fail(CliText::OptionNotForCommand, "--system-root", o.commandName);
+        if (o.logJsonPath && o.command != Command::AutoProgram)
+            return fail(CliText::OptionNotForCommand, "--log-json", o.commandName);
+        if (o.serialsPath && o.command != Command::AutoProgram)
+            return fail(CliText::OptionNotForCommand, "--serials", o.commandName);
+        if (o.autoNext && !o.repeat) return fail(CliText::OptionNeedsOption, "--auto-next", "--repeat");
+        if (o.simulateControl && o.simulatedBoards == 0)
+            return fail(CliText::OptionNeedsOption, "--simulate-control", "--simulate=N");
+        if (o.ports.size() > static_cast<std::size_t>(kMaxGangBoards))
+            return fail(CliText::BadValue, o.ports.back(), "--port");
+        if (o.simulatedBoards > 0 && !o.ports.empty())
+            return fail(CliText::ConflictingOptions, "--simulate=" + std::to_string(o.simulatedBoards),
+                        "--port");
+        if (o.gang() && !gangCommand(o.command)) return fail(CliText::NotForGang, o.commandName);
         if (o.reducedSpeed && o.command != Command::UpdateFirmware)
             return fail(CliText::OptionNotForCommand, "--reduced-speed", o.commandName);
         if (o.changedOnly && o.command != Command::Program && o.command != Command::AutoProgram)

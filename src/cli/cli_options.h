@@ -39,7 +39,9 @@ struct CliOptions {
     bool help = false;
     bool version = false;
 
-    std::optional<std::string> port; // "3", "COM3" or a device path, as given
+    std::optional<std::string> port; // "3", "COM3" or a device path, as given (the first --port)
+    std::vector<std::string> ports;  // every --port, in order: more than one is a gang run
+    int simulatedBoards = 0;         // --simulate=N: a gang run on N simulated boards
     std::optional<int> baudIndex;
     std::optional<std::string> settingsPath;
     std::optional<std::string> projectPath; // --project, or autoprogram's PROJECT
@@ -55,6 +57,10 @@ struct CliOptions {
     std::optional<std::string> logPath;
     std::optional<std::string> tracePath; // every byte to and from the board, with its time
     bool repeat = false;
+    bool autoNext = false;                      // --auto-next: a new chip starts the next run
+    std::optional<std::string> serialsPath;     // --serials: the serial-number store
+    std::optional<std::string> logJsonPath;     // --log-json: one JSON line a chip
+    std::optional<std::string> simulateControl; // --simulate-control: the simulated boards' control FIFO
     bool reducedSpeed = false;
     bool changedOnly = false; // the project's "Write only changed data", switched on for this run
 
@@ -62,7 +68,16 @@ struct CliOptions {
     std::string commandName; // as typed, e.g. "read flash"
     MemoryArg memory = MemoryArg::Flash;
     std::vector<std::string> files; // read/program/verify FILE, convert IN OUT, update-firmware IMAGE
+
+    // The gang run (every board its own thread, numbers from the serial-number store, the chip
+    // log): more than one --port, --simulate=N, or an option only it has.
+    bool gang() const {
+        return ports.size() > 1 || simulatedBoards > 0 || serialsPath || logJsonPath || autoNext;
+    }
 };
+
+// The most boards one gang run drives.
+constexpr int kMaxGangBoards = 16;
 
 struct UsageError {
     CliText text = CliText::NoCommand;

@@ -63,7 +63,9 @@ Options:
   --json                 print one JSON object a line: every status text, box, question,
                          progress step and the final result
   --log FILE             autoprogram: append one CSV line a chip (time, device, counters,
-                         result, exit status)
+                         result, exit status; on several boards also port, board serial,
+                         signature, serial number and duration)
+  --log-json FILE        autoprogram on several boards: append one JSON line a chip
   --simulate-with OPTS   options of the simulated board as tovel-sim takes them, e.g.
                          --simulate-with "--no-target-power" or "--firmware loader"
   --system-root DIR      doctor: read /proc, /sys and /dev below DIR (for tests)
@@ -71,6 +73,18 @@ Options:
                          microseconds, speed changes, opens and closes; 'tovel-sim --replay
                          FILE' answers as that board did. Attach 'doctor --trace FILE' to a
                          problem report
+
+Several boards at once (autoprogram, program, verify, erase, fuses program):
+  --port N|PATH          given more than once: every board runs the command at the same time,
+                         each with its own connection; lines start with "[PORT] "
+  --simulate=N           N built-in simulated boards (1..16)
+  --simulate-control FIFO
+                         lines "BOARD insert [DEVICE]" and "BOARD remove" written to FIFO put
+                         chips into the simulated boards' sockets and take them out
+  --serials FILE         the serial-number store (default: beside the project, NAME.serials.db);
+                         every chip takes the next number, never one taken before
+  --auto-next            with autoprogram --repeat: each board starts as soon as a chip is in
+                         its socket, and waits for it to be taken out
   --help, --version
 
 Fuse settings: 'fuses program' and 'fuses verify' use the lock/fuse selection stored in the
@@ -149,7 +163,9 @@ Motorola S-record, .elf - файл ELF для AVR, только для чтен�
   --json                 выводить по одному объекту JSON в строке: каждое сообщение строки
                          состояния, окно, вопрос, шаг выполнения и итоговый результат
   --log ФАЙЛ             autoprogram: дописывать по строке CSV на микросхему (время,
-                         микросхема, счетчики, результат, код завершения)
+                         микросхема, счетчики, результат, код завершения; на нескольких
+                         платах также порт, номер платы, сигнатура, серийный номер и время)
+  --log-json ФАЙЛ        autoprogram на нескольких платах: по строке JSON на микросхему
   --simulate-with ПАРАМ  параметры имитатора платы в том виде, в каком их принимает tovel-sim,
                          например --simulate-with "--no-target-power" или "--firmware loader"
   --system-root ПАПКА    doctor: читать /proc, /sys и /dev внутри ПАПКИ (для тестов)
@@ -157,6 +173,18 @@ Motorola S-record, .elf - файл ELF для AVR, только для чтен�
                          микросекундах, смены скорости, открытия и закрытия порта;
                          tovel-sim --replay ФАЙЛ отвечает так же, как та плата. Приложите
                          doctor --trace ФАЙЛ к сообщению о проблеме
+
+Несколько плат сразу (autoprogram, program, verify, erase, fuses program):
+  --port N|ПУТЬ          указан несколько раз: команда выполняется на всех платах одновременно,
+                         у каждой свое соединение; строки начинаются с "[ПОРТ] "
+  --simulate=N           N встроенных имитаторов платы (1..16)
+  --simulate-control FIFO
+                         строки "ПЛАТА insert [ИМЯ]" и "ПЛАТА remove", записанные в FIFO,
+                         вставляют микросхемы в панельки имитаторов и извлекают их
+  --serials ФАЙЛ         хранилище серийных номеров (по умолчанию рядом с проектом,
+                         ИМЯ.serials.db); каждая микросхема получает следующий, еще не выданный
+  --auto-next            с autoprogram --repeat: каждая плата начинает, как только в панельке
+                         появилась микросхема, и ждет, пока ее извлекут
   --help, --version
 
 Fuse-биты: команды fuses program и fuses verify берут lock- и fuse-биты, выбранные в
@@ -266,6 +294,21 @@ constexpr TextRow kRows[] = {
     {CliText::TraceUnwritable, "cannot write the trace file '%s'", "не удается записать файл трассировки «%s»"},
     {CliText::DoctorHint, "Run 'tovelisp-cli doctor' (with the same --port) to find out why.",
      "Запустите tovelisp-cli doctor (с тем же --port), чтобы выяснить причину."},
+    {CliText::OptionNeedsOption, "option '%s' needs %s", "параметр «%s» требует %s"},
+    {CliText::NotForGang, "'%s' cannot run on several boards at once",
+     "команду «%s» нельзя выполнить на нескольких платах сразу"},
+    {CliText::GangHeader, "Port            Signature  Result  Serial      Time",
+     "Порт            Сигнатура  Итог    Номер       Время"},
+    {CliText::GangPassed, "PASS", "ГОДНО"},
+    {CliText::GangFailed, "FAIL", "БРАК"},
+    {CliText::GangSummary, "Boards: %d, passed: %d, failed: %d", "Плат: %d, успешно: %d, с ошибкой: %d"},
+    {CliText::SerialStoreFailed, "the serial-number store '%s' cannot be used: %s",
+     "хранилище серийных номеров «%s» недоступно: %s"},
+    {CliText::SerialsNeedStore, "serial numbers on several boards need a project file or --serials FILE",
+     "для серийных номеров на нескольких платах нужен файл проекта или --serials ФАЙЛ"},
+    {CliText::WaitingForChip, "Waiting for a chip", "Ожидание микросхемы"},
+    {CliText::ChipInserted, "Chip %s in the socket", "В панельке микросхема %s"},
+    {CliText::RemoveChip, "Remove the chip", "Извлеките микросхему"},
 };
 
 } // namespace

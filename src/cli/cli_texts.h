@@ -63,6 +63,17 @@ enum class CliText {
     Interrupted,
     DoctorHint,
     TraceUnwritable,
+    OptionNeedsOption,
+    NotForGang,
+    GangHeader,
+    GangPassed,
+    GangFailed,
+    GangSummary,
+    SerialStoreFailed,
+    SerialsNeedStore,
+    WaitingForChip,
+    ChipInserted,
+    RemoveChip,
 };
 
 // The text in `language`; printf-style where the text has conversions.

@@ -26,6 +26,7 @@ struct CommandContext {
     LineReader readLine;       // the person's answer to a prompt; nothing at the end
     const StopRequest* stop;   // Ctrl-C, SIGTERM, SIGHUP; may be null
     bool deviceChosen = false; // the device was named (--device, the project, --simulate=)
+    bool imageLoaded = false;  // program/verify: FILE is in the buffer already (a gang's job)
 
     Language language() const { return workbench.language(); }
     bool wasInterrupted() const { return stop != nullptr && stop->requested(); }

@@ -2,8 +2,6 @@
 
 namespace tovel::cli {
 
-namespace {
-
 const char* answerName(Answer answer) {
     switch (answer) {
     case Answer::Yes:
@@ -17,8 +15,6 @@ const char* answerName(Answer answer) {
     }
     return "no";
 }
-
-} // namespace
 
 const char* iconName(BoxIcon icon) {
     switch (icon) {

@@ -43,5 +43,6 @@ public:
 };
 
 const char* iconName(BoxIcon icon);
+const char* answerName(Answer answer);
 
 } // namespace tovel::cli

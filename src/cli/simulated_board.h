@@ -30,6 +30,10 @@ public:
     // search finds this board only and never waits on a real device.
     void attach(PortMap& ports, int port) const;
 
+    // The pseudo-terminal a serial channel opens, and the board behind it (chips in and out).
+    const std::string& path() const { return host_.slavePath(); }
+    sim::PtyBoardHost& host() { return host_; }
+
 private:
     sim::PtyBoardHost host_;
 };

@@ -46,7 +46,7 @@ enum MenuPosition : int {
 };
 
 inline constexpr std::size_t kMaxControlsPerDialog = 100;
-inline constexpr std::size_t kMenuRowCount = 43;
+inline constexpr std::size_t kMenuRowCount = 44;
 
 struct BilingualText {
     const char* english;

@@ -132,6 +132,22 @@ bool MemoryBuffer::adopt(const std::string& path, ImageFileRead file) {
     return true;
 }
 
+bool MemoryBuffer::copyFrom(const MemoryBuffer& source) {
+    std::optional<ByteBlock> data = ByteBlock::copyOf(source.data());
+    std::optional<ByteBlock> attributes = ByteBlock::copyOf(source.attributes());
+    if (!data || !attributes) return false;
+    plain_ = false;
+    data_ = std::move(*data);
+    attributes_ = std::move(*attributes);
+    fileName_ = source.fileName_;
+    modified_ = source.modified_;
+    source_ = source.source_;
+    contentChanged();
+    controlsChanged();
+    refreshLabel();
+    return true;
+}
+
 void MemoryBuffer::noteSource(const std::string& path, ImageFormat format) {
     // What was just written is what the file holds now; read it back to know that version.
     const FileContents written = readWholeFile(path, kMaxHexTextSize);

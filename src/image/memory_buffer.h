@@ -54,6 +54,10 @@ public:
     bool create(std::size_t size);
     // Empties the buffer and forgets the file; the modified flag is left as it is.
     bool close();
+    // Takes `source`'s bytes, attributes, file name and modified flag, so that another holder of
+    // the same job (a board of a gang run) programs exactly the image read once. False (buffer
+    // unchanged) only when the memory cannot be had.
+    bool copyFrom(const MemoryBuffer& source);
     // Raises the modified flag and tells the project.
     void markModified();
     // The sum of all bytes modulo 65536; 0 when empty.

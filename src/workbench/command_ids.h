@@ -52,6 +52,7 @@ enum Id : int {
     LoadFlashAt = 32908,
     LoadEepromAt = 32909,
     UpdateFirmware = 32910,
+    Production = 32911,
     DiagnoseConnection = 33001, // the connection doctor's window
 };
 

@@ -167,12 +167,12 @@ TEST(UiTranslationDialogs, RussianControlTextsAreTranslatedAndKeepTheirMnemonics
     }
 }
 
-TEST(UiTranslationMenu, FortyThreeRowsWithTopLevelKeysForProjectSettingsAdvancedAndHelp) {
+TEST(UiTranslationMenu, FortyFourRowsWithTopLevelKeysForProjectSettingsAdvancedAndHelp) {
     const auto english = menuTexts(Language::English);
     const auto russian = menuTexts(Language::Russian);
     ASSERT_EQ(english.size(), kMenuRowCount);
     ASSERT_EQ(russian.size(), kMenuRowCount);
-    EXPECT_EQ(kMenuRowCount, 43u);
+    EXPECT_EQ(kMenuRowCount, 44u);
 
     std::vector<int> topLevel;
     std::set<int> keys;
@@ -189,8 +189,8 @@ TEST(UiTranslationMenu, FortyThreeRowsWithTopLevelKeysForProjectSettingsAdvanced
     EXPECT_EQ(english.front().text, "&Project");
     EXPECT_EQ(english.back().key, 16);
     EXPECT_EQ(english.back().text, "&About");
-    EXPECT_EQ(english[30].key, 1016);
-    EXPECT_EQ(english[30].text, "&Lock&&Fuse Bits...");
+    EXPECT_EQ(english[31].key, 1016);
+    EXPECT_EQ(english[31].text, "&Lock&&Fuse Bits...");
 }
 
 TEST(UiTranslationMenu, OnlyTheHelpEntryIsRightAligned) {
@@ -215,8 +215,8 @@ TEST(UiTranslationMenu, RussianMnemonicsAreKeptAndUniqueWithinEachPopup) {
         EXPECT_STRNE(row.text.russian, row.text.english) << row.key;
     }
     // Popups by row range: Project items, Flash, Eeprom, Settings, Advanced, Help; and the menu bar.
-    const std::vector<std::pair<std::size_t, std::size_t>> popups = {{1, 10},  {10, 19}, {19, 28},
-                                                                     {29, 33}, {34, 40}, {41, 43}};
+    const std::vector<std::pair<std::size_t, std::size_t>> popups = {{1, 11},  {11, 20}, {20, 29},
+                                                                     {30, 34}, {35, 41}, {42, 44}};
     for (const auto& [first, end] : popups) {
         std::set<std::string> letters;
         for (std::size_t i = first; i < end; ++i) {
