@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 
 #include "i18n/ui_translation.h"
 #include "workbench/command_ids.h"
@@ -87,6 +88,18 @@ const std::vector<ItemSpec> kHelpItems = {
     {command::About, "&About"},
 };
 
+// Lays out every menu after a menu-bar separator at the right edge of the bar. The Help menu
+// stays a menu of the bar itself, so the arrow keys and screen readers reach it like the others,
+// and it is laid out again whenever its title or the bar's width changes.
+class RightAlignedHelpStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_DrawMenuBarSeparator) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 // A path shown as a menu text: an ampersand in it is a character, not a mnemonic marker.
 QString menuTextOfPath(const std::string& path) {
     return QString::fromStdString(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -100,11 +113,12 @@ MainMenu::MainMenu(QMenuBar& bar, QObject* parent) : QObject(parent) {
     const std::array<const std::vector<ItemSpec>*, kTopLevelCount> items = {
         &kProjectItems, &kFlashItems, &kEepromItems, &kSettingsItems, &kAdvancedItems, &kHelpItems};
 
-    auto* helpBar = new QMenuBar(&bar);
+    auto* style = new RightAlignedHelpStyle;
+    style->setParent(this); // outlives the bar, which the window deletes first
+    bar.setStyle(style);
     for (int position = 0; position < kTopLevelCount; ++position) {
-        const bool help = position == ui::HelpMenuPosition;
-        QMenuBar& owner = help ? *helpBar : bar;
-        QMenu* menu = owner.addMenu(QString::fromLatin1(titles[static_cast<std::size_t>(position)]));
+        if (position == ui::HelpMenuPosition) bar.addSeparator();
+        QMenu* menu = bar.addMenu(QString::fromLatin1(titles[static_cast<std::size_t>(position)]));
         topLevel_[static_cast<std::size_t>(position)] = menu;
         for (const ItemSpec& item : *items[static_cast<std::size_t>(position)]) {
             if (item.commandId == kSeparator)
@@ -113,7 +127,6 @@ MainMenu::MainMenu(QMenuBar& bar, QObject* parent) : QObject(parent) {
                 addItem(menu, item.commandId, item.text);
         }
     }
-    bar.setCornerWidget(helpBar, Qt::TopRightCorner);
 
     recentPlaceholder_ = actions_.at(RecentProjects::kPlaceholderCommand);
     recentPlaceholder_->setEnabled(false);

@@ -25,8 +25,8 @@ class MainMenu : public QObject {
 public:
     static constexpr int kTopLevelCount = 6;
 
-    // Fills `bar`. The Help menu sits in a menu bar of its own in the top right corner, so it
-    // stays at the right edge as the menu's help style asks.
+    // Fills `bar`. The Help menu stands at the right edge of the bar, as the menu's help style
+    // asks, and is still one of the bar's own menus.
     explicit MainMenu(QMenuBar& bar, QObject* parent = nullptr);
 
     // Retitles every item and top-level menu from the menu translation table.
