@@ -271,6 +271,9 @@ void Workbench::applyProjectSettings(const ProjectSettings& settings) {
     project.settings() = settings;
     project.deviceIndex = current; // the device goes through the selection below
     project.markModified();
+    // An already modified project reports no change of its own: the window's "Inc" box and SCK
+    // list must follow the new settings all the same.
+    impl_->projectChanged();
     impl_->selectDevice(DeviceTable::isValidDeviceNo(device) ? device : current);
 }
 
