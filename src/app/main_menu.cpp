@@ -1,6 +1,7 @@
 #include "app/main_menu.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
@@ -100,6 +101,24 @@ public:
     }
 };
 
+// The desktop's usual keys for the commands that have one.
+QKeySequence standardShortcut(int commandId) {
+    switch (commandId) {
+    case command::OpenProject:
+        return QKeySequence(Qt::CTRL | Qt::Key_O);
+    case command::SaveProject:
+        return QKeySequence(Qt::CTRL | Qt::Key_S);
+    case command::SaveProjectAs:
+        return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+    case command::Exit:
+        return QKeySequence(Qt::CTRL | Qt::Key_Q);
+    case command::Help:
+        return QKeySequence(Qt::Key_F1);
+    default:
+        return {};
+    }
+}
+
 // A path shown as a menu text: an ampersand in it is a character, not a mnemonic marker.
 QString menuTextOfPath(const std::string& path) {
     return QString::fromStdString(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -137,9 +156,19 @@ MainMenu::MainMenu(QMenuBar& bar, QObject* parent) : QObject(parent) {
 QAction* MainMenu::addItem(QMenu* menu, int commandId, const char* text) {
     QAction* action = menu->addAction(QString::fromUtf8(text));
     action->setData(commandId);
+    if (const QKeySequence shortcut = standardShortcut(commandId); !shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
     connect(action, &QAction::triggered, this, [this, commandId] { Q_EMIT commandChosen(commandId); });
     actions_[commandId] = action;
     return action;
+}
+
+void MainMenu::addWindowToggle(QAction* toggle) {
+    QMenu* settings = topLevel_[ui::SettingsMenuPosition];
+    settings->addSeparator();
+    settings->addAction(toggle);
 }
 
 QAction* MainMenu::action(int commandId) const {

@@ -35,6 +35,10 @@ public:
     // placeholder "Recent Projects" stays.
     void setRecentEntries(const std::vector<RecentProjects::MenuEntry>& entries);
 
+    // Puts `toggle` (a checkable item of the window's own, such as a panel's) at the end of the
+    // Settings menu, after a separator.
+    void addWindowToggle(QAction* toggle);
+
     QAction* action(int commandId) const;
     QMenu* topLevelMenu(int position) const { return topLevel_[static_cast<std::size_t>(position)]; }
     // The entries now in the Project menu, in order (for tests).

@@ -200,6 +200,15 @@ enum Id : unsigned {
     ProgrammerHasNoFirmware = 1197,
     UpdateFirmwareVersionFailed = 1198,
     CannotFindHelpFile = 1199,
+
+    // Texts of this program's own additions, kept apart from the numbers above.
+    FlashNothingToProgram = 1301,
+    EepromNothingToProgram = 1302,
+    UnsavedWorkQuestion = 1303,
+    SerialAccessRstdisbl = 1304,
+    SerialAccessSpien = 1305,
+    SerialAccessDwen = 1306,
+    SerialAccessLockLevel = 1307,
 };
 
 } // namespace tovel::msg

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "i18n/desktop_texts.h"
 #include "image/image_boxes.h"
 #include "image/image_file.h"
 
@@ -175,7 +176,13 @@ bool MemoryBuffer::loadAt(const std::string& path) {
     if (!image.empty()) std::memcpy(data_.data() + at, image.data(), image.size());
     plain_ = false;
     attributes_ = std::move(*attributes);
-    matchFile(path, ByteAttribute::Loaded);
+    setAllAttributes(ByteAttribute::Loaded);
+    // The merged image is in no file: neither the loaded file nor the one merged into holds it,
+    // so a later Save must ask for a name rather than overwrite either.
+    fileName_ = kUnspecifiedFileName;
+    markModified();
+    contentChanged();
+    refreshLabel();
     controlsChanged();
     return true;
 }
@@ -245,10 +252,16 @@ FileChoice MemoryBuffer::openChoice() const {
     FileChoice choice;
     choice.save = false;
     choice.initialPath = "Untitled";
+    const auto filter = [this](ui::DesktopText id) {
+        return std::string(ui::desktopText(id, messages_.language()));
+    };
+    using ui::DesktopText;
     if (isEeprom_)
-        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {filter(DesktopText::EepFilesFilter), filter(DesktopText::HexFilesFilter),
+                          filter(DesktopText::BinFilesFilter), filter(DesktopText::AllFilesFilter)};
     else
-        choice.filters = {"HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {filter(DesktopText::HexFilesFilter), filter(DesktopText::BinFilesFilter),
+                          filter(DesktopText::AllFilesFilter)};
     return choice;
 }
 
@@ -256,10 +269,16 @@ FileChoice MemoryBuffer::saveChoice() const {
     FileChoice choice;
     choice.save = true;
     choice.initialPath = "Untitled";
+    const auto filter = [this](ui::DesktopText id) {
+        return std::string(ui::desktopText(id, messages_.language()));
+    };
+    using ui::DesktopText;
     if (isEeprom_)
-        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {filter(DesktopText::EepFilesFilter), filter(DesktopText::HexFilesFilter),
+                          filter(DesktopText::BinFilesFilter), filter(DesktopText::AllFilesFilter)};
     else
-        choice.filters = {"HEX Files (*.hex)", "EEP Files (*.eep)", "BIN Files (*.bin)", "All Files (*)"};
+        choice.filters = {filter(DesktopText::HexFilesFilter), filter(DesktopText::EepFilesFilter),
+                          filter(DesktopText::BinFilesFilter), filter(DesktopText::AllFilesFilter)};
     return choice;
 }
 

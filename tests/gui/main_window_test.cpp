@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QtTest/qtestspontaneevent.h>
 
 #include "app/language_dialog.h"
 #include "app/main_menu.h"
@@ -391,6 +393,62 @@ private Q_SLOTS:
         } else {
             QVERIFY(opened.endsWith(QStringLiteral("help/index.html")));
         }
+    }
+
+    void exitAndTheCloseBoxAskAboutUnsavedWork() {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.window->runCommand(command::NewProject); // nothing unsaved: no question
+        QVERIFY(f.boxes.boxes().empty());
+        f.window->invertBox().click(); // a setting changed
+
+        f.boxes.queueAnswer(Answer::Cancel);
+        f.window->runCommand(command::Exit);
+        QVERIFY(f.window->isVisible());
+        QCOMPARE(f.boxes.boxes().size(), std::size_t{1});
+        const ShownBox& question = f.boxes.boxes()[0];
+        QCOMPARE(question.buttons, Buttons::SaveDiscardCancel);
+        QCOMPARE(question.defaultAnswer, Answer::Yes); // Save
+
+        // The window system's close box asks the same.
+        f.boxes.queueAnswer(Answer::Cancel);
+        QCloseEvent closeBox;
+        QSpontaneKeyEvent::setSpontaneous(&closeBox);
+        qApp->notify(f.window.get(), &closeBox); // sendEvent would make it a program's own close
+        QVERIFY(!closeBox.isAccepted());
+        QCOMPARE(f.boxes.boxes().size(), std::size_t{2});
+
+        f.boxes.queueAnswer(Answer::No); // Discard
+        f.window->runCommand(command::Exit);
+        QVERIFY(!f.window->isVisible());
+    }
+
+    void standardShortcutsReachTheirCommands() {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.window->activateWindow();
+        MainMenu& menu = f.window->menu();
+        QCOMPARE(menu.action(command::OpenProject)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(menu.action(command::SaveProject)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(menu.action(command::SaveProjectAs)->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        QCOMPARE(menu.action(command::Exit)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(menu.action(command::Help)->shortcut(), QKeySequence(QStringLiteral("F1")));
+
+        std::vector<FileChoice> asked;
+        f.ui.setFileHook([&](const FileChoice& choice) -> std::optional<std::string> {
+            asked.push_back(choice);
+            return std::nullopt;
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(f.window.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(asked.size(), std::size_t{2});
+        QVERIFY(!asked[0].save);
+        QVERIFY(asked[1].save);
+        QTest::keyClick(f.window.get(), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!f.window->isVisible());
     }
 
     void boardCommandsWithoutAPortSaySo() {
