@@ -46,6 +46,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     connect(contents_, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { showHeading(item); });
     connect(contents_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { showHeading(item); });
+    // A link to another page of the manual: the contents follow it.
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this] { fillContents(); });
     connect(search_, &QLineEdit::returnPressed, this, [this] { find(search_->text()); });
     connect(findNext_, &QPushButton::clicked, this, [this] { find(search_->text()); });
 
@@ -74,7 +76,7 @@ bool HelpWindow::open(const QString& path) {
     if (!info.isFile() || !info.isReadable()) return false;
     document_ = info.absoluteFilePath();
     browser_->setSource(QUrl::fromLocalFile(document_));
-    fillContents();
+    fillContents(); // also when the same page is opened again
     return true;
 }
 

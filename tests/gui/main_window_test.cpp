@@ -6,22 +6,29 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QtTest/qtestspontaneevent.h>
 
+#include "app/help_window.h"
 #include "app/language_dialog.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/memory_preview.h"
+#include "app/messages_panel.h"
 #include "app/path_label.h"
 #include "app/qt_language.h"
 #include "app/qt_user_interface.h"
@@ -449,6 +456,98 @@ private Q_SLOTS:
         QVERIFY(asked[1].save);
         QTest::keyClick(f.window.get(), Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!f.window->isVisible());
+    }
+
+    void theMessagesPanelKeepsEverythingSaidWithItsTime() {
+        QString settingsPath;
+        {
+            WindowFixture f;
+            settingsPath = f.folder.filePath(QStringLiteral("settings.ini"));
+            MessagesPanel& panel = f.window->messagesPanel();
+            QAction* toggle = panel.toggleViewAction();
+            QVERIFY(f.window->menu().topLevelMenu(3)->actions().contains(toggle));
+            QCOMPARE(toggle->text(), QStringLiteral("&Messages"));
+            QVERIFY(!toggle->isChecked());
+
+            f.window->runCommand(command::ReadSignature); // a status line, then a box
+            const QStringList lines = panel.text().split(QLatin1Char('\n'));
+            QCOMPARE(lines.size(), 3); // the status texts and the box, in order
+            static const QRegularExpression stamped(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d  "));
+            for (const QString& line : lines) QVERIFY2(stamped.match(line).hasMatch(), qPrintable(line));
+            QVERIFY(lines[1].endsWith(QStringLiteral("Select COM port or click 'search board'")));
+            QVERIFY(lines[2].endsWith(QStringLiteral("Tovel/Tovel-U Programmer: No board specified")));
+
+            const QString saved = f.folder.filePath(QStringLiteral("log.txt"));
+            f.ui.setFileHook([&](const FileChoice& choice) -> std::optional<std::string> {
+                if (!choice.save) return std::nullopt;
+                return saved.toStdString();
+            });
+            panel.saveButton().click();
+            QFile file(saved);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(file.readAll()).trimmed(), panel.text());
+
+            toggle->trigger(); // shown, and remembered
+            QVERIFY(toggle->isChecked());
+            f.workbench->setLanguage(Language::Russian);
+            QCOMPARE(toggle->text(), QStringLiteral("&Сообщения"));
+            QCOMPARE(panel.windowTitle(), QStringLiteral("Сообщения"));
+        }
+        QtUserInterface ui;
+        Workbench workbench(
+            ui, systemClock(),
+            [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+                return std::make_unique<PosixSerialChannel>(ports);
+            },
+            settingsPath.toStdString());
+        MainWindow again(workbench, ui);
+        QVERIFY(again.messagesPanel().toggleViewAction()->isChecked());
+    }
+
+    void helpOpensInTheProgramsOwnWindowWithContentsAndSearch() {
+        QTemporaryDir folder;
+        const QString manual = guitest::writeFile(
+            folder, QStringLiteral("index.html"),
+            "<html><body><h1>Manual</h1><h2>1. Board</h2><p>The board sits on a serial port.</p>"
+            "<h3>Link speed</h3><p>Speeds.</p><h2>2. Fuses</h2><p>RSTDISBL takes the reset pin.</p>"
+            "</body></html>");
+        HelpWindow help;
+        QVERIFY(help.open(manual));
+        QCOMPARE(help.contents().topLevelItemCount(), 2);
+        QCOMPARE(help.contents().topLevelItem(0)->text(0), QStringLiteral("1. Board"));
+        QCOMPARE(help.contents().topLevelItem(0)->child(0)->text(0), QStringLiteral("Link speed"));
+        QVERIFY(help.find(QStringLiteral("RSTDISBL")));
+        QCOMPARE(help.browser().textCursor().selectedText(), QStringLiteral("RSTDISBL"));
+        QVERIFY(help.find(QStringLiteral("serial port"))); // from the top again
+        QVERIFY(!help.find(QStringLiteral("no such words")));
+        QVERIFY(help.findChildren<QLabel*>().last()->text() == QStringLiteral("Not found"));
+        help.retranslate(Language::Russian);
+        QCOMPARE(help.windowTitle(), QStringLiteral("Справка"));
+        QVERIFY(!help.open(folder.filePath(QStringLiteral("missing.html"))));
+
+        // F1 in the main window: the help window, or, with no manual installed, a box saying so.
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.window->activateWindow();
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        if (f.window->helpWindow() != nullptr) {
+            QVERIFY(f.window->helpWindow()->isVisible());
+            QVERIFY(f.window->helpWindow()->contents().topLevelItemCount() > 0);
+        } else {
+            QCOMPARE(f.boxes.boxes().size(), std::size_t{1});
+            QVERIFY(f.boxes.texts()[0].starts_with("Cannot find help file"));
+        }
+    }
+
+    void russianShowsRussianUnitsListsAndFilters() {
+        WindowFixture f;
+        f.workbench->setLanguage(Language::Russian);
+        QCOMPARE(f.window->sckCombo().itemText(0), QStringLiteral("0,25 мкс (4 МГц)"));
+        QCOMPARE(f.window->sckCombo().itemText(7), QStringLiteral("150 мкс (7 кГц)"));
+        QCOMPARE(f.workbench->flash().openChoice().filters.front(), std::string("Файлы HEX (*.hex)"));
+        f.workbench->setLanguage(Language::English);
+        QCOMPARE(f.window->sckCombo().itemText(0), QStringLiteral("0.25 uS (4 MHz)"));
     }
 
     void boardCommandsWithoutAPortSaySo() {
