@@ -91,6 +91,8 @@ MainWindow::MainWindow(Workbench& workbench, QtUserInterface& ui, QtLanguage* qt
 }
 
 MainWindow::~MainWindow() {
+    // Tearing the window down hides the panel: that is not the person's choice to remember.
+    disconnect(messagesPanel_->toggleViewAction(), nullptr, this, nullptr);
     qApp->removeEventFilter(this);
     workbench_.setObserver(nullptr);
     workbench_.setLoadAddressPrompt(nullptr);
@@ -492,6 +494,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The window hiding hides the panel too: that is not the person's choice to remember.
+    disconnect(messagesPanel_->toggleViewAction(), nullptr, this, nullptr);
     QMainWindow::closeEvent(event);
 }
 

@@ -38,6 +38,7 @@
 #include "devices/device_table.h"
 #include "image/memory_buffer.h"
 #include "project/project.h"
+#include "project/settings_file.h"
 #include "support/gui_test_support.h"
 #include "workbench/command_ids.h"
 
@@ -459,10 +460,13 @@ private Q_SLOTS:
     }
 
     void theMessagesPanelKeepsEverythingSaidWithItsTime() {
+        QTemporaryDir kept; // the fixture's folder goes with it
+        const QString keptSettings = kept.filePath(QStringLiteral("settings.ini"));
         QString settingsPath;
         {
             WindowFixture f;
             settingsPath = f.folder.filePath(QStringLiteral("settings.ini"));
+            QVERIFY(f.workbench->writeSettings()); // as start-up does
             MessagesPanel& panel = f.window->messagesPanel();
             QAction* toggle = panel.toggleViewAction();
             QVERIFY(f.window->menu().topLevelMenu(3)->actions().contains(toggle));
@@ -487,12 +491,17 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(QString::fromUtf8(file.readAll()).trimmed(), panel.text());
 
+            f.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
             toggle->trigger(); // shown, and remembered
             QVERIFY(toggle->isChecked());
+            QVERIFY(panel.isVisible());
             f.workbench->setLanguage(Language::Russian);
             QCOMPARE(toggle->text(), QStringLiteral("&Сообщения"));
             QCOMPARE(panel.windowTitle(), QStringLiteral("Сообщения"));
+            QVERIFY(QFile::copy(settingsPath, keptSettings));
         }
+        settingsPath = keptSettings;
         QtUserInterface ui;
         Workbench workbench(
             ui, systemClock(),
@@ -501,7 +510,12 @@ private Q_SLOTS:
             },
             settingsPath.toStdString());
         MainWindow again(workbench, ui);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QVERIFY(again.messagesPanel().isVisible());
         QVERIFY(again.messagesPanel().toggleViewAction()->isChecked());
+        again.close(); // closing the window is not hiding the panel
+        QVERIFY(SettingsFile(settingsPath.toStdString()).readShowMessages());
     }
 
     void helpOpensInTheProgramsOwnWindowWithContentsAndSearch() {
