@@ -22,6 +22,9 @@ namespace tovel::app {
 
 namespace {
 
+QColor pageColour() { return QColor(0xFF, 0xFF, 0xFF); }
+QColor inkColour() { return QColor(0x00, 0x00, 0x00); }
+
 // The frame runs in this margin: one pixel wide, three while the pane has the focus.
 constexpr int kFrameMargin = 3;
 constexpr int kWheelRows = 3;
@@ -161,7 +164,9 @@ QSize MemoryPreview::minimumSizeHint() const { return sizeForRows(2); }
 void MemoryPreview::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QPalette& pal = palette();
-    painter.fillRect(rect(), pal.color(QPalette::Base));
+    // A light page whatever the palette: the byte colours are dark and tell history, so they must
+    // stay readable in a dark desktop theme too.
+    painter.fillRect(rect(), pageColour());
 
     const int width = clientWidth();
     const int height = std::max(0, this->height() - 2 * kFrameMargin);
@@ -191,7 +196,7 @@ void MemoryPreview::drawGrid(QPainter& painter, int clientWidth, int clientHeigh
     for (const int x : {g.addressRule(), g.hexRule(), g.characterRule()})
         painter.drawLine(x, 0, x, clientHeight);
 
-    painter.setPen(palette().color(QPalette::Text));
+    painter.setPen(inkColour());
     const int hexInset = (2 * g.columnWidth - 2 * charWidth_) / 2;
     const int characterInset = (g.columnWidth - charWidth_) / 2;
     for (int column = 0; column < kBytesPerRow; ++column) {
@@ -214,7 +219,7 @@ void MemoryPreview::drawRows(QPainter& painter, int rows) const {
     const bool editing = editor_.editing();
     const int hexInset = (2 * g.columnWidth - 2 * charWidth_) / 2;
     const int characterInset = (g.columnWidth - charWidth_) / 2;
-    const QColor textColour = palette().color(QPalette::Text);
+    const QColor textColour = inkColour();
 
     for (int row = 0; row < rows; ++row) {
         const std::size_t rowStart = (firstRow_ + static_cast<std::size_t>(row)) * kBytesPerRow;

@@ -7,8 +7,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextEdit>
@@ -145,6 +147,29 @@ private Q_SLOTS:
             help.retranslate(language);
             expectAllNamed(help);
         }
+    }
+
+    void thePreviewStaysReadableInADarkPalette() {
+        QTemporaryDir folder;
+        QtUserInterface ui;
+        Workbench workbench(
+            ui, systemClock(),
+            [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+                return std::make_unique<PosixSerialChannel>(ports);
+            },
+            folder.filePath(QStringLiteral("settings.ini")).toStdString());
+        MainWindow window(workbench, ui);
+        QPalette dark;
+        for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            dark.setColor(role, QColor(0x20, 0x20, 0x20));
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            dark.setColor(role, QColor(0xE0, 0xE0, 0xE0));
+        window.setPalette(dark);
+        QVERIFY(workbench.eeprom().create(16));
+        // The dark history colours are drawn on a light page, not on the palette's dark base.
+        const QImage shot = window.eepromPreview().grab().toImage();
+        const QColor page = shot.pixelColor(shot.width() / 2, shot.height() - 6);
+        QVERIFY2(page.lightness() > 200, qPrintable(page.name()));
     }
 
     void thePreviewTellsTheAddressValueAndStateAtItsCursor() {
