@@ -28,12 +28,12 @@ trap 'rm -rf "$work"' EXIT
     i=0
     while [ $i -lt 20 ]; do printf '\200\345\210\273\207\273\377\317'; i=$((i + 1)); done
 } > "$work/demo.bin"
-printf 'SERIAL-0001\000calibration\000\001\002\003\004' > "$work/demo.eep"
+printf 'SERIAL-0001\000calibration\000\001\002\003\004' > "$work/demo-eeprom.bin"
 
 cat > "$work/demo.tvl" <<PROJECT
 [Files]
 Flash=$work/demo.bin
-Eeprom=$work/demo.eep
+Eeprom=$work/demo-eeprom.bin
 [Device]
 DeviceNo=13
 [Settings]

@@ -74,6 +74,8 @@ CommandOutcome signature(CommandContext& context) {
         return outcome(context, !failureReported(context) && reported(context, msg::AT45MemoryDetected),
                        ExitStatus::WrongChip);
     }
+    // The 3-byte AT89S parts cannot be asked for their signature.
+    if (!workbench.commandStates().readSignature) return notForDevice(context);
     workbench.readSignature();
     if (const std::optional<ExitStatus> failure = failureReported(context))
         return CommandOutcome{*failure, {}, {}};

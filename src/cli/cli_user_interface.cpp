@@ -82,6 +82,8 @@ std::optional<std::string> CliUserInterface::chooseFile(const FileChoice& /*choi
     return chosen;
 }
 
+void CliUserInterface::showDetail(const std::string& text) { reporter_.note("detail", text); }
+
 std::vector<ReportedEvent> CliUserInterface::events() const {
     std::lock_guard lock(mutex_);
     return events_;

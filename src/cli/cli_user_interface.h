@@ -56,6 +56,7 @@ public:
     // The command line never asks for a file: it answers with the file set by `answerNextFileChoice`,
     // or Cancel.
     std::optional<std::string> chooseFile(const FileChoice& choice) override;
+    void showDetail(const std::string& text) override;
 
     void answerNextFileChoice(std::string path) { nextFile_ = std::move(path); }
 

@@ -68,6 +68,12 @@ constexpr FailureText kFailureTexts[] = {
     {msg::NotEnoughMemory, ExitStatus::FileError},
     {msg::NoFlashFileSelected, ExitStatus::FileError},
     {msg::NoEepromFileSelected, ExitStatus::FileError},
+    {msg::ImageFileTooLarge, ExitStatus::FileError},
+    {msg::ImageFileHoldsNoData, ExitStatus::FileError},
+    {msg::AutoprogramErrorNoFlashImage, ExitStatus::FileError},
+    {msg::AutoprogramErrorNoEepromImage, ExitStatus::FileError},
+    {msg::CounterFileChanged, ExitStatus::FileError},
+    {msg::CounterFileNotSource, ExitStatus::FileError},
     // Stopped by the person.
     {msg::ProgrammingCancelled, ExitStatus::Cancelled},
     {msg::EepromProgramCancelled, ExitStatus::Cancelled},

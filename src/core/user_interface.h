@@ -49,6 +49,9 @@ public:
     virtual int runModal(OperationRunner& runner) = 0;
     // The path chosen, or nothing when the person cancelled.
     virtual std::optional<std::string> chooseFile(const FileChoice& choice) = 0;
+    // A line of detail after the last box (the line and reason of a file error): the command
+    // line prints it; a window may keep it in its log and show the box alone.
+    virtual void showDetail(const std::string& text) { static_cast<void>(text); }
 };
 
 // Holds the busy cursor for a scope, so every return path turns it off.

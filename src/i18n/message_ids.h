@@ -200,8 +200,28 @@ enum Id : unsigned {
     ProgrammerHasNoFirmware = 1197,
     UpdateFirmwareVersionFailed = 1198,
     CannotFindHelpFile = 1199,
+    // Image files: why one was refused, and where.
+    ImageFileTooLarge = 1200,
+    ImageFileHoldsNoData = 1201,
+    HexErrorAtLine = 1202,
+    HexReasonNoColon = 1203,
+    HexReasonNotHexDigit = 1204,
+    HexReasonOddDigitCount = 1205,
+    HexReasonRecordCutShort = 1206,
+    HexReasonTrailingCharacters = 1207,
+    HexReasonBadChecksum = 1208,
+    HexReasonUnknownRecordType = 1209,
+    HexReasonBadAddressRecord = 1210,
+    HexReasonBeyondImageArea = 1211,
+    HexReasonNoEndRecord = 1212,
+    // Auto-program: a step switched on with nothing to work on.
+    AutoprogramErrorNoFlashImage = 1213,
+    AutoprogramErrorNoEepromImage = 1214,
+    // The serial counter written back into its image file.
+    CounterFileChanged = 1215,
+    CounterFileNotSource = 1216,
 
-    // Texts of this program's own additions, kept apart from the numbers above.
+    // The desktop program: nothing to program, unsaved work, fuse settings that end serial programming.
     FlashNothingToProgram = 1301,
     EepromNothingToProgram = 1302,
     UnsavedWorkQuestion = 1303,

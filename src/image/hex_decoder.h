@@ -1,6 +1,8 @@
-// The Intel HEX reader: a strict line scanner over text already in memory. It decodes in place
-// into one preallocated image area and shrinks that once at the end, with no allocation per
-// record.
+// The Intel HEX reader: a strict scanner over text already in memory. It takes every valid file
+// (0 to 255 data bytes a record; LF, CRLF or CR line ends; a final line without its end; a UTF-8
+// byte-order mark; blank lines and trailing blanks) and refuses anything else with the line and
+// the reason, never half an image. It decodes into one preallocated image area and shrinks that
+// once at the end, with no allocation per record.
 #pragma once
 
 #include <cstdint>
@@ -8,30 +10,31 @@
 #include <span>
 
 #include "image/byte_block.h"
+#include "image/image_error.h"
 
 namespace tovel {
 
 enum class HexOutcome {
-    Decoded,          // the text was HEX up to its end-of-file record
-    NotHex,           // not HEX text at all (no ":", a line too long or without line feed)
-    Malformed,        // "Error in HEX file": byte count above 1024, data outside the image area,
-                      // or a record shorter than its own fields
-    ChecksumDeclined, // the person declined to load a file with a bad checksum as HEX
+    Decoded,          // every record was valid, up to the end-of-file record
+    Malformed,        // "Error in HEX file": `error` says where and why
+    ChecksumDeclined, // the person declined to load a file with a bad checksum
     NoMemory,         // the image area could not be had
 };
 
 struct HexScan {
-    HexOutcome outcome = HexOutcome::NotHex;
+    HexOutcome outcome = HexOutcome::Malformed;
     std::size_t end = 0; // the image is bytes 0 .. end-1 of the area (Decoded only)
+    ImageError error;    // Malformed only
 };
 
 struct HexDecodeResult {
-    HexOutcome outcome = HexOutcome::NotHex;
+    HexOutcome outcome = HexOutcome::Malformed;
     ByteBlock image; // addresses 0 up to the highest data byte; gaps are 0xFF (Decoded only)
+    ImageError error;
 };
 
-// Asked at most once per text, at the first data record whose checksum is wrong: true to go on
-// as HEX (later bad checksums are then accepted silently), false to give up on HEX.
+// Asked at most once per text, at the first record whose checksum is wrong: true to go on as
+// HEX (later bad checksums are then accepted silently), false to load nothing.
 using BadChecksumQuestion = std::function<bool()>;
 
 // Decodes into a caller's image area of kMaxImageSize bytes (a smaller one gives NoMemory),

@@ -1,34 +1,43 @@
-// Turns the bytes of an image file into an image: Intel HEX when the text is HEX, otherwise the
-// raw bytes. Pure: the caller reads the file and shows the notices the result carries.
+// Turns the bytes of an image file into an image, in the one format its name (or, for other
+// names, its content) chooses: Intel HEX or raw binary. Pure: the caller reads the file and shows
+// the notices the result carries. A text that does not decode gives no image at all: nothing is
+// ever loaded half, or as the wrong format.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "image/byte_block.h"
 #include "image/hex_decoder.h"
+#include "image/image_error.h"
 
 namespace tovel {
 
 enum class ImageFormat { Hex, Binary };
 
-struct DecodedImage {
-    // Nothing only when there was no memory for the binary copy.
-    std::optional<ByteBlock> image;
-    ImageFormat format = ImageFormat::Binary;
-    // Notices for the person, in the order they arose: the HEX attempt's ("Not enough memory"
-    // or "Error in HEX file", never both), then the binary copy's "Not enough memory".
-    bool hexAreaNoMemory = false;
-    bool hexError = false;
-    bool binaryNoMemory = false;
+// ".hex" and ".eep" (any case) are HEX and ".bin" binary, whatever they hold; any other name is
+// HEX when its first character that is not blank (after a UTF-8 byte-order mark) is ':'.
+ImageFormat chooseImageFormat(const std::string& path, std::span<const std::uint8_t> text);
+
+enum class DecodeStatus {
+    Decoded,          // `image` holds the image (it may be empty: the caller decides)
+    HexError,         // "Error in HEX file": `error` says where and why
+    ChecksumDeclined, // a bad checksum, and the person would not load the file
+    NoMemory,         // "Not enough memory"
 };
 
-// `binaryByName`: the file's name says binary (".bin"), so HEX is not tried. A failed HEX
-// attempt always falls back to binary, which takes the first kMaxImageSize bytes of the text.
+struct DecodedImage {
+    DecodeStatus status = DecodeStatus::NoMemory;
+    ImageFormat format = ImageFormat::Binary;
+    std::optional<ByteBlock> image;
+    ImageError error;
+};
+
 // `hexArea`: an image area of kMaxImageSize bytes kept by a caller that decodes many texts;
 // without one, the area is allocated for this call.
-DecodedImage decodeImage(std::span<const std::uint8_t> text, bool binaryByName,
+DecodedImage decodeImage(std::span<const std::uint8_t> text, ImageFormat format,
                          const BadChecksumQuestion& acceptBadChecksum, std::span<std::uint8_t> hexArea = {});
 
 } // namespace tovel

@@ -6,6 +6,7 @@
 #include "i18n/desktop_texts.h"
 #include "image/image_boxes.h"
 #include "image/image_file.h"
+#include "image/image_limits.h"
 
 namespace tovel {
 
@@ -37,6 +38,7 @@ void MemoryBuffer::setAllAttributes(ByteAttribute attribute) {
 }
 
 bool MemoryBuffer::create(std::size_t size) {
+    forgetSource();
     std::optional<ByteBlock> data = ByteBlock::filled(size, 0xFF);
     std::optional<ByteBlock> attributes =
         data ? ByteBlock::filled(size, static_cast<std::uint8_t>(ByteAttribute::NotConfirmed)) : std::nullopt;
@@ -52,6 +54,7 @@ bool MemoryBuffer::create(std::size_t size) {
 }
 
 bool MemoryBuffer::close() {
+    forgetSource();
     plain_ = false;
     data_ = ByteBlock();
     attributes_ = ByteBlock();
@@ -76,7 +79,16 @@ std::uint16_t MemoryBuffer::checksum() const {
     return static_cast<std::uint16_t>(sum);
 }
 
-bool MemoryBuffer::load(const std::string& path) { return loadFile(path) != LoadResult::NoMemory; }
+bool MemoryBuffer::load(const std::string& path) {
+    const LoadResult result = loadFile(path);
+    return result == LoadResult::Loaded || result == LoadResult::Emptied;
+}
+
+void MemoryBuffer::rememberFileName(const std::string& path) {
+    if (hasData() || path == kUnspecifiedFileName) return;
+    fileName_ = path;
+    refreshLabel();
+}
 
 MemoryBuffer::LoadResult MemoryBuffer::loadFile(const std::string& path) {
     if (path == kUnspecifiedFileName) {
@@ -90,20 +102,21 @@ MemoryBuffer::LoadResult MemoryBuffer::loadFile(const std::string& path) {
         return LoadResult::NotLoaded;
     case ImageReadStatus::NoMemory:
         return LoadResult::NoMemory;
-    case ImageReadStatus::NoImage:
-        cannotLoad();
+    case ImageReadStatus::Refused:
+        controlsChanged();
         return LoadResult::NotLoaded;
     case ImageReadStatus::Loaded:
         break;
     }
-    if (!adopt(path, std::move(file.image))) {
+    if (!adopt(path, std::move(file))) {
         showImageError(ui_, messages_, messages_.text(msg::NotEnoughMemory));
         return LoadResult::NoMemory;
     }
     return LoadResult::Loaded;
 }
 
-bool MemoryBuffer::adopt(const std::string& path, ByteBlock image) {
+bool MemoryBuffer::adopt(const std::string& path, ImageFileRead file) {
+    ByteBlock& image = file.image;
     // Flash is programmed in words, so an odd image gets one more (erased) byte.
     if (!isEeprom_ && image.size() % 2 != 0 && !image.resize(image.size() + 1, 0xFF)) return false;
     std::optional<ByteBlock> attributes = ByteBlock::allocate(image.size());
@@ -111,9 +124,19 @@ bool MemoryBuffer::adopt(const std::string& path, ByteBlock image) {
     plain_ = false;
     data_ = std::move(image);
     attributes_ = std::move(*attributes);
+    source_ = Source{path, file.format, file.version};
     matchFile(path, ByteAttribute::Loaded);
     controlsChanged();
     return true;
+}
+
+void MemoryBuffer::noteSource(const std::string& path, ImageFormat format) {
+    // What was just written is what the file holds now; read it back to know that version.
+    const FileContents written = readWholeFile(path, kMaxHexTextSize);
+    if (written.status == FileReadStatus::Read)
+        source_ = Source{path, format, written.version};
+    else
+        forgetSource();
 }
 
 // The buffer now holds exactly what the file `path` holds.
@@ -142,8 +165,8 @@ bool MemoryBuffer::loadAt(const std::string& path) {
         return true;
     case ImageReadStatus::NoMemory:
         return false;
-    case ImageReadStatus::NoImage:
-        cannotLoad();
+    case ImageReadStatus::Refused:
+        controlsChanged();
         return true;
     case ImageReadStatus::Loaded:
         break;
@@ -174,6 +197,8 @@ bool MemoryBuffer::loadAt(const std::string& path) {
         return false;
     }
     if (!image.empty()) std::memcpy(data_.data() + at, image.data(), image.size());
+    // A merge is no file's content: the counter is never written back into the merged file.
+    forgetSource();
     plain_ = false;
     attributes_ = std::move(*attributes);
     setAllAttributes(ByteAttribute::Loaded);
@@ -192,18 +217,15 @@ bool MemoryBuffer::reload() {
         close();
         return true;
     }
+    // Only a buffer that holds its file again counts as reloaded; a file that is missing, half
+    // written or broken leaves the buffer as it was, and the reload fails.
     const std::string path = fileName_;
-    close();
-    fileName_ = path;
-    refreshLabel();
-    // Only a buffer that holds its file again counts as reloaded: an unattended run must not
-    // go on with an empty buffer after its file went missing.
     return loadFile(path) == LoadResult::Loaded;
 }
 
 bool MemoryBuffer::save() {
     if (!hasData()) return false;
-    if (namesFile(fileName_)) return writeTo(fileName_);
+    if (namesFile(fileName_)) return writeTo(fileName_, writeFormatFor(fileName_, ui_, messages_));
     return saveAs();
 }
 
@@ -213,13 +235,23 @@ bool MemoryBuffer::saveAs() {
     if (!chosen) return false;
     // A file that could not be written is not the buffer's file: the old name stays, and the
     // command reports the failure rather than a save.
-    return writeTo(withDefaultExtension(*chosen, isEeprom_ ? ".eep" : ".hex"));
+    const std::string path = withDefaultExtension(*chosen, isEeprom_ ? ".eep" : ".hex");
+    return writeTo(path, writeFormatFor(path, ui_, messages_));
 }
 
-bool MemoryBuffer::writeTo(const std::string& path) {
-    if (!writeImageFile(path, data_.span(), ui_, messages_)) return false;
+bool MemoryBuffer::writeTo(const std::string& path, ImageFormat format) {
+    if (!writeImageFile(path, data_.span(), format, ui_, messages_)) return false;
+    noteSource(path, format);
     matchFile(path, ByteAttribute::Saved);
     return true;
+}
+
+MemoryBuffer::WriteBack MemoryBuffer::writeBackToSourceFile() {
+    if (!hasData() || !source_ || source_->path != fileName_) return WriteBack::NotFromFile;
+    const FileContents now = readWholeFile(source_->path, kMaxHexTextSize);
+    if (now.status != FileReadStatus::Read || !(now.version == source_->version)) return WriteBack::FileChanged;
+    const Source source = *source_;
+    return writeTo(source.path, source.format) ? WriteBack::Written : WriteBack::CannotWrite;
 }
 
 bool MemoryBuffer::openAndLoad() {

@@ -13,6 +13,7 @@
 #include "i18n/messages.h"
 #include "image/byte_attribute.h"
 #include "image/byte_block.h"
+#include "image/image_file.h"
 #include "image/load_address.h"
 #include "image/memory_buffer_observer.h"
 
@@ -58,15 +59,20 @@ public:
     // The sum of all bytes modulo 65536; 0 when empty.
     std::uint16_t checksum() const;
 
-    // Replaces the image by the file's ("[Unspecified]" empties the buffer). True also when the
-    // file could not be read or decoded (the person was told, the buffer is unchanged); false
-    // only when memory ran out.
+    // Replaces the image by the file's ("[Unspecified]" empties the buffer). True when the
+    // buffer now holds that file; false when the file could not be read, is not a valid image
+    // or memory ran out (the person was told, and the buffer is unchanged).
     bool load(const std::string& path);
+    // For a buffer that stays empty because the file a project names could not be loaded: the
+    // buffer keeps the name, so the project keeps it and Reload (or auto-program's reload step)
+    // can try the file again. Nothing happens to a buffer with data.
+    void rememberFileName(const std::string& path);
     // Merges the file's image into the loaded one at an address asked for (appending by
     // default). False at once when the buffer is empty, and when memory ran out.
     bool loadAt(const std::string& path);
     // Loads the buffer's file again, discarding edits. True when the buffer now holds that
-    // file (or it has no file and is now empty).
+    // file (or it has no file and is now empty). The file is read and decoded before it replaces
+    // anything: when that fails, the buffer keeps what it had.
     bool reload();
     // Writes to the buffer's file, or asks for one when it has none. False when empty.
     bool save();
@@ -75,6 +81,12 @@ public:
     // Asks for a file, then `load` or `loadAt` of it. False when no file was chosen.
     bool openAndLoad();
     bool openAndLoadAt();
+
+    // Writes the buffer back into the file its image was loaded from, in the format it was
+    // loaded as, only when that file is still exactly as it was loaded (size, time, content):
+    // the serial counter's way back to disk, which must never overwrite anything else.
+    enum class WriteBack { Written, NotFromFile, FileChanged, CannotWrite };
+    WriteBack writeBackToSourceFile();
 
     // The name label: the file name (or "[Unspecified]"), with "*" when modified and not empty.
     std::string labelText() const;
@@ -89,11 +101,13 @@ public:
 private:
     enum class LoadResult { Loaded, Emptied, NotLoaded, NoMemory };
     LoadResult loadFile(const std::string& path);
-    // Takes `image` as the buffer's content from `path` (padding odd Flash sizes). False when
-    // memory ran out; the buffer is then unchanged.
-    bool adopt(const std::string& path, ByteBlock image);
+    // Takes the file's image as the buffer's content from `path` (padding odd Flash sizes).
+    // False when memory ran out; the buffer is then unchanged.
+    bool adopt(const std::string& path, ImageFileRead file);
     void matchFile(const std::string& path, ByteAttribute attribute);
-    bool writeTo(const std::string& path);
+    bool writeTo(const std::string& path, ImageFormat format);
+    void forgetSource() { source_.reset(); }
+    void noteSource(const std::string& path, ImageFormat format);
     void cannotLoad();
 
     void contentChanged();
@@ -108,6 +122,14 @@ private:
     const bool isEeprom_;
     bool modified_ = false;
     std::string fileName_;
+    // The file the content came from, as it was on disk then: the only file the serial counter
+    // may be written back into. None after a merge, a read from the chip, a close.
+    struct Source {
+        std::string path;
+        ImageFormat format;
+        FileVersion version;
+    };
+    std::optional<Source> source_;
     ByteBlock data_;
     ByteBlock attributes_;
 };

@@ -9,7 +9,9 @@
 #include "ops/lock_fuse_operations.h"
 #include "ops/memory_programming.h"
 #include "ops/memory_verifying.h"
+#include "ops/operation_frame.h"
 #include "ops/serial_counter.h"
+#include "ops/transfer_settings.h"
 
 namespace tovel {
 
@@ -40,7 +42,19 @@ struct MemorySteps {
     void (*programHandler)(ChipContext&);
     void (*verifyHandler)(ChipContext&);
     const bool& verified;
-    unsigned reloadError, programError, verifyError;
+    unsigned reloadError, programError, verifyError, noImageError;
+
+    // The chip has this memory (parts without EEPROM, serial memories without Flash, leave
+    // those steps nothing to do).
+    bool chipHasMemory;
+
+    // A step is switched on that needs an image.
+    bool needsImage() const { return chipHasMemory && (reload || program || verify); }
+    // The run will have an image for those steps: one is loaded, or the reload step names a
+    // file to load.
+    bool imageAvailable() const {
+        return buffer.hasData() || (reload && buffer.fileName() != kUnspecifiedFileName && !buffer.fileName().empty());
+    }
 };
 
 class AutoProgramRun {
@@ -64,6 +78,8 @@ private:
     void status(unsigned id) { context_.ui.setStatus(context_.messages.text(id)); }
     int operationStatus() const { return context_.state.operationStatus; }
 
+    // A step switched on with no image to work on fails the run before the chip is touched.
+    bool imagesPresent(const MemorySteps& flash, const MemorySteps& eeprom);
     bool eraseAndBlankCheck();
     // Reload, program and verify with the counter switched off, then the counter. False when a
     // step failed (reported).
@@ -90,6 +106,7 @@ void AutoProgramRun::run() {
     status(msg::AutoprogramRunning);
 
     Project& project = context_.project;
+    const DeviceRecord& device = DeviceTable::device(projectDeviceIndex(project));
     const MemorySteps flash{context_.flash,
                             project.autoFlashReload,
                             project.autoFlashProgram,
@@ -101,7 +118,9 @@ void AutoProgramRun::run() {
                             state.flashVerified,
                             msg::AutoprogramErrorReloadingFlash,
                             msg::AutoprogramErrorProgrammingFlash,
-                            msg::AutoprogramErrorVerifyingFlash};
+                            msg::AutoprogramErrorVerifyingFlash,
+                            msg::AutoprogramErrorNoFlashImage,
+                            chipMemorySize(device, MemoryKind::Flash) != 0};
     const MemorySteps eeprom{context_.eeprom,
                              project.autoEepromReload,
                              project.autoEepromProgram,
@@ -113,13 +132,22 @@ void AutoProgramRun::run() {
                              state.eepromVerified,
                              msg::AutoprogramErrorReloadingEeprom,
                              msg::AutoprogramErrorProgrammingEeprom,
-                             msg::AutoprogramErrorVerifyingEeprom};
+                             msg::AutoprogramErrorVerifyingEeprom,
+                             msg::AutoprogramErrorNoEepromImage,
+                             chipMemorySize(device, MemoryKind::Eeprom) != 0};
 
+    if (!imagesPresent(flash, eeprom)) return;
     if (!eraseAndBlankCheck()) return;
     if (!memorySteps(flash, flashCount_)) return;
     if (!memorySteps(eeprom, eepromCount_)) return;
     if (project.programFuses) lockAndFuseBits();
     finish();
+}
+
+bool AutoProgramRun::imagesPresent(const MemorySteps& flash, const MemorySteps& eeprom) {
+    for (const MemorySteps* steps : {&flash, &eeprom})
+        if (steps->needsImage() && !steps->imageAvailable()) return fail(steps->noImageError);
+    return true;
 }
 
 bool AutoProgramRun::eraseAndBlankCheck() {
@@ -149,20 +177,25 @@ bool AutoProgramRun::memorySteps(const MemorySteps& steps, std::size_t& programm
         // does it after the verify instead, so the verify compares what was programmed.
         OptionSwitchedOff counterOff(steps.autoIncrement);
         incrementCounter = counterOff.stored();
-        if (steps.reload && buffer.hasData()) {
+        // Every step switched on runs: one without an image fails the run, never is skipped.
+        if (steps.reload) {
             runBufferCommand(buffer, BufferCommand::Reload, context_.ui, context_.state.operationStatus);
             if (operationStatus() < 0) return fail(steps.reloadError);
             succeeded();
         }
-        if (steps.program && buffer.hasData()) {
+        if (!buffer.hasData()) {
+            if (steps.needsImage()) return fail(steps.noImageError);
+            return true; // nothing for a part without this memory
+        }
+        if (steps.program) {
             pause();
-            programmedCount = buffer.size();
             acted_ = true;
             steps.programHandler(context_);
             if (operationStatus() < 0) return fail(steps.programError);
+            programmedCount = context_.state.programmedBytes;
             succeeded();
         }
-        if (steps.verify && buffer.hasData()) {
+        if (steps.verify) {
             pause();
             acted_ = true;
             steps.verifyHandler(context_);

@@ -26,6 +26,9 @@ struct OperationState {
     long firstMismatch = -1;
     Signature lastSignature{0xFF, 0xFF, 0xFF};
     bool autoProgramOk = false;
+    // Bytes the last programming run handed to the chip and saw acknowledged: what its "Done"
+    // reports and auto-program counts (an image larger than the chip is cut to the chip).
+    std::size_t programmedBytes = 0;
 };
 
 struct ChipContext {

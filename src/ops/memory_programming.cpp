@@ -33,6 +33,7 @@ bool writeBuffer(ChipContext& context, const OperationFrame& frame, MemoryBuffer
                  const ProgrammingTexts& texts) {
     const Messages& messages = context.messages;
     const DeviceRecord& device = frame.device();
+    context.state.programmedBytes = 0;
     buffer.setAllAttributes(ByteAttribute::NotConfirmed);
     const std::size_t limit = memoryLimit(device, memory);
     if (buffer.size() > limit && !confirmOnlyFirstBytes(context, limit, memory)) {
@@ -41,13 +42,14 @@ bool writeBuffer(ChipContext& context, const OperationFrame& frame, MemoryBuffer
         return false;
     }
 
-    ProgrammingWorker worker(
-        messages, context.session.channel(), context.clock,
-        programmingJob(context, device, memory, transferCount(buffer.size(), device, memory)), buffer.data(),
-        buffer.attributes());
+    const std::size_t count = transferCount(buffer.size(), device, memory);
+    ProgrammingWorker worker(messages, context.session.channel(), context.clock,
+                             programmingJob(context, device, memory, count), buffer.data(), buffer.attributes());
     const int result = runOnBuffer(context, buffer, worker);
     if (result == transfer_result::Done) {
-        context.ui.setStatus(messages.format(texts.done, static_cast<int>(buffer.size())));
+        // The worker ends Done only after every one of the `count` bytes was acknowledged.
+        context.state.programmedBytes = count;
+        context.ui.setStatus(messages.format(texts.done, static_cast<int>(count)));
         context.state.operationStatus = 0;
     } else if (worker.cancelRequested()) {
         context.ui.setStatus(messages.text(texts.cancelled));

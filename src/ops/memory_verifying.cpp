@@ -51,14 +51,14 @@ void verifyMemory(ChipContext& context, MemoryKind memory) {
     OperationFrame frame(context, texts.status);
     if (!frame.beginAtLinkSpeed()) return;
     context.state.firstMismatch = -1;
-    VerifyWorker worker(
-        messages, context.session.channel(), context.clock,
-        readingJob(context, frame.device(), memory, transferCount(buffer.size(), frame.device(), memory)),
-        buffer.data(), buffer.attributes());
+    const std::size_t count = transferCount(buffer.size(), frame.device(), memory);
+    VerifyWorker worker(messages, context.session.channel(), context.clock,
+                        readingJob(context, frame.device(), memory, count), buffer.data(), buffer.attributes());
     const int result = runOnBuffer(context, buffer, worker);
     context.state.firstMismatch = worker.firstMismatch();
     if (result == transfer_result::Done && worker.allEqual()) {
-        context.ui.setStatus(messages.format(texts.ok, static_cast<int>(buffer.size())));
+        // Every one of the `count` bytes was read back and compared equal.
+        context.ui.setStatus(messages.format(texts.ok, static_cast<int>(count)));
         verified = true;
         context.state.operationStatus = 0;
     } else if (result == transfer_result::Done) {

@@ -7,9 +7,10 @@
 
 namespace tovel {
 
-namespace {
+bool hasOwnSignatureRead(const DeviceRecord& device) {
+    return device.spiVariant == SpiAvr || device.spiVariant == SpiAt89S51 || device.spiVariant == kSpiAt89FourByteVariant;
+}
 
-// The three bytes with the device's command set; bytes not read stay 0xFF.
 bool readSignatureOf(SerialChannel& channel, const DeviceRecord& device, Signature& signature) {
     signature = {0xFF, 0xFF, 0xFF};
     for (int i = 0; i < 3; ++i) {
@@ -20,8 +21,6 @@ bool readSignatureOf(SerialChannel& channel, const DeviceRecord& device, Signatu
     }
     return true;
 }
-
-} // namespace
 
 void readSignature(ChipContext& context) {
     const Messages& messages = context.messages;

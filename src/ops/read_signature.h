@@ -4,9 +4,26 @@
 // operation status is left alone.
 #pragma once
 
+#include <cstdint>
+
+#include "board/board_session.h"
+#include "devices/device_table.h"
+
 namespace tovel {
 
 struct ChipContext;
+class SerialChannel;
+
+// The command set of the 4-byte AT89S parts that read their signature with 28 i 00.
+inline constexpr std::uint32_t kSpiAt89FourByteVariant = 2;
+
+// Whether the device's command set has a signature read: AVR parts and the 4-byte AT89S parts.
+// The 3-byte AT89S parts have none; what they answer to the AVR instruction is no signature.
+bool hasOwnSignatureRead(const DeviceRecord& device);
+
+// The three bytes with the device's command set on the open session; bytes not read stay 0xFF.
+// False at the first missing reply.
+bool readSignatureOf(SerialChannel& channel, const DeviceRecord& device, Signature& signature);
 
 void readSignature(ChipContext& context);
 

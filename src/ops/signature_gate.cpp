@@ -1,11 +1,10 @@
 #include "ops/signature_gate.h"
 
-#include <array>
-
 #include "board/board_commands.h"
 #include "board/board_protocol.h"
 #include "ops/chip_context.h"
 #include "ops/operation_frame.h"
+#include "ops/read_signature.h"
 
 namespace tovel {
 
@@ -30,17 +29,11 @@ GateOutcome cancelProgramming(ChipContext& context, OperationFrame& frame) {
     return GateOutcome::Stop;
 }
 
-// The erase instruction of the device's command set; true when the board acknowledged it.
-bool eraseLockedChip(ChipContext& context, const DeviceRecord& device) {
+// The AVR erase instruction (only AVR parts reach the locked question); true when the board
+// acknowledged it.
+bool eraseLockedChip(ChipContext& context) {
     SerialChannel& channel = context.session.channel();
-    bool sent = false;
-    if (device.spiVariant == SpiAvr) {
-        sent = board::sendSpiInstr4(channel, 0xAC, 0x80, 0x04, 0x00);
-    } else {
-        constexpr std::array<std::uint8_t, 4> erase{0xAC, 0x04, 0x00, 0x00};
-        sent = board::sendSpiInstr3(channel, erase.data(), erase.size());
-    }
-    return sent && board::receiveAck(channel);
+    return board::sendSpiInstr4(channel, 0xAC, 0x80, 0x04, 0x00) && board::receiveAck(channel);
 }
 
 } // namespace
@@ -62,9 +55,28 @@ void compareSignature(ChipContext& context) {
     context.state.operationStatus = found == projectDeviceIndex(context.project) ? 0 : 1;
 }
 
+// AT89S parts: the AVR instruction is not theirs (a 4-byte part answers it with its own address
+// bytes, 00 01 02, which reads as "locked"), so the part's own signature read is used where it has
+// one, and neither a mismatch nor the locked pattern stops it, as the table's AT89S rows carry
+// signatures that the 3-byte parts cannot even be asked for. Only an unreadable chip stops.
+GateOutcome at89Gate(ChipContext& context, OperationFrame& frame) {
+    const DeviceRecord& device = frame.device();
+    if (!hasOwnSignatureRead(device)) return GateOutcome::GoOn;
+    Signature signature{};
+    const bool read = readSignatureOf(context.session.channel(), device, signature);
+    context.state.lastSignature = signature;
+    if (read) return GateOutcome::GoOn;
+    context.ui.showInfo(context.messages.text(msg::ErrorReadingSignature));
+    context.ui.setStatus(context.messages.text(msg::ConnectionErrorWhileVerifyingSignature));
+    context.ui.showInfo(context.messages.text(msg::ConnectionErrorWhileVerifyingSignature));
+    frame.disconnect(OperationFrame::Warning::Quiet);
+    return GateOutcome::Stop;
+}
+
 GateOutcome runSignatureGate(ChipContext& context, OperationFrame& frame) {
     const DeviceRecord& device = frame.device();
     if (device.isDataFlash() || !context.project.checkSignature) return GateOutcome::GoOn;
+    if (device.spiVariant != SpiAvr) return at89Gate(context, frame);
 
     compareSignature(context);
     const Messages& messages = context.messages;
@@ -72,8 +84,6 @@ GateOutcome runSignatureGate(ChipContext& context, OperationFrame& frame) {
     case 0:
         return GateOutcome::GoOn;
     case 1:
-        // The AT89S parts answer the AVR signature instruction differently: no question for them.
-        if (device.spiVariant != SpiAvr) return GateOutcome::GoOn;
         if (context.ui.ask(yesNoQuestion(messages, msg::DeviceSignatureDoesNotMatch, Answer::Yes)) ==
             Answer::Yes)
             return GateOutcome::GoOn;
@@ -81,7 +91,7 @@ GateOutcome runSignatureGate(ChipContext& context, OperationFrame& frame) {
     case 2:
         if (context.ui.ask(yesNoQuestion(messages, msg::DeviceLockedEraseNow, Answer::No)) != Answer::Yes)
             return cancelProgramming(context, frame);
-        if (eraseLockedChip(context, device)) return GateOutcome::GoOn;
+        if (eraseLockedChip(context)) return GateOutcome::GoOn;
         frame.disconnect(OperationFrame::Warning::Quiet);
         context.ui.showInfo(messages.text(msg::ConnectionError));
         context.ui.setStatus(messages.text(msg::ConnectionError));

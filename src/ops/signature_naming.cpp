@@ -1,12 +1,14 @@
 #include "ops/signature_naming.h"
 
+#include "ops/read_signature.h"
+
 #include <cstring>
 
 namespace tovel {
 
 namespace {
 // Command-set variant 2: 4-byte AT89S instructions, signature at 28 i 00.
-constexpr std::uint32_t kSpiAt89FourByte = 2;
+constexpr std::uint32_t kSpiAt89FourByte = kSpiAt89FourByteVariant;
 } // namespace
 
 SignatureIdentity identifySignature(const SignatureBytes& signature) {

@@ -72,8 +72,13 @@ bool Project::load(const std::string& path) {
     changed(); // the window shows "Inv" and "Inc" before the images load and report
 
     closeBuffers();
-    if (flash_ != nullptr) flash_->load(resolveImagePath(path, storedFlashFile(*file)));
-    if (eeprom_ != nullptr) eeprom_->load(resolveImagePath(path, storedEepromFile(*file)));
+    // An image that cannot be loaded leaves its buffer empty but named: the project keeps the
+    // file, and auto-program's reload step tries it again rather than going on without it.
+    for (const auto& [buffer, image] : {std::pair{flash_, storedFlashFile(*file)}, std::pair{eeprom_, storedEepromFile(*file)}}) {
+        if (buffer == nullptr) continue;
+        const std::string imagePath = resolveImagePath(path, image);
+        if (!buffer->load(imagePath)) buffer->rememberFileName(imagePath);
+    }
 
     settingsModified_ = buffersModified_ = false;
     fileName_ = path;

@@ -368,6 +368,27 @@ bool Workbench::closeBuffer(Memory memory) {
     return mayDiscardBuffer(memory) && impl_->bufferCommand(memory, BufferCommand::Close);
 }
 
+bool Workbench::writeCounterBack(Memory memory) {
+    MemoryBuffer& buffer = impl_->bufferOf(memory);
+    const MemoryBuffer::WriteBack result = buffer.writeBackToSourceFile();
+    const Messages& messages = impl_->messages;
+    switch (result) {
+    case MemoryBuffer::WriteBack::Written:
+        impl_->ui.setStatus(buffer.statusText());
+        break;
+    case MemoryBuffer::WriteBack::NotFromFile:
+        impl_->ui.showInfo(messages.format(msg::CounterFileNotSource, buffer.labelText().c_str()));
+        break;
+    case MemoryBuffer::WriteBack::FileChanged:
+        impl_->ui.showInfo(messages.format(msg::CounterFileChanged, buffer.fileName().c_str()));
+        break;
+    case MemoryBuffer::WriteBack::CannotWrite:
+        break; // "Cannot save file" was shown
+    }
+    impl_->refresh();
+    return result == MemoryBuffer::WriteBack::Written;
+}
+
 bool Workbench::dropFile(const std::string& path, DropTarget target) {
     switch (dropActionFor(path, target)) {
     case DropAction::OpenProject: {

@@ -141,6 +141,10 @@ public:
     bool saveBuffer(Memory memory);
     bool saveBufferAs(Memory memory);
     bool closeBuffer(Memory memory);
+    // Writes a buffer whose serial counter moved back into the file it was loaded from, in the
+    // format it was loaded as, only when that file is unchanged on disk since; otherwise a box
+    // says why and the file is left alone. True when written.
+    bool writeCounterBack(Memory memory);
     // A file dropped on the window: a project by its extension "tvk", else into the buffer under
     // the drop point, after asking about the unsaved work it would replace. False when the drop
     // was ignored (the front end beeps for DropTarget::None).

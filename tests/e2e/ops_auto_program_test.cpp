@@ -4,10 +4,12 @@
 #include "e2e/ops_bench.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "image/memory_buffer.h"
 #include "ops/chip_context.h"
 #include "project/project.h"
+#include "unit/image_test_files.h"
 
 namespace tovel::test {
 namespace {
@@ -114,6 +116,73 @@ TEST_F(AutoProgramming, TheCounterMovesOnAfterEachVerifiedRun) {
     EXPECT_EQ(ui.lastStatus(), "Autoprogram: DONE (64 Flash bytes programmed)");
     EXPECT_EQ(board().flash()[0x20], 0x42);
     EXPECT_EQ(flash.data()[0x20], 0x43);
+}
+
+TEST_F(AutoProgramming, AReloadThatFailsFailsEveryChipUntilTheFileReadsAgain) {
+    start("ATmega8");
+    const Bytes bytes = image(64);
+    const std::string path = writeFile("flash.bin", bytes);
+    loadFlash(bytes);
+    project().autoFlashReload = true;
+    project().autoFlashProgram = true;
+    project().autoFlashVerify = true;
+    bench().autoProgram();
+    ASSERT_EQ(ui.lastStatus(), "Autoprogram: DONE (64 Flash bytes programmed)");
+
+    // The file vanishes: this chip and the next fail; nothing is skipped into a pass.
+    std::filesystem::remove(path);
+    for (int chip = 0; chip < 2; ++chip) {
+        bench().autoProgram();
+        EXPECT_EQ(ui.lastStatus(), "Autoprogram: ERROR reloading Flash") << chip;
+        EXPECT_FALSE(bench().autoProgramOk()) << chip;
+    }
+    // Back again, the next chip passes.
+    writeFile("flash.bin", bytes);
+    bench().autoProgram();
+    EXPECT_EQ(ui.lastStatus(), "Autoprogram: DONE (64 Flash bytes programmed)");
+    EXPECT_TRUE(bench().autoProgramOk());
+}
+
+TEST_F(AutoProgramming, TheCounterIsWrittenBackOnlyIntoItsUnchangedFile) {
+    start("ATmega8");
+    Bytes bytes = image(16);
+    bytes[3] = 0x10;
+    const std::string path = writeFile("serial.bin", bytes);
+    ASSERT_TRUE(bench().loadBufferFile(Memory::Eeprom, path));
+    project().autoEepromProgram = true;
+    project().autoIncrementEeprom = true;
+    project().autoIncAddressEeprom = 3;
+    bench().autoProgram();
+    ASSERT_EQ(bench().eeprom().data()[3], 0x11);
+
+    // Someone changes the file meanwhile: it is left as they made it.
+    Bytes theirs = bytes;
+    theirs[8] = 0x99;
+    writeFile("serial.bin", theirs);
+    ui.clear();
+    EXPECT_FALSE(bench().writeCounterBack(Memory::Eeprom));
+    EXPECT_EQ(ui.boxes(), std::vector<std::string>{"The serial number was not written to '" + path +
+                                                    "': the file has changed since it was loaded."});
+    EXPECT_EQ(readBytes(path), theirs);
+
+    // Loaded again, the counter goes back into it.
+    ASSERT_TRUE(bench().loadBufferFile(Memory::Eeprom, path));
+    bench().autoProgram();
+    EXPECT_TRUE(bench().writeCounterBack(Memory::Eeprom));
+    theirs[3] = 0x11;
+    EXPECT_EQ(readBytes(path), theirs);
+    // And again after that write, which is now the file's version.
+    bench().autoProgram();
+    EXPECT_TRUE(bench().writeCounterBack(Memory::Eeprom));
+    theirs[3] = 0x12;
+    EXPECT_EQ(readBytes(path), theirs);
+
+    // An image read from the chip came from no file.
+    bench().readEeprom();
+    ui.clear();
+    EXPECT_FALSE(bench().writeCounterBack(Memory::Eeprom));
+    EXPECT_EQ(readBytes(path), theirs);
+    EXPECT_EQ(ui.boxes().size(), 1u);
 }
 
 TEST_F(AutoProgramming, AFailedProgramLeavesTheCounterAndItsOptionAlone) {

@@ -1,5 +1,7 @@
 // The main window over a real Workbench (no board attached): which commands are enabled for which
 // chip and buffers, the title, the menus in Russian, drops, the recent projects and resizing.
+#include <algorithm>
+
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -85,9 +87,19 @@ struct WindowFixture {
 
     bool enabled(int commandId) const { return window->button(commandId)->isEnabled(); }
 
+    // `bytes` bytes of 0x5A as Intel HEX, in records of up to 16 bytes.
     QString hexFile(const QString& name, int bytes) {
-        QByteArray data(bytes, '\x5A');
-        return guitest::writeFile(folder, name, data);
+        QByteArray text;
+        for (int at = 0; at < bytes; at += 16) {
+            const int n = std::min(16, bytes - at);
+            int sum = n + (at >> 8) + (at & 0xFF) + n * 0x5A;
+            text += ':' + QByteArray::number(n, 16).rightJustified(2, '0').toUpper() +
+                    QByteArray::number(at, 16).rightJustified(4, '0').toUpper() + "00";
+            text += QByteArray("5A").repeated(n);
+            text += QByteArray::number((-sum) & 0xFF, 16).rightJustified(2, '0').toUpper() + "\r\n";
+        }
+        text += ":00000001FF\r\n";
+        return guitest::writeFile(folder, name, text);
     }
 
     void drop(const QStringList& paths, const QPoint& at) {

@@ -131,6 +131,8 @@ bool isAutoProgramEnd(const std::string& text, const Messages& messages) {
         msg::AutoprogramErrorProgrammingEeprom,
         msg::AutoprogramErrorVerifyingEeprom,
         msg::AutoprogramVerificationFailed,
+        msg::AutoprogramErrorNoFlashImage,
+        msg::AutoprogramErrorNoEepromImage,
         msg::NoActionsAutoprogram,
     };
     for (unsigned id : kEnds)

@@ -14,6 +14,15 @@ void RecordingUi::showBox(const std::string& caption, const std::string& text, B
     record({UiEvent::Box, caption, text});
 }
 
+void RecordingUi::showDetail(const std::string& text) { record({UiEvent::Detail, {}, text}); }
+
+std::vector<std::string> RecordingUi::details() const {
+    std::vector<std::string> out;
+    for (const UiEvent& e : events())
+        if (e.kind == UiEvent::Detail) out.push_back(e.text);
+    return out;
+}
+
 Answer RecordingUi::ask(const tovel::Question& question) {
     Answer answer = defaultAnswer;
     {

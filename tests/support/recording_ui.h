@@ -13,7 +13,7 @@
 namespace tovel::test {
 
 struct UiEvent {
-    enum Kind { Status, Info, Plain, Box, Question, Busy, Progress, FileChoice } kind;
+    enum Kind { Status, Info, Plain, Box, Question, Busy, Progress, FileChoice, Detail } kind;
     std::string caption; // box caption or question caption
     std::string text;
     Answer answer = Answer::No; // for questions: the answer given
@@ -31,6 +31,7 @@ public:
     void setBusy(bool busy) override;
     int runModal(OperationRunner& runner) override;
     std::optional<std::string> chooseFile(const tovel::FileChoice& choice) override;
+    void showDetail(const std::string& text) override;
 
     // Scripted answers, used in order; when the script is empty questions get `defaultAnswer`.
     void queueAnswer(Answer answer) { answers_.push_back(answer); }
@@ -44,6 +45,7 @@ public:
     std::vector<std::string> statuses() const;  // the status texts in order
     std::vector<std::string> boxes() const;     // the texts of info/plain/other boxes in order
     std::vector<std::string> questions() const; // the question texts in order
+    std::vector<std::string> details() const;   // the detail lines in order
     std::string lastStatus() const;
     bool busy() const { return busy_; }
     void clear();

@@ -87,7 +87,7 @@ TEST_F(BufferTest, AnOddFlashImageGetsOneErasedByteAndEepromKeepsItsSize) {
 TEST_F(BufferTest, LoadKeepsTheBufferWhenTheFileCannotBeRead) {
     ASSERT_TRUE(flash.load(binary("a.bin", {1, 2})));
     const std::string missing = folder.file("gone.hex");
-    EXPECT_TRUE(flash.load(missing));
+    EXPECT_FALSE(flash.load(missing));
     EXPECT_EQ(bytes(flash), (std::vector<std::uint8_t>{1, 2}));
     EXPECT_EQ(flash.fileName(), folder.file("a.bin"));
     EXPECT_EQ(ui.boxes(), std::vector<std::string>{"Cannot read file '" + missing + "'"});
@@ -206,12 +206,12 @@ TEST_F(BufferTest, ReloadDiscardsEditsAndFailsWhenTheFileIsGone) {
     EXPECT_EQ(ui.events(), (std::vector<UiEvent>{
                                {UiEvent::Status, "", "Flash length: 2 (0x2) bytes, Checksum = 0x0003"}}));
 
-    // A file that went missing empties the buffer and counts as a failed reload.
+    // A file that went missing counts as a failed reload; the buffer keeps what it had.
     std::filesystem::remove(path);
     ui.clear();
     EXPECT_FALSE(runBufferCommand(flash, BufferCommand::Reload, ui, operationStatus));
     EXPECT_EQ(operationStatus, -1);
-    EXPECT_EQ(flash.size(), 0u);
+    EXPECT_EQ(bytes(flash), (std::vector<std::uint8_t>{1, 2}));
     EXPECT_EQ(flash.fileName(), path);
     EXPECT_EQ(ui.boxes(), std::vector<std::string>{"Cannot read file '" + path + "'"});
     EXPECT_TRUE(ui.statuses().empty());
@@ -269,7 +269,7 @@ TEST_F(BufferTest, AFailedSaveKeepsTheModifiedFlagAndAttributes) {
 TEST_F(BufferTest, TheCommandsShowTheStatusLineOnlyWhenTheyDidSomething) {
     ui.queueFile(std::nullopt);
     EXPECT_FALSE(runBufferCommand(eeprom, BufferCommand::Load, ui, operationStatus));
-    ui.queueFile(binary("e.eep", {0x10, 0x20, 0x30}));
+    ui.queueFile(binary("e.bin", {0x10, 0x20, 0x30}));
     EXPECT_TRUE(runBufferCommand(eeprom, BufferCommand::Load, ui, operationStatus));
     ui.queueFile(std::nullopt);
     EXPECT_FALSE(runBufferCommand(eeprom, BufferCommand::SaveAs, ui, operationStatus));

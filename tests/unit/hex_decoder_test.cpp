@@ -84,52 +84,86 @@ TEST(HexDecoder, StartAddressRecordsHoldNoImageBytes) {
     EXPECT_EQ(d.image, (std::vector<std::uint8_t>{1, 2}));
 }
 
-TEST(HexDecoder, TextThatIsNotHexFailsSilently) {
-    const std::string data = hexRecord(0, 0, {1, 2, 3});
+TEST(HexDecoder, TakesEveryValidLayoutOfTheSameImage) {
+    std::vector<std::uint8_t> bytes(600);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    const auto records = [&](std::size_t perRecord, const char* lineEnd) {
+        std::string text;
+        for (std::size_t at = 0; at < bytes.size(); at += perRecord) {
+            const std::size_t n = std::min(perRecord, bytes.size() - at);
+            text += hexRecord(0, static_cast<unsigned>(at), {bytes.begin() + static_cast<long>(at),
+                                                             bytes.begin() + static_cast<long>(at + n)},
+                              lineEnd);
+        }
+        return text;
+    };
     const struct {
         const char* name;
         std::string text;
     } cases[] = {
-        {"empty", ""},
-        {"no colon", "10000000"},
-        {"end record without line feed", data + ":00000001FF"},
-        {"no end record", data},
-        {"empty line between records", data + "\r\n" + kEndRecord},
-        {"blank before the colon", " " + data + kEndRecord},
-        {"line of 81 characters", ":" + std::string(81, '0') + "\n" + kEndRecord},
-        {"35 data bytes and a carriage return", hexRecord(0, 0, filledWith(35, 1)) + kEndRecord},
+        {"16 bytes, CR LF", records(16, "\r\n") + kEndRecord},
+        {"32 bytes, LF", records(32, "\n") + ":00000001FF\n"},
+        {"33 bytes, the first length the old reader refused", records(33, "\r\n") + kEndRecord},
+        {"64 bytes, CR only", records(64, "\r") + ":00000001FF\r"},
+        {"255 bytes", records(255, "\r\n") + kEndRecord},
+        {"1 byte", records(1, "\n") + kEndRecord},
+        {"no line end after the end record", records(16, "\r\n") + ":00000001FF"},
+        {"byte-order mark", "\xEF\xBB\xBF" + records(16, "\r\n") + kEndRecord},
+        {"blank lines and blanks", "\r\n\n  " + records(16, "  \r\n\r\n") + "\t" + kEndRecord + "\n\n"},
+        {"lower-case digits", [&] {
+             std::string text = records(16, "\n") + kEndRecord;
+             for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+             return text;
+         }()},
+        {"text after the end record", records(16, "\n") + kEndRecord + "written by a tool\n"},
     };
     for (const auto& c : cases) {
         const Decoded d = decode(c.text);
-        EXPECT_EQ(d.outcome, HexOutcome::NotHex) << c.name;
+        ASSERT_EQ(d.outcome, HexOutcome::Decoded) << c.name;
+        EXPECT_EQ(d.image, bytes) << c.name;
         EXPECT_EQ(d.questions, 0) << c.name;
     }
 }
 
-TEST(HexDecoder, LinesUpToEightyCharactersAreAccepted) {
-    // 35 bytes fill the 80 characters without a carriage return; 34 with one.
-    Decoded d =
-        decode(hexRecord(0, 0, filledWith(35, 3), "\n") + hexRecord(0, 35, filledWith(34, 4)) + kEndRecord);
-    ASSERT_EQ(d.outcome, HexOutcome::Decoded);
-    EXPECT_EQ(d.image.size(), 69u);
-    EXPECT_EQ(d.image[68], 4);
-}
-
-TEST(HexDecoder, DefectiveRecordsAreErrorsOfTheHexFile) {
+TEST(HexDecoder, RefusesWithTheLineAndTheReason) {
+    const std::string data = hexRecord(0, 0, {1, 2, 3});
     const struct {
         const char* name;
         std::string text;
+        ImageErrorKind kind;
+        std::size_t line;
     } cases[] = {
-        {"count that is not a number", ":G0000000FF\n" + kEndRecord},
-        {"count longer than the line", ":10000000AABB00\n" + kEndRecord},
-        {"line shorter than its header", ":000000\n" + kEndRecord},
-        {"segment record without its value", ":02000002\n" + kEndRecord},
-        {"address that is not a number", ":01G0000000FF\n" + kEndRecord},
-        {"data reaching past 8 MiB", hexRecord(4, 0, {0x00, 0x80}) + hexRecord(0, 0, {1}) + kEndRecord},
-        {"data crossing 8 MiB", hexRecord(4, 0, {0x00, 0x7F}) + hexRecord(0, 0xFFFF, {1, 2}) + kEndRecord},
-        {"segment value that is not a number", ":02000002ZZ00FC\n" + hexRecord(0, 0, {1}) + kEndRecord},
+        {"empty", "", ImageErrorKind::NoEndRecord, 1},
+        {"no end record: cut at a line end", data + data, ImageErrorKind::NoEndRecord, 3},
+        {"cut in the middle of a line", data + ":10001000AABB", ImageErrorKind::RecordCutShort, 2},
+        {"no colon", "10000000\n", ImageErrorKind::NoColon, 1},
+        {"a NUL before the first record", std::string(1, '\0') + data + kEndRecord, ImageErrorKind::NoColon, 1},
+        {"binary text", "\x0C\x94\x34\x00", ImageErrorKind::NoColon, 1},
+        {"count that is not a number", ":G0000000FF\n" + kEndRecord, ImageErrorKind::NotHexDigit, 1},
+        {"count longer than the line", data + ":10000000AABB00\n" + kEndRecord, ImageErrorKind::RecordCutShort, 2},
+        {"line shorter than its header", ":000000\n" + kEndRecord, ImageErrorKind::RecordCutShort, 1},
+        {"digit missing (odd count)", ":0100000001FE0\n" + kEndRecord, ImageErrorKind::OddDigitCount, 1},
+        {"characters after the checksum", ":0100000001FE junk\n" + kEndRecord, ImageErrorKind::TrailingCharacters, 1},
+        {"a byte too many", ":0100000001FEFE\n" + kEndRecord, ImageErrorKind::TrailingCharacters, 1},
+        {"segment record without its value", ":02000002\n" + kEndRecord, ImageErrorKind::RecordCutShort, 1},
+        {"address that is not a number", ":01G0000000FF\n" + kEndRecord, ImageErrorKind::NotHexDigit, 1},
+        {"data reaching past 8 MiB", hexRecord(4, 0, {0x00, 0x80}) + hexRecord(0, 0, {1}) + kEndRecord,
+         ImageErrorKind::BeyondImageArea, 2},
+        {"data crossing 8 MiB", hexRecord(4, 0, {0x00, 0x7F}) + hexRecord(0, 0xFFFF, {1, 2}) + kEndRecord,
+         ImageErrorKind::BeyondImageArea, 2},
+        {"segment value that is not a number", ":02000002ZZ00FC\n" + data + kEndRecord, ImageErrorKind::NotHexDigit,
+         1},
+        {"type 06", data + hexRecord(6, 0, {1}) + kEndRecord, ImageErrorKind::UnknownRecordType, 2},
+        {"segment record of three bytes", hexRecord(2, 0, {0x10, 0x00, 0x00}) + kEndRecord,
+         ImageErrorKind::BadAddressRecord, 1},
     };
-    for (const auto& c : cases) EXPECT_EQ(decode(c.text).outcome, HexOutcome::Malformed) << c.name;
+    for (const auto& c : cases) {
+        const HexDecodeResult result = decodeHex(asBytes(c.text), [] { return true; });
+        EXPECT_EQ(result.outcome, HexOutcome::Malformed) << c.name;
+        EXPECT_EQ(result.error.kind, c.kind) << c.name;
+        EXPECT_EQ(result.error.line, c.line) << c.name;
+    }
+    EXPECT_EQ(decodeHex(asBytes(data + hexRecord(6, 0, {1}) + kEndRecord), {}).error.value, 6u);
 }
 
 TEST(HexDecoder, DataMayReachTheLastByteOfTheImageArea) {
@@ -140,12 +174,11 @@ TEST(HexDecoder, DataMayReachTheLastByteOfTheImageArea) {
     EXPECT_EQ(d.image[0], 0xFF);
 }
 
-TEST(HexDecoder, BadChecksumIsAskedAboutOnceAndOnlyForDataRecords) {
+TEST(HexDecoder, EveryRecordsChecksumIsCheckedAndAskedAboutOnce) {
     std::string text = ":0400000001020304F0\r\n"; // checksum should be F2
     text += ":0100040005F0\r\n";                  // should be F6
-    text += ":020000020000AA\r\n";                // segment record: never checked
     text += hexRecord(0, 5, {6});
-    text += ":0000000100\r\n"; // end record: never checked
+    text += ":0000000100\r\n"; // end record, should be FF
     Decoded d = decode(text, true);
     ASSERT_EQ(d.outcome, HexOutcome::Decoded);
     EXPECT_EQ(d.questions, 1);
@@ -154,42 +187,59 @@ TEST(HexDecoder, BadChecksumIsAskedAboutOnceAndOnlyForDataRecords) {
     d = decode(text, false);
     EXPECT_EQ(d.outcome, HexOutcome::ChecksumDeclined);
     EXPECT_EQ(d.questions, 1);
+
+    // One flipped digit in a segment record (1000 -> 3000) would move the data to 0x30000.
+    const std::string moved = ":020000023000EC\r\n" + hexRecord(0, 0, {0xAB}) + kEndRecord;
+    d = decode(moved, false);
+    EXPECT_EQ(d.outcome, HexOutcome::ChecksumDeclined);
+    EXPECT_EQ(d.questions, 1);
+    const HexDecodeResult declined = decodeHex(asBytes(moved), [] { return false; });
+    EXPECT_EQ(declined.error.kind, ImageErrorKind::BadChecksum);
+    EXPECT_EQ(declined.error.line, 1u);
+
+    // The same in an extended linear address record, and in the end record alone.
+    EXPECT_EQ(decode(":02000004000AF1\n" + hexRecord(0, 0, {1}) + kEndRecord, false).outcome,
+              HexOutcome::ChecksumDeclined);
+    EXPECT_EQ(decode(hexRecord(0, 0, {1}) + ":00000001FE\n", false).outcome, HexOutcome::ChecksumDeclined);
 }
 
-TEST(HexDecoder, AcceptsLowerCaseZeroLengthRecordsAndIgnoresTextAfterTheEnd) {
-    const Decoded d = decode(":00000000000\n:02000000abcd86\n:00000001FF\nrubbish without a line end");
-    ASSERT_EQ(d.outcome, HexOutcome::Decoded);
-    EXPECT_EQ(d.image, (std::vector<std::uint8_t>{0xAB, 0xCD}));
-    EXPECT_EQ(d.questions, 0);
-}
-
-TEST(ImageDecoder, FallsBackToTheRawBytesAndReportsWhy) {
+TEST(ImageDecoder, TheNameDecidesAndOtherwiseTheFirstCharacter) {
     const std::string hex = hexRecord(0, 0, {1, 2, 3}) + kEndRecord;
-    const auto never = [] { return false; };
+    const struct {
+        const char* path;
+        std::string text;
+        ImageFormat format;
+    } cases[] = {
+        {"a.hex", hex, ImageFormat::Hex},
+        {"a.HEX", "binary", ImageFormat::Hex},
+        {"a.Eep", "", ImageFormat::Hex},
+        {"a.bin", hex, ImageFormat::Binary},
+        {"a.BIN", hex, ImageFormat::Binary},
+        {"a.txt", hex, ImageFormat::Hex},
+        {"a.ihx", "\xEF\xBB\xBF \r\n\t" + hex, ImageFormat::Hex},
+        {"a.dat", std::string(1, '\0') + hex, ImageFormat::Binary},
+        {"a", "\x0C\x94", ImageFormat::Binary},
+        {"a.dat", "", ImageFormat::Binary},
+    };
+    for (const auto& c : cases) EXPECT_EQ(chooseImageFormat(c.path, asBytes(c.text)), c.format) << c.path;
+}
 
-    DecodedImage d = decodeImage(asBytes(hex), false, never);
-    EXPECT_EQ(d.format, ImageFormat::Hex);
+TEST(ImageDecoder, HexThatDoesNotDecodeGivesNoImageAtAll) {
+    const auto never = [] { return false; };
+    const std::string hex = hexRecord(0, 0, {1, 2, 3}) + kEndRecord;
+
+    DecodedImage d = decodeImage(asBytes(hex), ImageFormat::Hex, never);
+    EXPECT_EQ(d.status, DecodeStatus::Decoded);
     EXPECT_EQ(toVector(d.image->span()), (std::vector<std::uint8_t>{1, 2, 3}));
 
-    d = decodeImage(asBytes(hex), true, never); // named .bin: not even tried
-    EXPECT_EQ(d.format, ImageFormat::Binary);
+    d = decodeImage(asBytes(hex), ImageFormat::Binary, never);
     EXPECT_EQ(toVector(d.image->span()), toVector(asBytes(hex)));
-    EXPECT_FALSE(d.hexError);
 
-    const std::string bad = ":G0000000\n" + kEndRecord;
-    d = decodeImage(asBytes(bad), false, never);
-    EXPECT_EQ(d.format, ImageFormat::Binary);
-    EXPECT_TRUE(d.hexError);
-    EXPECT_EQ(toVector(d.image->span()), toVector(asBytes(bad)));
+    d = decodeImage(asBytes(":G0000000\n" + kEndRecord), ImageFormat::Hex, never);
+    EXPECT_EQ(d.status, DecodeStatus::HexError);
+    EXPECT_FALSE(d.image.has_value());
 
-    d = decodeImage({}, false, never);
-    ASSERT_TRUE(d.image.has_value());
-    EXPECT_EQ(d.image->size(), 0u);
-    EXPECT_FALSE(d.hexError);
-}
-
-TEST(ImageDecoder, BinaryImagesStopAtEightMebibytes) {
-    const std::vector<std::uint8_t> text(kMaxImageSize + 100, 0x5A);
-    const DecodedImage d = decodeImage(text, false, [] { return true; });
-    EXPECT_EQ(d.image->size(), kMaxImageSize);
+    d = decodeImage(asBytes(":0100000001FF\n" + kEndRecord), ImageFormat::Hex, never);
+    EXPECT_EQ(d.status, DecodeStatus::ChecksumDeclined);
+    EXPECT_FALSE(d.image.has_value());
 }

@@ -28,7 +28,7 @@ protected:
         return toVector(file.image.span());
     }
     bool write(const std::string& path, const std::vector<std::uint8_t>& data) {
-        return writeImageFile(path, data, ui, messages);
+        return writeImageFile(path, data, writeFormatFor(path, ui, messages), ui, messages);
     }
 
     ScratchFolder folder;
@@ -49,14 +49,21 @@ TEST_F(ImageFileTest, TheNameDecidesWhetherHexIsTried) {
     EXPECT_TRUE(ui.events().empty());
 }
 
-TEST_F(ImageFileTest, ADefectiveHexFileIsReportedThenLoadedAsItsRawCharacters) {
+TEST_F(ImageFileTest, ADefectiveHexFileIsRefusedWithItsLineAndReason) {
     const std::string text = hexRecord(0, 0, {1}) + ":G0000000\r\n" + kEndRecord;
     writeFile(folder.file("bad.hex"), text);
-    EXPECT_EQ(read(folder.file("bad.hex")), toVector(asBytes(text)));
-    EXPECT_EQ(ui.events(), (std::vector<UiEvent>{{UiEvent::Box, kCaption, "Error in HEX file"}}));
+    writeFile(folder.file("cut.ihx"), hexRecord(0, 0, {1}) + ":1000100001020304");
+    read(folder.file("bad.hex"), ImageReadStatus::Refused);
+    read(folder.file("cut.ihx"), ImageReadStatus::Refused);
+    EXPECT_EQ(ui.events(), (std::vector<UiEvent>{
+                               {UiEvent::Box, kCaption, "Error in HEX file"},
+                               {UiEvent::Detail, {}, "Line 2: a character is not a hexadecimal digit"},
+                               {UiEvent::Box, kCaption, "Error in HEX file"},
+                               {UiEvent::Detail, {}, "Line 2: the line ends before its record does"},
+                           }));
 }
 
-TEST_F(ImageFileTest, TheChecksumQuestionIsAskedOncePerFile) {
+TEST_F(ImageFileTest, TheChecksumQuestionIsAskedOncePerFileAndNoLoadsNothing) {
     const std::string text = ":0100000001FF\r\n:0100010002FF\r\n:0100020003FF\r\n" + kEndRecord;
     writeFile(folder.file("sum.hex"), text);
 
@@ -65,12 +72,12 @@ TEST_F(ImageFileTest, TheChecksumQuestionIsAskedOncePerFile) {
     EXPECT_EQ(ui.events(),
               (std::vector<UiEvent>{{UiEvent::Question, kCaption, kChecksumQuestion, Answer::Yes}}));
 
-    // Asked again for the next file; No loads the text as it is.
     ui.clear();
     ui.queueAnswer(Answer::No);
-    EXPECT_EQ(read(folder.file("sum.hex")), toVector(asBytes(text)));
+    EXPECT_TRUE(read(folder.file("sum.hex"), ImageReadStatus::Refused).empty());
     EXPECT_EQ(ui.questions(), std::vector<std::string>{kChecksumQuestion});
-    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_EQ(ui.boxes(), std::vector<std::string>{"Cannot load file"});
+    EXPECT_EQ(ui.details(), std::vector<std::string>{"Line 1: the checksum is wrong"});
 }
 
 TEST_F(ImageFileTest, AFileThatCannotBeReadIsNamedInTheMessage) {
@@ -81,14 +88,36 @@ TEST_F(ImageFileTest, AFileThatCannotBeReadIsNamedInTheMessage) {
                                                     "Cannot read file '" + folder.file("") + "'"}));
 }
 
-TEST_F(ImageFileTest, LongFilesAreCutToEightMebibytesUnlessTheyAreHexText) {
-    std::vector<std::uint8_t> big = patternBytes(kMaxImageSize + 4096);
+TEST_F(ImageFileTest, FilesWithoutDataAreRefused) {
+    writeFile(folder.file("empty.bin"), "");
+    writeFile(folder.file("empty.hex"), "");
+    writeFile(folder.file("only-end.hex"), kEndRecord);
+    read(folder.file("empty.bin"), ImageReadStatus::Refused);
+    read(folder.file("empty.hex"), ImageReadStatus::Refused);
+    read(folder.file("only-end.hex"), ImageReadStatus::Refused);
+    EXPECT_EQ(ui.boxes(), (std::vector<std::string>{"File '" + folder.file("empty.bin") + "' holds no data.",
+                                                    "Error in HEX file",
+                                                    "File '" + folder.file("only-end.hex") + "' holds no data."}));
+}
+
+TEST_F(ImageFileTest, LongFilesAreRefusedNotCut) {
+    std::vector<std::uint8_t> big = patternBytes(kMaxImageSize + 1);
     big[0] = 'x';
     writeFile(folder.file("big.dat"), big);
+    writeFile(folder.file("big.bin"), big);
+    read(folder.file("big.dat"), ImageReadStatus::Refused);
+    read(folder.file("big.bin"), ImageReadStatus::Refused);
+    EXPECT_EQ(ui.boxes(), (std::vector<std::string>{
+                              "File '" + folder.file("big.dat") + "' is larger than 8 MiB and was not loaded.",
+                              "File '" + folder.file("big.bin") + "' is larger than 8 MiB and was not loaded."}));
+
+    // Exactly 8 MiB is the largest binary image.
     big.resize(kMaxImageSize);
-    EXPECT_EQ(read(folder.file("big.dat")), big);
+    writeFile(folder.file("full.bin"), big);
+    EXPECT_EQ(read(folder.file("full.bin")), big);
 
     // A HEX text longer than 8 MiB is read whole: its end record is near the end.
+    ui.clear();
     const std::vector<std::uint8_t> image = patternBytes(3u << 20);
     ASSERT_TRUE(write(folder.file("long.hex"), image));
     ASSERT_GT(std::filesystem::file_size(folder.file("long.hex")), kMaxImageSize);

@@ -34,7 +34,7 @@ protected:
 
 TEST_P(ObjcopyRoundTrip, OurHexReadsBackThroughObjcopy) {
     const std::vector<std::uint8_t> image = patternBytes(GetParam(), 7);
-    ASSERT_TRUE(writeImageFile(folder.file("ours.hex"), image, ui, messages));
+    ASSERT_TRUE(writeImageFile(folder.file("ours.hex"), image, ImageFormat::Hex, ui, messages));
     ASSERT_TRUE(objcopy("ihex", "binary", folder.file("ours.hex"), folder.file("back.bin")));
     EXPECT_TRUE(readBytes(folder.file("back.bin")) == image);
     EXPECT_TRUE(ui.events().empty());

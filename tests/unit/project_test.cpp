@@ -261,8 +261,7 @@ TEST(Project, ReloadOfAProjectWithoutAFileResetsIt) {
 
 TEST(Project, TheBundledExampleLoads) {
     const std::filesystem::path example =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
-        "examples/atmega8/blink.tvl";
+        std::filesystem::path(TOVEL_SOURCE_DIR) / "examples/atmega8/blink.tvl";
     Bench bench;
     ASSERT_TRUE(bench.project.load(example.string()));
     EXPECT_TRUE(bench.ui.events().empty()); // no box, no checksum question

@@ -72,7 +72,7 @@ TEST_F(TransferLimitsTest, AnAt25IsWrittenUpToItsSizeAndTheAddressNeverWraps) {
     EXPECT_EQ(addresses.back(), "> 36 7F C0");
     EXPECT_EQ(attribute(eeprom, 32767), 2);
     EXPECT_EQ(attribute(eeprom, 32768), 5);
-    EXPECT_EQ(ui.lastStatus(), "Eeprom program: Done (32968 bytes programmed)");
+    EXPECT_EQ(ui.lastStatus(), "Eeprom program: Done (32768 bytes programmed)"); // what reached the chip, not the image
 }
 
 TEST_F(TransferLimitsTest, AnAt45IsWrittenUpToItsSize) {
@@ -87,7 +87,7 @@ TEST_F(TransferLimitsTest, AnAt45IsWrittenUpToItsSize) {
     EXPECT_EQ(writes("> 30 00 04 83 0F 82 00"), 1u); // page 1,985 shifted left by one
     EXPECT_EQ(attribute(flash, 524287), 2);
     EXPECT_EQ(attribute(flash, 524288), 5);
-    EXPECT_EQ(ui.lastStatus(), "Flash program: Done (525288 bytes programmed)");
+    EXPECT_EQ(ui.lastStatus(), "Flash program: Done (524288 bytes programmed)");
 }
 
 } // namespace
