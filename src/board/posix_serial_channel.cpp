@@ -266,7 +266,7 @@ int PosixSerialChannel::receiveByte() {
     status_ = channel_status::ReceivingByte;
     if (!connected_) {
         status_ = channel_status::ReceiveByteNotConnected;
-        return 0;
+        return kClosed;
     }
     std::uint8_t byte = 0;
     return readCall(&byte, 1) == 1 ? byte : -1;

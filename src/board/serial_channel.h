@@ -61,7 +61,10 @@ public:
     // kReceiveBufferSize, or when a read call brought nothing. The bytes stay valid until the
     // next `receive`; a count of 0 succeeds at once.
     virtual const std::uint8_t* receive(std::size_t count) = 0;
-    // The next byte 0..255; -1 after the read time-out or a read error; 0 on a closed channel.
+    // What receiveByte returns on a closed channel: no byte, and not the same as a time-out.
+    static constexpr int kClosed = -2;
+    // The next byte 0..255; -1 after the read time-out or a read error; kClosed on a closed
+    // channel (never a byte value, so no caller takes it for a 0x00 from the board).
     virtual int receiveByte() = 0;
 
     virtual bool isConnected() const = 0;

@@ -221,6 +221,9 @@ void AutoProgramRun::finish() {
     const Messages& messages = context_.messages;
     if (!acted_) return status(msg::NoActionsAutoprogram);
     if (!state.flashVerified || !state.eepromVerified) return status(msg::AutoprogramVerificationFailed);
+    // DONE is earned: every step switched on ran and succeeded (a step without its image failed
+    // the run above), each verify step compared every byte it counts, and the counts are the
+    // bytes each program step saw acknowledged by the chip.
 
     const int flash = static_cast<int>(flashCount_);
     const int eeprom = static_cast<int>(eepromCount_);

@@ -162,7 +162,7 @@ const std::uint8_t* FakeSerialChannel::receive(std::size_t count) {
 }
 
 int FakeSerialChannel::receiveByte() {
-    if (!open_) return 0;
+    if (!open_) return kClosed;
     const std::uint8_t* byte = receive(1);
     return byte != nullptr ? *byte : -1;
 }
