@@ -56,7 +56,7 @@ shoot() { # name, project, then options for the program (--run=IDS and so on)
         settings="$work/settings-$language.ini"
         russian=0
         [ $language = ru ] && russian=1
-        printf '[Connect]\nCOM=1\nHighSpeed=1\n[Language]\nRussian=%s\n' $russian > "$settings"
+        printf '[Connect]\nCOM=1\nHighSpeed=1\n[Language]\nRussian=%s\n%s' $russian "${EXTRA_SETTINGS:-}" > "$settings"
         if ! xvfb-run -a -s "-screen 0 1280x1024x24" "$PROGRAM" --settings "$settings" --simulate=ATmega16 \
             --screenshot "$OUT/$name-$language.png" "$@" "$project" >"$work/log" 2>&1; then
             echo "screenshots: the program failed making $name-$language.png:" >&2
@@ -96,6 +96,14 @@ if [ ! -e "$placeholder" ]; then
 fi
 shoot self-program-settings "$work/demo.tvl" --run=32910 --dismiss=1
 shoot about "$work/demo.tvl" --run=16
+# Load At leaves an unnamed, modified image; New then asks about it (Save / Discard / Cancel).
+shoot unsaved-work "$work/demo.tvl" "--choose=$work/demo.bin" --run=32908,32784 --dismiss=1
+# The Messages panel, shown as the settings file remembers it, after an auto-program run.
+EXTRA_SETTINGS='[Window]
+ShowMessages=1
+'
+shoot messages-panel "$work/demo.tvl" --run=1015
+EXTRA_SETTINGS=
 shoot board-search "$work/demo.tvl" --run=32788
 shoot board-info "$work/demo.tvl" --run=32901
 exit $status

@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "app/help_document.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -87,7 +89,11 @@ void Application::installDialogs() {
         runLockFuseBits(parent, workbench, deviceNo, readFromChip);
     };
     hooks.updateFirmware = [parent, &workbench] { runFirmwareUpdate(parent, workbench); };
-    hooks.about = [parent, &workbench] { runAbout(parent, workbench); };
+    hooks.about = [parent, &workbench] {
+        const std::optional<QString> manual = findHelpDocument(helpDocumentCandidates(
+            QCoreApplication::applicationDirPath(), QStringLiteral(TOVEL_DATA_DIR), workbench.language()));
+        runAbout(parent, workbench, manual.value_or(QString()));
+    };
     window_->setDialogHooks(std::move(hooks));
 }
 

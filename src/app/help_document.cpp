@@ -5,11 +5,19 @@
 
 namespace tovel::app {
 
-QStringList helpDocumentCandidates(const QString& executableFolder, const QString& dataFolder) {
-    const QString document = QStringLiteral("help/index.html");
-    return {QDir(executableFolder).filePath(document),
-            QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral("../share/tovelisp/") + document)),
-            QDir(dataFolder).filePath(document)};
+QStringList helpDocumentCandidates(const QString& executableFolder, const QString& dataFolder,
+                                   Language language) {
+    QStringList documents;
+    if (language == Language::Russian) documents << QStringLiteral("help/index.ru.html");
+    documents << QStringLiteral("help/index.html");
+    QStringList candidates;
+    for (const QString& document : documents) {
+        candidates << QDir(executableFolder).filePath(document)
+                   << QDir::cleanPath(
+                          QDir(executableFolder).filePath(QStringLiteral("../share/tovelisp/") + document))
+                   << QDir(dataFolder).filePath(document);
+    }
+    return candidates;
 }
 
 std::optional<QString> findHelpDocument(const QStringList& candidates) {

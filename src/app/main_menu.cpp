@@ -1,8 +1,10 @@
 #include "app/main_menu.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 
 #include "i18n/ui_translation.h"
 #include "workbench/command_ids.h"
@@ -89,6 +91,36 @@ const std::vector<ItemSpec> kHelpItems = {
     {command::About, "&About"},
 };
 
+// Lays out every menu after a menu-bar separator at the right edge of the bar. The Help menu
+// stays a menu of the bar itself, so the arrow keys and screen readers reach it like the others,
+// and it is laid out again whenever its title or the bar's width changes.
+class RightAlignedHelpStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_DrawMenuBarSeparator) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// The desktop's usual keys for the commands that have one.
+QKeySequence standardShortcut(int commandId) {
+    switch (commandId) {
+    case command::OpenProject:
+        return QKeySequence(Qt::CTRL | Qt::Key_O);
+    case command::SaveProject:
+        return QKeySequence(Qt::CTRL | Qt::Key_S);
+    case command::SaveProjectAs:
+        return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+    case command::Exit:
+        return QKeySequence(Qt::CTRL | Qt::Key_Q);
+    case command::Help:
+        return QKeySequence(Qt::Key_F1);
+    default:
+        return {};
+    }
+}
+
 // A path shown as a menu text: an ampersand in it is a character, not a mnemonic marker.
 QString menuTextOfPath(const std::string& path) {
     return QString::fromStdString(path).replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -102,11 +134,12 @@ MainMenu::MainMenu(QMenuBar& bar, QObject* parent) : QObject(parent) {
     const std::array<const std::vector<ItemSpec>*, kTopLevelCount> items = {
         &kProjectItems, &kFlashItems, &kEepromItems, &kSettingsItems, &kAdvancedItems, &kHelpItems};
 
-    auto* helpBar = new QMenuBar(&bar);
+    auto* style = new RightAlignedHelpStyle;
+    style->setParent(this); // outlives the bar, which the window deletes first
+    bar.setStyle(style);
     for (int position = 0; position < kTopLevelCount; ++position) {
-        const bool help = position == ui::HelpMenuPosition;
-        QMenuBar& owner = help ? *helpBar : bar;
-        QMenu* menu = owner.addMenu(QString::fromLatin1(titles[static_cast<std::size_t>(position)]));
+        if (position == ui::HelpMenuPosition) bar.addSeparator();
+        QMenu* menu = bar.addMenu(QString::fromLatin1(titles[static_cast<std::size_t>(position)]));
         topLevel_[static_cast<std::size_t>(position)] = menu;
         for (const ItemSpec& item : *items[static_cast<std::size_t>(position)]) {
             if (item.commandId == kSeparator)
@@ -115,7 +148,6 @@ MainMenu::MainMenu(QMenuBar& bar, QObject* parent) : QObject(parent) {
                 addItem(menu, item.commandId, item.text);
         }
     }
-    bar.setCornerWidget(helpBar, Qt::TopRightCorner);
 
     recentPlaceholder_ = actions_.at(RecentProjects::kPlaceholderCommand);
     recentPlaceholder_->setEnabled(false);
@@ -126,9 +158,19 @@ MainMenu::MainMenu(QMenuBar& bar, QObject* parent) : QObject(parent) {
 QAction* MainMenu::addItem(QMenu* menu, int commandId, const char* text) {
     QAction* action = menu->addAction(QString::fromUtf8(text));
     action->setData(commandId);
+    if (const QKeySequence shortcut = standardShortcut(commandId); !shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
     connect(action, &QAction::triggered, this, [this, commandId] { Q_EMIT commandChosen(commandId); });
     actions_[commandId] = action;
     return action;
+}
+
+void MainMenu::addWindowToggle(QAction* toggle) {
+    QMenu* settings = topLevel_[ui::SettingsMenuPosition];
+    settings->addSeparator();
+    settings->addAction(toggle);
 }
 
 QAction* MainMenu::action(int commandId) const {

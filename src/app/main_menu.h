@@ -25,8 +25,8 @@ class MainMenu : public QObject {
 public:
     static constexpr int kTopLevelCount = 6;
 
-    // Fills `bar`. The Help menu sits in a menu bar of its own in the top right corner, so it
-    // stays at the right edge as the menu's help style asks.
+    // Fills `bar`. The Help menu stands at the right edge of the bar, as the menu's help style
+    // asks, and is still one of the bar's own menus.
     explicit MainMenu(QMenuBar& bar, QObject* parent = nullptr);
 
     // Retitles every item and top-level menu from the menu translation table.
@@ -34,6 +34,10 @@ public:
     // The recent entries, in slot order, before the placeholder item; with none the grayed
     // placeholder "Recent Projects" stays.
     void setRecentEntries(const std::vector<RecentProjects::MenuEntry>& entries);
+
+    // Puts `toggle` (a checkable item of the window's own, such as a panel's) at the end of the
+    // Settings menu, after a separator.
+    void addWindowToggle(QAction* toggle);
 
     QAction* action(int commandId) const;
     QMenu* topLevelMenu(int position) const { return topLevel_[static_cast<std::size_t>(position)]; }

@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGridLayout>
@@ -21,9 +21,11 @@
 #include "app/dialogs/workbench_dialogs.h"
 #include "app/doctor_window.h"
 #include "app/help_document.h"
+#include "app/help_window.h"
 #include "app/language_dialog.h"
 #include "app/main_menu.h"
 #include "app/memory_preview.h"
+#include "app/messages_panel.h"
 #include "app/path_label.h"
 #include "app/production_window.h"
 #include "app/qt_language.h"
@@ -31,6 +33,7 @@
 #include "app/status_line.h"
 #include "app/window_translation.h"
 #include "devices/device_table.h"
+#include "i18n/desktop_texts.h"
 #include "i18n/ui_translation.h"
 #include "image/memory_buffer.h"
 #include "project/project.h"
@@ -79,6 +82,7 @@ MainWindow::MainWindow(Workbench& workbench, QtUserInterface& ui, QtLanguage* qt
     ui_.setParentWindow(this);
     ui_.setMessages(workbench_.messages());
     ui_.setStatusSink([this](const QString& text) { statusLine_->setText(text); });
+    buildMessagesPanel();
     installLoadAddressDialog(this, workbench_);
     flashPreview_->setBuffer(&workbench_.flash());
     eepromPreview_->setBuffer(&workbench_.eeprom());
@@ -89,10 +93,13 @@ MainWindow::MainWindow(Workbench& workbench, QtUserInterface& ui, QtLanguage* qt
 }
 
 MainWindow::~MainWindow() {
+    // Tearing the window down hides the panel: that is not the person's choice to remember.
+    disconnect(messagesPanel_->toggleViewAction(), nullptr, this, nullptr);
     qApp->removeEventFilter(this);
     workbench_.setObserver(nullptr);
     workbench_.setLoadAddressPrompt(nullptr);
     ui_.setStatusSink(nullptr);
+    ui_.setLogSink(nullptr);
     ui_.setParentWindow(nullptr);
 }
 
@@ -120,6 +127,19 @@ void MainWindow::buildWidgets() {
     grid->setRowStretch(0, 1);
     grid->setColumnStretch(0, 1);
     setCentralWidget(central);
+}
+
+void MainWindow::buildMessagesPanel() {
+    messagesPanel_ = new MessagesPanel(ui_, this);
+    messagesPanel_->setAllowedAreas(Qt::BottomDockWidgetArea);
+    addDockWidget(Qt::BottomDockWidgetArea, messagesPanel_);
+    ui_.setLogSink([this](const QString& text) { messagesPanel_->append(text); });
+    QAction* toggle = messagesPanel_->toggleViewAction();
+    menu_->addWindowToggle(toggle);
+    // Remembered between runs; only the person's own choice is stored.
+    messagesPanel_->setVisible(workbench_.settingsFile().readShowMessages());
+    connect(toggle, &QAction::toggled, this,
+            [this](bool shown) { workbench_.settingsFile().writeShowMessages(shown); });
 }
 
 QPushButton* MainWindow::addButton(int commandId, const char* text, QWidget* parent) {
@@ -356,7 +376,7 @@ void MainWindow::runCommand(int commandId) {
         wb.closeProject();
         break;
     case command::Exit:
-        close();
+        if (workbench_.mayDiscardProject()) close();
         break;
 
     case command::Production: {
@@ -433,18 +453,25 @@ void MainWindow::chooseLanguage() {
 }
 
 void MainWindow::openHelp() {
-    const QStringList candidates =
-        helpDocumentCandidates(QCoreApplication::applicationDirPath(), QStringLiteral(TOVEL_DATA_DIR));
+    const Language language = workbench_.language();
+    const QStringList candidates = helpDocumentCandidates(QCoreApplication::applicationDirPath(),
+                                                          QStringLiteral(TOVEL_DATA_DIR), language);
     const std::optional<QString> document = findHelpDocument(candidates);
-    if (!document) {
-        ui_.showInfo(
-            workbench_.messages().format(msg::CannotFindHelpFile, candidates.last().toStdString().c_str()));
+    const auto cannotFind = [&](const QString& path) {
+        ui_.showInfo(workbench_.messages().format(msg::CannotFindHelpFile, path.toStdString().c_str()));
+    };
+    if (!document) return cannotFind(candidates.last());
+    if (hooks_.openDocument) {
+        hooks_.openDocument(*document);
         return;
     }
-    if (hooks_.openDocument)
-        hooks_.openDocument(*document);
-    else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(*document));
+    // The program's own window: no desktop viewer needed, and a failure always says so.
+    if (helpWindow_ == nullptr) helpWindow_ = new HelpWindow(this);
+    helpWindow_->retranslate(language);
+    if (!helpWindow_->open(*document)) return cannotFind(*document);
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 // --- Device lists ---
@@ -470,6 +497,18 @@ void MainWindow::deviceChosen() {
 }
 
 // --- Drag and drop ---
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The person closing the window asks about unsaved work as Exit does; a close the program
+    // makes itself (Exit has asked already, a finished screenshot run) does not.
+    if (event->spontaneous() && !workbench_.mayDiscardProject()) {
+        event->ignore();
+        return;
+    }
+    // The window hiding hides the panel too: that is not the person's choice to remember.
+    disconnect(messagesPanel_->toggleViewAction(), nullptr, this, nullptr);
+    QMainWindow::closeEvent(event);
+}
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
@@ -522,17 +561,50 @@ void MainWindow::retranslate() {
     const Language language = workbench_.language();
     if (qtLanguage_ != nullptr) qtLanguage_->apply(language);
     menu_->translate(language);
+    withoutSignals(sckCombo_, [&] {
+        const int sck = sckCombo_->currentIndex();
+        sckCombo_->clear();
+        sckCombo_->addItems(sckPeriodTexts(language));
+        sckCombo_->setCurrentIndex(sck);
+    });
+    messagesPanel_->retranslate(language);
+    messagesPanel_->toggleViewAction()->setText(
+        QString::fromUtf8(ui::desktopText(ui::DesktopText::MessagesMenuItem, language)));
     translateWindow(*this, ui::MainWindowId, language);
     // The window has no title of its own in the tables: the title rule gives it.
     setWindowTitle(qs(workbench_.title()));
-    // The small buttons say what they do through the menu items they share an id with.
+    // The small buttons say what they do through the menu items they share an id with, to the
+    // eye and to a screen reader.
     for (const int commandId :
          {command::LoadFlash, command::ReloadFlash, command::LoadEeprom, command::ReloadEeprom}) {
-        if (QAction* item = menu_->action(commandId))
-            button(commandId)->setToolTip(
-                QString::fromStdString(ui::withoutMnemonic(item->text().toStdString())));
+        if (QAction* item = menu_->action(commandId)) {
+            const QString what = QString::fromStdString(ui::withoutMnemonic(item->text().toStdString()));
+            const QString area = (commandId == command::LoadFlash || commandId == command::ReloadFlash)
+                                     ? QStringLiteral("Flash")
+                                     : QStringLiteral("EEPROM");
+            button(commandId)->setToolTip(what);
+            button(commandId)->setAccessibleName(area + QStringLiteral(": ") + what);
+        }
     }
+    nameControlsWithoutText(language);
     commandStatesChanged(workbench_.commandStates());
+}
+
+// The names a screen reader reads for the controls that show no text of their own.
+void MainWindow::nameControlsWithoutText(Language language) {
+    const auto name = [language](ui::DesktopText id) {
+        return QString::fromUtf8(ui::desktopText(id, language));
+    };
+    flashPreview_->setAccessibleName(name(ui::DesktopText::FlashPreviewName));
+    eepromPreview_->setAccessibleName(name(ui::DesktopText::EepromPreviewName));
+    flashPreview_->setLanguage(language);
+    eepromPreview_->setLanguage(language);
+    familyCombo_->setAccessibleName(name(ui::DesktopText::FamilyListName));
+    deviceCombo_->setAccessibleName(name(ui::DesktopText::DeviceListName));
+    sckCombo_->setAccessibleName(name(ui::DesktopText::SckListName));
+    statusLine_->setAccessibleName(name(ui::DesktopText::StatusLineName));
+    flashName_->setAccessibleName(name(ui::DesktopText::FlashFileName));
+    eepromName_->setAccessibleName(name(ui::DesktopText::EepromFileName));
 }
 
 // --- WorkbenchObserver ---

@@ -22,7 +22,9 @@ class QPushButton;
 namespace tovel::app {
 
 class MainMenu;
+class HelpWindow;
 class MemoryPreview;
+class MessagesPanel;
 class PathLabel;
 class QtLanguage;
 class QtUserInterface;
@@ -41,7 +43,7 @@ struct DialogHooks {
     // Update firmware version: the Self-Program Settings dialog, then the update.
     std::function<void()> updateFirmware;
     std::function<void()> about;
-    // Opening a document with the desktop's viewer; default QDesktopServices::openUrl.
+    // Showing the help document; default the program's own help window.
     std::function<bool(const QString& path)> openDocument;
 };
 
@@ -85,10 +87,13 @@ public:
     QGroupBox& deviceGroup() { return *deviceGroup_; }
     PathLabel& flashName() { return *flashName_; }
     PathLabel& eepromName() { return *eepromName_; }
+    MessagesPanel& messagesPanel() { return *messagesPanel_; }
+    HelpWindow* helpWindow() const { return helpWindow_; } // null until Help was opened
     // The window's button with this command id, or null.
     QPushButton* button(int commandId) const;
 
-    // Opens the help document (command 32789).
+    // Opens the help document in the help window (command 32789), in the program's language
+    // where the manual exists in it.
     void openHelp();
 
 Q_SIGNALS:
@@ -96,6 +101,7 @@ Q_SIGNALS:
     void beeped();
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -124,6 +130,8 @@ private:
     void chooseLanguage();
     void boardSettings();
     void beep();
+    void buildMessagesPanel();
+    void nameControlsWithoutText(Language language);
 
     Workbench& workbench_;
     QtUserInterface& ui_;
@@ -144,6 +152,8 @@ private:
     QComboBox* deviceCombo_ = nullptr;
     QComboBox* sckCombo_ = nullptr;
     StatusLine* statusLine_ = nullptr;
+    MessagesPanel* messagesPanel_ = nullptr;
+    HelpWindow* helpWindow_ = nullptr;
     std::map<int, QPushButton*> buttons_;
 };
 

@@ -1,5 +1,8 @@
 #include "app/memory_preview.h"
 
+#include "i18n/desktop_texts.h"
+
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -18,6 +21,9 @@
 namespace tovel::app {
 
 namespace {
+
+QColor pageColour() { return QColor(0xFF, 0xFF, 0xFF); }
+QColor inkColour() { return QColor(0x00, 0x00, 0x00); }
 
 // The frame runs in this margin: one pixel wide, three while the pane has the focus.
 constexpr int kFrameMargin = 3;
@@ -158,7 +164,9 @@ QSize MemoryPreview::minimumSizeHint() const { return sizeForRows(2); }
 void MemoryPreview::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QPalette& pal = palette();
-    painter.fillRect(rect(), pal.color(QPalette::Base));
+    // A light page whatever the palette: the byte colours are dark and tell history, so they must
+    // stay readable in a dark desktop theme too.
+    painter.fillRect(rect(), pageColour());
 
     const int width = clientWidth();
     const int height = std::max(0, this->height() - 2 * kFrameMargin);
@@ -188,7 +196,7 @@ void MemoryPreview::drawGrid(QPainter& painter, int clientWidth, int clientHeigh
     for (const int x : {g.addressRule(), g.hexRule(), g.characterRule()})
         painter.drawLine(x, 0, x, clientHeight);
 
-    painter.setPen(palette().color(QPalette::Text));
+    painter.setPen(inkColour());
     const int hexInset = (2 * g.columnWidth - 2 * charWidth_) / 2;
     const int characterInset = (g.columnWidth - charWidth_) / 2;
     for (int column = 0; column < kBytesPerRow; ++column) {
@@ -211,7 +219,7 @@ void MemoryPreview::drawRows(QPainter& painter, int rows) const {
     const bool editing = editor_.editing();
     const int hexInset = (2 * g.columnWidth - 2 * charWidth_) / 2;
     const int characterInset = (g.columnWidth - charWidth_) / 2;
-    const QColor textColour = palette().color(QPalette::Text);
+    const QColor textColour = inkColour();
 
     for (int row = 0; row < rows; ++row) {
         const std::size_t rowStart = (firstRow_ + static_cast<std::size_t>(row)) * kBytesPerRow;
@@ -267,6 +275,7 @@ void MemoryPreview::mousePressEvent(QMouseEvent* event) {
         editor_.begin(*hit);
     }
     update();
+    announceCursor();
 }
 
 void MemoryPreview::keyPressEvent(QKeyEvent* event) {
@@ -281,12 +290,14 @@ void MemoryPreview::keyPressEvent(QKeyEvent* event) {
         if (editor_.editing()) {
             editor_.end();
             update();
+            announceCursor();
             return;
         }
         break;
     default:
         break;
     }
+    if (moveEditCursorByKey(event->key())) return;
     if ((event->modifiers() & Qt::ControlModifier) != 0) {
         if (event->key() == Qt::Key_Home) return setFirstRow(0);
         if (event->key() == Qt::Key_End)
@@ -303,8 +314,74 @@ void MemoryPreview::keyPressEvent(QKeyEvent* event) {
     if (taken) {
         scrollToEditCursor();
         update();
+        announceCursor();
     }
     event->accept();
+}
+
+bool MemoryPreview::moveEditCursorByKey(int key) {
+    if (buffer_ == nullptr || !buffer_->hasData() || buffer_->plain()) return false;
+    const std::size_t size = buffer_->size();
+    // Enter or F2 starts editing at the first cell in view, so the keyboard alone reaches it.
+    if (!editor_.editing()) {
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_F2) return false;
+        editor_.begin({std::min(firstRow_ * kBytesPerRow, size - 1), CellKind::Hex});
+    } else {
+        const std::size_t cell = editor_.cell();
+        std::size_t target = cell;
+        switch (key) {
+        case Qt::Key_Left:
+            target = cell > 0 ? cell - 1 : 0;
+            break;
+        case Qt::Key_Right:
+            target = cell + 1 < size ? cell + 1 : cell;
+            break;
+        case Qt::Key_Up:
+            target = cell >= kBytesPerRow ? cell - kBytesPerRow : cell;
+            break;
+        case Qt::Key_Down:
+            target = cell + kBytesPerRow < size ? cell + kBytesPerRow : cell;
+            break;
+        default:
+            return false;
+        }
+        editor_.begin(
+            {target, editor_.mode() == PreviewEditor::Mode::Character ? CellKind::Character : CellKind::Hex});
+    }
+    scrollToEditCursor();
+    update();
+    announceCursor();
+    return true;
+}
+
+QString MemoryPreview::cursorDescription() const {
+    if (buffer_ == nullptr || !editor_.editing()) return {};
+    const std::size_t index = byteIndexOfCell(editor_.cell(), swapPairs_);
+    if (index >= buffer_->size()) return {};
+    // The byte's history in words as well as in its colour.
+    constexpr ui::DesktopText kHistory[] = {
+        ui::DesktopText::ByteLoaded,   ui::DesktopText::ByteSaved,        ui::DesktopText::ByteProgrammed,
+        ui::DesktopText::ByteVerified, ui::DesktopText::ByteReadFromChip, ui::DesktopText::ByteNotConfirmed,
+        ui::DesktopText::ByteChanged};
+    const std::uint8_t attribute = index < buffer_->attributes().size() ? buffer_->attributes()[index] : 5;
+    const ui::DesktopText history =
+        attribute < std::size(kHistory) ? kHistory[attribute] : ui::DesktopText::ByteNotConfirmed;
+    return QString::fromStdString(
+        formatText(ui::desktopText(ui::DesktopText::PreviewCursor, language_), static_cast<unsigned>(index),
+                   static_cast<unsigned>(buffer_->data()[index]), ui::desktopText(history, language_)));
+}
+
+void MemoryPreview::announceCursor() {
+    const QString description = cursorDescription();
+    if (description == accessibleDescription()) return;
+    setAccessibleDescription(description);
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+void MemoryPreview::setLanguage(Language language) {
+    language_ = language;
+    announceCursor();
 }
 
 void MemoryPreview::scrollToEditCursor() {

@@ -17,6 +17,7 @@
 
 #include "app/preview_editor.h"
 #include "app/preview_geometry.h"
+#include "i18n/messages.h"
 
 class QScrollBar;
 
@@ -54,6 +55,10 @@ public:
 
     const PreviewGeometry& cellGeometry() const { return geometry_; }
     const PreviewEditor& editor() const { return editor_; }
+    // "Address 0x000010, value 0xFF" for the byte under the edit cursor; empty while not editing.
+    // It is also the preview's accessible description, so a screen reader tells it.
+    QString cursorDescription() const;
+    void setLanguage(Language language);
 
     // The pane's width for the dump and the scroll bar, and its height for `rows` rows.
     QSize sizeForRows(int rows) const;
@@ -77,6 +82,10 @@ private:
     void placeScrollBar();
     int clientWidth() const;
     void scrollToEditCursor();
+    // Enter or F2 starts editing; the arrows move the cursor (Tab still moves the focus on).
+    // False when the key is not one of these here.
+    bool moveEditCursorByKey(int key);
+    void announceCursor();
     void drawGrid(QPainter& painter, int clientWidth, int clientHeight) const;
     void drawRows(QPainter& painter, int rows) const;
 
@@ -85,6 +94,7 @@ private:
     std::size_t firstRow_ = 0;
     int preferredRows_ = 8;
     PreviewEditor editor_;
+    Language language_ = Language::English;
     PreviewGeometry geometry_;
     QFont dumpFont_;
     int charWidth_ = 8;

@@ -32,12 +32,13 @@ QMessageBox::Icon qtIcon(BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButton qtButton(Answer answer) {
+QMessageBox::StandardButton qtButton(Answer answer, Buttons buttons) {
+    const bool unsavedWork = buttons == Buttons::SaveDiscardCancel;
     switch (answer) {
     case Answer::Yes:
-        return QMessageBox::Yes;
+        return unsavedWork ? QMessageBox::Save : QMessageBox::Yes;
     case Answer::No:
-        return QMessageBox::No;
+        return unsavedWork ? QMessageBox::Discard : QMessageBox::No;
     case Answer::Ok:
         return QMessageBox::Ok;
     case Answer::Cancel:
@@ -52,6 +53,8 @@ QMessageBox::StandardButtons qtButtons(Buttons buttons) {
         return QMessageBox::Yes | QMessageBox::No;
     case Buttons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::SaveDiscardCancel:
+        return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
     case Buttons::OkCancel:
         break;
     }
@@ -63,8 +66,10 @@ QMessageBox::StandardButtons qtButtons(Buttons buttons) {
 Answer answerOf(int clicked, Buttons buttons) {
     switch (clicked) {
     case QMessageBox::Yes:
+    case QMessageBox::Save:
         return Answer::Yes;
     case QMessageBox::No:
+    case QMessageBox::Discard:
         return Answer::No;
     case QMessageBox::Ok:
         return Answer::Ok;
@@ -120,6 +125,7 @@ void QtUserInterface::setStatus(const std::string& text) {
     onWindowThread([this, &text] {
         lastStatus_ = QString::fromStdString(text);
         if (statusSink_) statusSink_(lastStatus_);
+        if (logSink_) logSink_(lastStatus_);
     });
 }
 
@@ -147,6 +153,7 @@ Answer QtUserInterface::ask(const Question& question) {
 Answer QtUserInterface::present(const ShownBox& box) {
     Answer answer = Answer::Ok;
     onWindowThread([this, &box, &answer] {
+        if (logSink_) logSink_(QString::fromStdString(box.caption + ": " + box.text));
         if (boxHook_) {
             answer = boxHook_(box);
             if (box.kind != ShownBox::Question) answer = Answer::Ok;
@@ -158,7 +165,7 @@ Answer QtUserInterface::present(const ShownBox& box) {
             qtIcon(box.icon), QString::fromStdString(box.caption), QString::fromStdString(box.text),
             question ? qtButtons(box.buttons) : QMessageBox::StandardButtons(QMessageBox::Ok), parent_);
         messageBox.setWindowModality(Qt::ApplicationModal);
-        if (question) messageBox.setDefaultButton(qtButton(box.defaultAnswer));
+        if (question) messageBox.setDefaultButton(qtButton(box.defaultAnswer, box.buttons));
         const int clicked = messageBox.exec();
         answer = question ? answerOf(clicked, box.buttons) : Answer::Ok;
     });
@@ -200,6 +207,9 @@ std::optional<std::string> QtUserInterface::chooseFile(const FileChoice& choice)
         // Qt's own dialog, so it follows the program's language rather than the desktop's.
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        // Large enough for long names and the size and date columns, in either language.
+        const int line = dialog.fontMetrics().height();
+        dialog.resize(dialog.sizeHint().expandedTo(QSize(line * 52, line * 28)));
         dialog.setFileMode(choice.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         QStringList filters;
         for (const std::string& filter : choice.filters) filters << QString::fromStdString(filter);

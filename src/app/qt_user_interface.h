@@ -48,6 +48,9 @@ public:
     void setParentWindow(QWidget* window);
     // Where status texts go (the main window's status line).
     void setStatusSink(std::function<void(const QString&)> sink) { statusSink_ = std::move(sink); }
+    // Where every status text and box text goes as well, as shown (the Messages panel).
+    void setLogSink(std::function<void(const QString&)> sink) { logSink_ = std::move(sink); }
+    const Messages& messages() const { return *messages_; }
 
     // Test hooks. With a box hook no box is shown: the hook sees it and gives the answer (an
     // Ok for plain boxes is ignored). With a file hook no dialog is shown.
@@ -79,6 +82,7 @@ private:
     const Messages* messages_ = &englishMessages_;
     QPointer<QWidget> parent_;
     std::function<void(const QString&)> statusSink_;
+    std::function<void(const QString&)> logSink_;
     BoxHook boxHook_;
     FileHook fileHook_;
     QString lastStatus_;

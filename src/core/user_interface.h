@@ -11,7 +11,9 @@ namespace tovel {
 
 class OperationRunner;
 
-enum class Buttons { YesNo, YesNoCancel, OkCancel };
+// SaveDiscardCancel asks about unsaved work with the toolkit's own Save, Discard and Cancel
+// buttons; its answers are Yes for Save, No for Discard and Cancel.
+enum class Buttons { YesNo, YesNoCancel, OkCancel, SaveDiscardCancel };
 enum class Answer { Yes, No, Ok, Cancel };
 enum class BoxIcon { None, Information, Question, Warning, Error };
 

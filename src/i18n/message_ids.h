@@ -247,6 +247,15 @@ enum Id : unsigned {
     ElfSignatureOfOtherChip = 1319,
     SrecFilesFilter = 1320,
     ElfFilesFilter = 1321,
+
+    // The desktop program: nothing to program, unsaved work, fuse settings that end serial programming.
+    FlashNothingToProgram = 1401,
+    EepromNothingToProgram = 1402,
+    UnsavedWorkQuestion = 1403,
+    SerialAccessRstdisbl = 1404,
+    SerialAccessSpien = 1405,
+    SerialAccessDwen = 1406,
+    SerialAccessLockLevel = 1407,
 };
 
 } // namespace tovel::msg

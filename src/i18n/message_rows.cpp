@@ -386,6 +386,32 @@ const MessageRow kMessageRows[] = {
     {msg::ElfFilesFilter, "ELF Files (*.elf)", "Файлы ELF (*.elf)"},
     {msg::ElfSignatureOfOtherChip, "The file is built for a chip with signature %s, not for %s.",
      "Файл собран для микросхемы с сигнатурой %s, а не для %s."},
+    {msg::FlashNothingToProgram, "Flash program: nothing to program, the Flash buffer is empty",
+     "Программирование Flash: нечего программировать, буфер Flash пуст"},
+    {msg::EepromNothingToProgram, "Eeprom program: nothing to program, the EEPROM buffer is empty",
+     "Программирование EEPROM: нечего программировать, буфер EEPROM пуст"},
+    {msg::UnsavedWorkQuestion,
+     "The project or a memory image has changes that are not saved.\nSave them before going on?",
+     "В проекте или в образе памяти есть несохраненные изменения.\nСохранить их, прежде чем продолжить?"},
+    {msg::SerialAccessRstdisbl,
+     "\n  -  RSTDISBL programmed: the RESET pin becomes an ordinary pin and the chip can no longer be "
+     "programmed through this programmer (only a high-voltage programmer can undo it)",
+     "\n  -  бит RSTDISBL запрограммирован: вывод RESET станет обычным выводом, и микросхему больше нельзя "
+     "будет программировать этим программатором (исправит только высоковольтный программатор)"},
+    {msg::SerialAccessSpien,
+     "\n  -  SPIEN unprogrammed: serial programming is switched off and the chip can no longer be "
+     "programmed through this programmer (only a high-voltage programmer can undo it)",
+     "\n  -  бит SPIEN не запрограммирован: последовательное программирование отключится, и микросхему "
+     "больше нельзя будет программировать этим программатором (исправит только высоковольтный программатор)"},
+    {msg::SerialAccessDwen,
+     "\n  -  DWEN programmed: debugWIRE takes over the RESET pin and serial programming stops working "
+     "until a debugWIRE tool switches it off",
+     "\n  -  бит DWEN запрограммирован: вывод RESET займет debugWIRE, и последовательное программирование "
+     "перестанет работать, пока его не отключат средствами debugWIRE"},
+    {msg::SerialAccessLockLevel,
+     "\n  -  lock level %s: the chip's memory can no longer be read or verified until a chip erase",
+     "\n  -  уровень защиты %s: память микросхемы нельзя будет прочитать или проверить до стирания "
+     "микросхемы"},
 };
 
 const std::size_t kMessageRowCount = sizeof(kMessageRows) / sizeof(kMessageRows[0]);

@@ -44,9 +44,9 @@ constexpr ControlTranslation kProjectSettingsControls[] = {
 constexpr ControlTranslation kBoardSettingsControls[] = {
     {1113, {"Communication port", "Порт связи"}},
     {1114, {"Baud rate", "Скорость обмена"}},
-    {1055, {"Low speed", "Низкая скорость"}},
-    {1054, {"Standard speed", "Стандартная скорость"}},
-    {1060, {"High speed (Tovel-U only)", "Высокая скорость (только Tovel-U)"}},
+    {1055, {"Low speed (19200 baud)", "Низкая скорость (19200 бод)"}},
+    {1054, {"Standard speed (115200 baud)", "Стандартная скорость (115200 бод)"}},
+    {1060, {"High speed (921600 baud, Tovel-U only)", "Высокая скорость (921600 бод, только Tovel-U)"}},
     {2, {"Cancel", "Отмена"}},
 };
 

@@ -25,6 +25,8 @@ bool runBufferCommand(MemoryBuffer& buffer, BufferCommand command, UserInterface
         done = buffer.saveAs();
         break;
     case BufferCommand::Close:
+        // The length line of the closed image would no longer be true.
+        ui.setStatus(std::string());
         return buffer.close();
     }
     if (done) ui.setStatus(buffer.statusText());

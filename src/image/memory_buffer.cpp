@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "image/file_reader.h"
+#include "i18n/desktop_texts.h"
 #include "image/image_boxes.h"
 #include "image/image_file.h"
 #include "image/image_limits.h"
@@ -228,7 +229,13 @@ bool MemoryBuffer::loadAt(const std::string& path) {
     forgetSource();
     plain_ = false;
     attributes_ = std::move(*attributes);
-    matchFile(path, ByteAttribute::Loaded);
+    setAllAttributes(ByteAttribute::Loaded);
+    // The merged image is in no file: neither the loaded file nor the one merged into holds it,
+    // so a later Save must ask for a name rather than overwrite either.
+    fileName_ = kUnspecifiedFileName;
+    markModified();
+    contentChanged();
+    refreshLabel();
     controlsChanged();
     return true;
 }
@@ -306,13 +313,19 @@ FileChoice MemoryBuffer::openChoice() const {
     FileChoice choice;
     choice.save = false;
     choice.initialPath = "Untitled";
+    const auto filter = [this](ui::DesktopText id) {
+        return std::string(ui::desktopText(id, messages_.language()));
+    };
+    using ui::DesktopText;
     const std::string srec = messages_.text(msg::SrecFilesFilter);
     const std::string elf = messages_.text(msg::ElfFilesFilter);
     if (isEeprom_)
-        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", srec, elf,
-                          "All Files (*)"};
+        choice.filters = {filter(DesktopText::EepFilesFilter), filter(DesktopText::HexFilesFilter),
+                          filter(DesktopText::BinFilesFilter), srec, elf,
+                          filter(DesktopText::AllFilesFilter)};
     else
-        choice.filters = {"HEX Files (*.hex)", "BIN Files (*.bin)", srec, elf, "All Files (*)"};
+        choice.filters = {filter(DesktopText::HexFilesFilter), filter(DesktopText::BinFilesFilter), srec, elf,
+                          filter(DesktopText::AllFilesFilter)};
     return choice;
 }
 
@@ -320,14 +333,20 @@ FileChoice MemoryBuffer::saveChoice() const {
     FileChoice choice;
     choice.save = true;
     choice.initialPath = "Untitled";
+    const auto filter = [this](ui::DesktopText id) {
+        return std::string(ui::desktopText(id, messages_.language()));
+    };
+    using ui::DesktopText;
     // ELF files are read only.
     const std::string srec = messages_.text(msg::SrecFilesFilter);
     if (isEeprom_)
-        choice.filters = {"EEP Files (*.eep)", "HEX Files (*.hex)", "BIN Files (*.bin)", srec,
-                          "All Files (*)"};
+        choice.filters = {filter(DesktopText::EepFilesFilter), filter(DesktopText::HexFilesFilter),
+                          filter(DesktopText::BinFilesFilter), srec,
+                          filter(DesktopText::AllFilesFilter)};
     else
-        choice.filters = {"HEX Files (*.hex)", "EEP Files (*.eep)", "BIN Files (*.bin)", srec,
-                          "All Files (*)"};
+        choice.filters = {filter(DesktopText::HexFilesFilter), filter(DesktopText::EepFilesFilter),
+                          filter(DesktopText::BinFilesFilter), srec,
+                          filter(DesktopText::AllFilesFilter)};
     return choice;
 }
 

@@ -13,18 +13,19 @@ namespace {
 
 struct ProgrammingTexts {
     unsigned status;
+    unsigned nothingToProgram;
     unsigned done;
     unsigned cancelled;
     unsigned failedStatus;
     unsigned failedBox;
 };
 
-constexpr ProgrammingTexts kFlashTexts{msg::ProgrammingFlash, msg::FlashProgramDoneBytesProgrammed,
-                                       msg::ProgrammingCancelled, msg::FlashProgramError,
-                                       msg::ErrorProgrammingFlash};
-constexpr ProgrammingTexts kEepromTexts{msg::ProgrammingEeprom, msg::EepromProgramDoneBytesProgrammed,
-                                        msg::EepromProgramCancelled, msg::ErrorProgrammingEeprom,
-                                        msg::ErrorProgrammingEeprom};
+constexpr ProgrammingTexts kFlashTexts{
+    msg::ProgrammingFlash,     msg::FlashNothingToProgram, msg::FlashProgramDoneBytesProgrammed,
+    msg::ProgrammingCancelled, msg::FlashProgramError,     msg::ErrorProgrammingFlash};
+constexpr ProgrammingTexts kEepromTexts{
+    msg::ProgrammingEeprom,      msg::EepromNothingToProgram, msg::EepromProgramDoneBytesProgrammed,
+    msg::EepromProgramCancelled, msg::ErrorProgrammingEeprom, msg::ErrorProgrammingEeprom};
 
 // Runs the worker and reports. False when nothing was handed to the chip because the person
 // declined to write only the part of the image that fits.
@@ -68,10 +69,15 @@ void programMemory(ChipContext& context, MemoryKind memory) {
     const bool flash = memory == MemoryKind::Flash;
     const ProgrammingTexts& texts = flash ? kFlashTexts : kEepromTexts;
     OperationFrame frame(context, texts.status);
+    MemoryBuffer& buffer = flash ? context.flash : context.eeprom;
+    // Zero bytes written is not "Done": the operation status stays failed and no board is touched.
+    if (!buffer.hasData()) {
+        context.ui.setStatus(context.messages.text(texts.nothingToProgram));
+        return;
+    }
     if (!frame.beginAtLinkSpeed()) return;
     if (flash && runSignatureGate(context, frame) == GateOutcome::Stop) return;
 
-    MemoryBuffer& buffer = flash ? context.flash : context.eeprom;
     const bool written = writeBuffer(context, frame, buffer, memory, texts);
     context.repaint(buffer);
     frame.disconnect();

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/no_file_name.h"
+#include "i18n/desktop_texts.h"
 #include "image/memory_buffer.h"
 #include "project/ini_file.h"
 #include "project/project_file_format.h"
@@ -13,8 +14,6 @@
 namespace tovel {
 
 namespace {
-
-const char* const kProjectFilter = "Tovel/Tovel-U Projects (*.tvl)";
 
 // A name typed without an extension gets ".tvl", as the save dialog's default extension.
 std::string withProjectExtension(const std::string& path) {
@@ -164,7 +163,7 @@ void Project::buffersSaved() {
 FileChoice Project::openChoice() const {
     FileChoice choice;
     choice.initialPath = fileName_ != kUnspecifiedFileName ? fileName_ : "Untitled";
-    choice.filters = {kProjectFilter};
+    choice.filters = {ui::desktopText(ui::DesktopText::ProjectFilesFilter, messages_.language())};
     return choice;
 }
 

@@ -36,6 +36,8 @@ public:
     const std::string& fileName() const { return fileName_; }
     // Changed since it was loaded or saved: a setting, or a buffer not saved to its file.
     bool modified() const { return settingsModified_ || buffersModified_; }
+    // A setting changed since it was loaded or saved (the buffers aside).
+    bool settingsModified() const { return settingsModified_; }
     ProjectSettings& settings() { return *this; }
     const ProjectSettings& settings() const { return *this; }
 

@@ -77,6 +77,12 @@ bool SettingsFile::writeBoardDelays(const BoardDelays& delays) const {
     });
 }
 
+bool SettingsFile::readShowMessages() const { return load().readInt("Window", "ShowMessages", 0) != 0; }
+
+bool SettingsFile::writeShowMessages(bool show) const {
+    return update([&](IniFile& file) { file.writeInt("Window", "ShowMessages", show ? 1 : 0); });
+}
+
 bool SettingsFile::readLoadMostRecent() const { return load().readInt(kRecent, "LoadMostRecent", 0) != 0; }
 
 bool SettingsFile::writeLoadMostRecent(bool reopen) const {

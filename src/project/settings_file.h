@@ -56,6 +56,10 @@ public:
     BoardDelays readBoardDelays() const;
     bool writeBoardDelays(const BoardDelays& delays) const;
 
+    // Whether the desktop program shows its Messages panel.
+    bool readShowMessages() const;
+    bool writeShowMessages(bool show) const;
+
     bool readLoadMostRecent() const;
     bool writeLoadMostRecent(bool reopen) const;
 

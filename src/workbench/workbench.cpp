@@ -4,6 +4,7 @@
 #include "board/board_session.h"
 #include "board/port_map.h"
 #include "board/posix_serial_channel.h"
+#include "devices/fuse_safety_check.h"
 #include "image/buffer_commands.h"
 #include "image/memory_buffer.h"
 #include "image/memory_buffer_observer.h"
@@ -135,6 +136,35 @@ struct Workbench::Impl final : ProjectObserver, MemoryBufferObserver {
     }
     void controlsChanged(const MemoryBuffer& /*buffer*/) override { refresh(); }
 
+    bool bufferUnsaved(const MemoryBuffer& buffer) const { return buffer.modified() && buffer.hasData(); }
+
+    // Save / Discard / Cancel; true when the caller may go on.
+    bool askAboutUnsavedWork(const std::function<bool()>& save) {
+        Question question;
+        question.caption = messages.text(msg::QuestionCaption);
+        question.text = messages.text(msg::UnsavedWorkQuestion);
+        question.buttons = Buttons::SaveDiscardCancel;
+        question.defaultAnswer = Answer::Yes;
+        question.icon = BoxIcon::Warning;
+        switch (ui.ask(question)) {
+        case Answer::Yes:
+            return save();
+        case Answer::No:
+            return true;
+        case Answer::Ok:
+        case Answer::Cancel:
+            break;
+        }
+        return false;
+    }
+
+    bool saveBufferIfUnsaved(MemoryBuffer& buffer) {
+        if (!bufferUnsaved(buffer)) return true;
+        const bool saved = buffer.save();
+        ui.setStatus(buffer.statusText());
+        return saved;
+    }
+
     bool bufferCommand(Memory memory, BufferCommand command) {
         const bool done = runBufferCommand(bufferOf(memory), command, ui, state.operationStatus);
         refresh();
@@ -219,14 +249,47 @@ bool Workbench::openProjectAtStartup(const std::optional<std::string>& commandLi
 
 bool Workbench::runUnattendedAutoProgram() { return tovel::runUnattendedAutoProgram(impl_->context); }
 
+// --- Unsaved work ---
+
+bool Workbench::hasUnsavedWork() const {
+    return impl_->project.settingsModified() || impl_->bufferUnsaved(impl_->flash) ||
+           impl_->bufferUnsaved(impl_->eeprom);
+}
+
+bool Workbench::mayDiscardProject() {
+    if (!hasUnsavedWork()) return true;
+    const bool mayGo = impl_->askAboutUnsavedWork([this] {
+        // The images first (each asks for a name if it has none); then the project, which names them.
+        if (!impl_->saveBufferIfUnsaved(impl_->flash) || !impl_->saveBufferIfUnsaved(impl_->eeprom))
+            return false;
+        if (!impl_->project.settingsModified()) return true;
+        const bool saved = impl_->projectCommands.save();
+        impl_->recentChanged();
+        return saved;
+    });
+    impl_->refresh();
+    return mayGo;
+}
+
+bool Workbench::mayDiscardBuffer(Memory memory) {
+    MemoryBuffer& buffer = impl_->bufferOf(memory);
+    if (!impl_->bufferUnsaved(buffer)) return true;
+    const bool mayGo =
+        impl_->askAboutUnsavedWork([this, &buffer] { return impl_->saveBufferIfUnsaved(buffer); });
+    impl_->refresh();
+    return mayGo;
+}
+
 // --- Project menu ---
 
 void Workbench::newProject() {
+    if (!mayDiscardProject()) return;
     impl_->projectCommands.newProject();
     impl_->refresh();
 }
 
 bool Workbench::openProject() {
+    if (!mayDiscardProject()) return false;
     const bool loaded = impl_->projectCommands.open();
     if (loaded) impl_->projectLoaded();
     impl_->refresh();
@@ -245,6 +308,7 @@ bool Workbench::openProjectFile(const std::string& path) {
 }
 
 bool Workbench::reloadProject() {
+    if (!mayDiscardProject()) return false;
     const bool loaded = impl_->projectCommands.reload();
     if (loaded) impl_->selectDevice(impl_->project.deviceIndex);
     impl_->refresh();
@@ -266,11 +330,14 @@ bool Workbench::saveProjectAs() {
 }
 
 void Workbench::closeProject() {
+    if (!mayDiscardProject()) return;
     impl_->projectCommands.close();
+    impl_->ui.setStatus(std::string()); // a length line of the closed images is no longer true
     impl_->refresh();
 }
 
 bool Workbench::openRecentProject(int slot) {
+    if (!mayDiscardProject()) return false;
     const bool loaded = impl_->projectCommands.openRecent(slot);
     impl_->projectLoaded();
     return loaded;
@@ -283,12 +350,17 @@ void Workbench::applyProjectSettings(const ProjectSettings& settings) {
     project.settings() = settings;
     project.deviceIndex = current; // the device goes through the selection below
     project.markModified();
+    // An already modified project reports no change of its own: the window's "Inc" box and SCK
+    // list must follow the new settings all the same.
+    impl_->projectChanged();
     impl_->selectDevice(DeviceTable::isValidDeviceNo(device) ? device : current);
 }
 
 // --- Flash and Eeprom menus ---
 
-bool Workbench::loadBuffer(Memory memory) { return impl_->bufferCommand(memory, BufferCommand::Load); }
+bool Workbench::loadBuffer(Memory memory) {
+    return mayDiscardBuffer(memory) && impl_->bufferCommand(memory, BufferCommand::Load);
+}
 
 bool Workbench::loadBufferFile(Memory memory, const std::string& path) {
     MemoryBuffer& buffer = impl_->bufferOf(memory);
@@ -299,10 +371,14 @@ bool Workbench::loadBufferFile(Memory memory, const std::string& path) {
 }
 
 bool Workbench::loadBufferAt(Memory memory) { return impl_->bufferCommand(memory, BufferCommand::LoadAt); }
-bool Workbench::reloadBuffer(Memory memory) { return impl_->bufferCommand(memory, BufferCommand::Reload); }
+bool Workbench::reloadBuffer(Memory memory) {
+    return mayDiscardBuffer(memory) && impl_->bufferCommand(memory, BufferCommand::Reload);
+}
 bool Workbench::saveBuffer(Memory memory) { return impl_->bufferCommand(memory, BufferCommand::Save); }
 bool Workbench::saveBufferAs(Memory memory) { return impl_->bufferCommand(memory, BufferCommand::SaveAs); }
-bool Workbench::closeBuffer(Memory memory) { return impl_->bufferCommand(memory, BufferCommand::Close); }
+bool Workbench::closeBuffer(Memory memory) {
+    return mayDiscardBuffer(memory) && impl_->bufferCommand(memory, BufferCommand::Close);
+}
 
 bool Workbench::writeCounterBack(Memory memory) {
     MemoryBuffer& buffer = impl_->bufferOf(memory);
@@ -328,15 +404,16 @@ bool Workbench::writeCounterBack(Memory memory) {
 bool Workbench::dropFile(const std::string& path, DropTarget target) {
     switch (dropActionFor(path, target)) {
     case DropAction::OpenProject: {
+        if (!mayDiscardProject()) return true; // taken, and the person kept the work
         const bool loaded = impl_->project.load(path);
         if (loaded) impl_->selectDevice(impl_->project.deviceIndex);
         impl_->refresh();
         return loaded;
     }
     case DropAction::LoadFlash:
-        return loadBufferFile(Memory::Flash, path);
+        return !mayDiscardBuffer(Memory::Flash) || loadBufferFile(Memory::Flash, path);
     case DropAction::LoadEeprom:
-        return loadBufferFile(Memory::Eeprom, path);
+        return !mayDiscardBuffer(Memory::Eeprom) || loadBufferFile(Memory::Eeprom, path);
     case DropAction::Beep:
     case DropAction::Ignore:
         break;
@@ -357,7 +434,18 @@ void Workbench::readSignature() { tovel::readSignature(impl_->context); }
 void Workbench::readSignatureButton() { tovel::readSignatureButton(impl_->context); }
 void Workbench::blankCheck() { tovel::blankCheck(impl_->context); }
 void Workbench::readCalibrationBytes() { tovel::readCalibrationBytes(impl_->context); }
-void Workbench::autoProgram() { tovel::autoProgram(impl_->context); }
+void Workbench::autoProgram() {
+    // The lock and fuse choice is put to the person again before the run would write it, and a
+    // No stops the run before it has done anything. (The unattended run does not come here.)
+    const Project& project = impl_->project;
+    const FuseLayout* layout = layoutOf(project.deviceIndex);
+    if (project.programFuses && layout != nullptr &&
+        !confirmLockFuseSettings(*layout, project.lockFuseSelection, impl_->messages, impl_->ui)) {
+        impl_->ui.setStatus(impl_->messages.text(msg::OperationCancelled));
+        return;
+    }
+    tovel::autoProgram(impl_->context);
+}
 
 void Workbench::lockFuseCommand() {
     tovel::lockFuseCommand(impl_->context, [this](int deviceNo, const LockFuseSettings& read) {

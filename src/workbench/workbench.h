@@ -106,6 +106,18 @@ public:
     // "AUTOPROGRAM: Error" in a plain box and returns whether the run ended OK.
     bool runUnattendedAutoProgram();
 
+    // --- Unsaved work ---
+
+    // Before the project and both buffers are thrown away (New, Open, Reload, Close, a recent or
+    // dropped project, Exit): with unsaved changes, asks Save / Discard / Cancel. True when the
+    // work may go: nothing unsaved, discarded, or saved; false on Cancel or a save that did not
+    // happen. The unattended run never comes here.
+    bool mayDiscardProject();
+    // The same for one buffer about to be replaced or closed.
+    bool mayDiscardBuffer(Memory memory);
+    // What mayDiscardProject would ask about.
+    bool hasUnsavedWork() const;
+
     // --- Project menu ---
 
     void newProject();
@@ -134,7 +146,8 @@ public:
     // says why and the file is left alone. True when written.
     bool writeCounterBack(Memory memory);
     // A file dropped on the window: a project by its extension "tvk", else into the buffer under
-    // the drop point. False when the drop was ignored (the front end beeps for DropTarget::None).
+    // the drop point, after asking about the unsaved work it would replace. False when the drop
+    // was ignored (the front end beeps for DropTarget::None).
     bool dropFile(const std::string& path, DropTarget target);
 
     // --- Chip operations ---

@@ -150,7 +150,7 @@ TEST_F(CliInProcess, LockAndFuseBitsFromTheProject) {
     CliBench::replaceInFile(project, "Fuse13=1", "Fuse13=0");
     r = bench.run({"--simulate-state", state, "--project", project, "fuses", "program"});
     EXPECT_EQ(r.exit, 8);
-    EXPECT_TRUE(r.errHas("SPIEN should be programmed"));
+    EXPECT_TRUE(r.errHas("SPIEN unprogrammed: serial programming is switched off"));
     EXPECT_TRUE(r.errHas("-> No\n"));
     EXPECT_FALSE(r.outHas("Lock/fuse bits programmed"));
 }

@@ -213,12 +213,33 @@ TEST_F(AutoProgramming, LockAndFuseBitsAloneAreNoAction) {
     start("ATmega8");
     project().programFuses = true;
     project().lockFuseSelection.lockMode = 1;
+    project().lockFuseSelection.fuse[13] = 1; // SPIEN kept: nothing to warn about
     bench().autoProgram();
+    EXPECT_TRUE(ui.questions().empty());
 
     EXPECT_TRUE(statusShown("Lock bits..."));
     EXPECT_TRUE(sent("34 AC A0"));
     EXPECT_EQ(board().lockBits() & 0x03, 0x02);
     EXPECT_EQ(ui.lastStatus(), "No actions in autoprogram");
+}
+
+TEST_F(AutoProgramming, FusesThatEndSerialProgrammingAreAskedAboutFirst) {
+    start("ATmega8");
+    project().programFuses = true;
+    project().autoErase = true;
+    project().lockFuseSelection.fuse[13] = 1; // SPIEN
+    project().lockFuseSelection.fuse[15] = 1; // RSTDISBL
+    ui.queueAnswer(Answer::No);
+    bench().autoProgram();
+    ASSERT_EQ(ui.questions().size(), 1u);
+    EXPECT_NE(ui.questions()[0].find("RSTDISBL programmed"), std::string::npos);
+    EXPECT_EQ(ui.lastStatus(), "Operation cancelled");
+    EXPECT_FALSE(sent("AC 80")); // not even the erase ran
+    EXPECT_FALSE(statusShown("Lock bits..."));
+
+    ui.queueAnswer(Answer::Yes);
+    bench().autoProgram();
+    EXPECT_TRUE(statusShown("Lock bits..."));
 }
 
 TEST_F(AutoProgramming, UnattendedRunReportsItsResult) {

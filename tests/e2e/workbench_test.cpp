@@ -2,7 +2,10 @@
 // it reports, the settings it keeps in the settings file, drops, and the unattended run.
 #include "e2e/ops_bench.h"
 
+#include <fstream>
+
 #include "image/memory_buffer.h"
+#include "ops/chip_context.h"
 #include "project/project.h"
 #include "project/settings_file.h"
 
@@ -57,7 +60,63 @@ TEST_F(DrivingTheWorkbench, ClosingFlashDisablesProgrammingButNotReading) {
     EXPECT_FALSE(window.states.programFlash);
     EXPECT_FALSE(window.states.verifyFlash);
     EXPECT_TRUE(window.states.readFlash);
+    EXPECT_EQ(ui.lastStatus(), ""); // not the closed image's length line
     bench().setObserver(nullptr);
+}
+
+TEST_F(DrivingTheWorkbench, ProgrammingAnEmptyBufferIsNotDone) {
+    start("ATmega8");
+    bench().state().operationStatus = 0;
+    ui.clear();
+    bench().programFlash();
+    EXPECT_EQ(ui.lastStatus(), "Flash program: nothing to program, the Flash buffer is empty");
+    EXPECT_EQ(bench().state().operationStatus, -1);
+    bench().programEeprom();
+    EXPECT_EQ(ui.lastStatus(), "Eeprom program: nothing to program, the EEPROM buffer is empty");
+    for (const std::string& status : ui.statuses())
+        EXPECT_EQ(status.find("Done"), std::string::npos) << status;
+    EXPECT_FALSE(ui.busy());
+}
+
+TEST_F(DrivingTheWorkbench, UnsavedWorkIsAskedAboutBeforeItIsThrownAway) {
+    start("ATmega8");
+    const std::string image = writeFile("a.bin", Bytes(16, 0x55));
+    ASSERT_TRUE(bench().loadBufferFile(Memory::Flash, image));
+    bench().project().clearModified();
+    ui.clear();
+    bench().closeProject(); // nothing unsaved: no question
+    EXPECT_TRUE(ui.questions().empty());
+
+    ASSERT_TRUE(bench().loadBufferFile(Memory::Flash, image));
+    bench().flash().data()[0] = 0x11; // an edit, as the preview editor makes it
+    bench().flash().markModified();
+    EXPECT_TRUE(bench().hasUnsavedWork());
+    ui.clear();
+
+    // Cancel keeps everything as it is.
+    ui.queueAnswer(Answer::Cancel);
+    bench().closeProject();
+    ui.queueAnswer(Answer::Cancel);
+    EXPECT_FALSE(bench().reloadBuffer(Memory::Flash));
+    EXPECT_EQ(bench().flash().data()[0], 0x11);
+    ASSERT_EQ(ui.questions().size(), 2u);
+    EXPECT_EQ(ui.questions()[0], "The project or a memory image has changes that are not saved.\n"
+                                 "Save them before going on?");
+
+    // Save writes the image to its file, then the command goes on.
+    ui.queueAnswer(Answer::Yes);
+    bench().newProject();
+    std::ifstream written(image, std::ios::binary);
+    EXPECT_EQ(written.get(), 0x11);
+    EXPECT_FALSE(bench().hasUnsavedWork());
+
+    // Discard throws the edit away.
+    bench().flash().data()[0] = 0x22;
+    bench().flash().markModified();
+    ui.queueAnswer(Answer::No);
+    EXPECT_TRUE(bench().reloadBuffer(Memory::Flash));
+    EXPECT_EQ(bench().flash().data()[0], 0x11);
+    EXPECT_EQ(ui.questions().size(), 4u);
 }
 
 TEST_F(DrivingTheWorkbench, SettingsGoToTheSettingsFile) {

@@ -1,25 +1,36 @@
 // The main window over a real Workbench (no board attached): which commands are enabled for which
 // chip and buffers, the title, the menus in Russian, drops, the recent projects and resizing.
 #include <algorithm>
+
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
+#include <QtTest/qtestspontaneevent.h>
 
+#include "app/help_window.h"
 #include "app/language_dialog.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/memory_preview.h"
+#include "app/messages_panel.h"
 #include "app/path_label.h"
 #include "app/qt_language.h"
 #include "app/qt_user_interface.h"
@@ -29,6 +40,7 @@
 #include "devices/device_table.h"
 #include "image/memory_buffer.h"
 #include "project/project.h"
+#include "project/settings_file.h"
 #include "support/gui_test_support.h"
 #include "workbench/command_ids.h"
 
@@ -107,6 +119,40 @@ struct WindowFixture {
 };
 
 } // namespace
+
+// Help is one of the bar's own menus (so arrow keys and screen readers reach it), drawn whole
+// at the right edge, with no overflow chevron.
+void helpIsAMenuOfTheBarAtItsRightEdge(MainWindow& window) {
+    window.fixSizeToContent();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QMenuBar* bar = window.menuBar();
+    QAction* help = window.menu().topLevelMenu(5)->menuAction();
+    QVERIFY(bar->actions().contains(help));
+    QVERIFY(bar->cornerWidget(Qt::TopRightCorner) == nullptr);
+    const auto* chevron = bar->findChild<QWidget*>(QStringLiteral("qt_menubar_ext_button"));
+    QVERIFY(chevron == nullptr || !chevron->isVisible());
+    const QRect helpRect = bar->actionGeometry(help);
+    QVERIFY(helpRect.isValid());
+    QVERIFY(bar->width() - helpRect.right() < 12);
+    QVERIFY(helpRect.left() > bar->actionGeometry(window.menu().topLevelMenu(4)->menuAction()).right());
+
+    // Right from Advanced goes to Help, and the accessibility tree lists it.
+    bar->setActiveAction(window.menu().topLevelMenu(4)->menuAction());
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(bar->activeAction(), help);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QAccessibleInterface* barNode = QAccessible::queryAccessibleInterface(bar);
+    QVERIFY(barNode != nullptr);
+    bool listed = false;
+    for (int k = 0; k < barNode->childCount(); ++k) {
+        QAccessibleInterface* child = barNode->child(k);
+        if (child != nullptr && child->text(QAccessible::Name) == help->text().remove(QLatin1Char('&')))
+            listed = true;
+    }
+    QVERIFY(listed);
+}
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -190,6 +236,22 @@ private Q_SLOTS:
         QVERIFY(!f.workbench->project().autoIncrementEeprom);
     }
 
+    void projectSettingsReachTheWindowWhenTheProjectIsModifiedAlready() {
+        WindowFixture f;
+        f.window->invertBox().click(); // modified from now on
+        QVERIFY(f.workbench->project().modified());
+        ProjectSettings settings = f.workbench->project().settings();
+        settings.autoIncrementEeprom = true;
+        settings.sckPeriodIndex = 5;
+        f.workbench->applyProjectSettings(settings);
+        QVERIFY(f.window->incrementBox().isChecked());
+        QCOMPARE(f.window->sckCombo().currentIndex(), 5);
+        // "Inc" now turns the new state off rather than writing the old one back.
+        f.window->incrementBox().click();
+        QVERIFY(!f.workbench->project().autoIncrementEeprom);
+        QCOMPARE(f.workbench->project().sckPeriodIndex, 5);
+    }
+
     void theLanguageDialogSwitchesMenusWindowAndQtTexts() {
         WindowFixture f;
         QTimer::singleShot(0, [] {
@@ -206,11 +268,8 @@ private Q_SLOTS:
         QCOMPARE(menu.topLevelMenu(0)->title(), QStringLiteral("&Проект"));
         QCOMPARE(menu.topLevelMenu(1)->title(), QStringLiteral("&Flash"));
         QCOMPARE(menu.topLevelMenu(2)->title(), QStringLiteral("&Eeprom"));
-        // Help stays in the right-hand corner of the menu bar.
-        auto* helpBar = qobject_cast<QMenuBar*>(f.window->menuBar()->cornerWidget(Qt::TopRightCorner));
-        QVERIFY(helpBar != nullptr);
-        QVERIFY(helpBar->actions().contains(menu.topLevelMenu(5)->menuAction()));
         QCOMPARE(menu.topLevelMenu(5)->title(), QStringLiteral("&Справка"));
+        helpIsAMenuOfTheBarAtItsRightEdge(*f.window);
         QCOMPARE(f.window->deviceGroup().title(), QStringLiteral("Микросхема"));
         QCOMPARE(f.window->windowTitle(),
                  QString::fromStdString(f.workbench->title())); // the title rule, in Russian now
@@ -354,6 +413,167 @@ private Q_SLOTS:
         } else {
             QVERIFY(opened.endsWith(QStringLiteral("help/index.html")));
         }
+    }
+
+    void exitAndTheCloseBoxAskAboutUnsavedWork() {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.window->runCommand(command::NewProject); // nothing unsaved: no question
+        QVERIFY(f.boxes.boxes().empty());
+        f.window->invertBox().click(); // a setting changed
+
+        f.boxes.queueAnswer(Answer::Cancel);
+        f.window->runCommand(command::Exit);
+        QVERIFY(f.window->isVisible());
+        QCOMPARE(f.boxes.boxes().size(), std::size_t{1});
+        const ShownBox& question = f.boxes.boxes()[0];
+        QCOMPARE(question.buttons, Buttons::SaveDiscardCancel);
+        QCOMPARE(question.defaultAnswer, Answer::Yes); // Save
+
+        // The window system's close box asks the same.
+        f.boxes.queueAnswer(Answer::Cancel);
+        QCloseEvent closeBox;
+        QSpontaneKeyEvent::setSpontaneous(&closeBox);
+        qApp->notify(f.window.get(), &closeBox); // sendEvent would make it a program's own close
+        QVERIFY(!closeBox.isAccepted());
+        QCOMPARE(f.boxes.boxes().size(), std::size_t{2});
+
+        f.boxes.queueAnswer(Answer::No); // Discard
+        f.window->runCommand(command::Exit);
+        QVERIFY(!f.window->isVisible());
+    }
+
+    void standardShortcutsReachTheirCommands() {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.window->activateWindow();
+        MainMenu& menu = f.window->menu();
+        QCOMPARE(menu.action(command::OpenProject)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(menu.action(command::SaveProject)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(menu.action(command::SaveProjectAs)->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        QCOMPARE(menu.action(command::Exit)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(menu.action(command::Help)->shortcut(), QKeySequence(QStringLiteral("F1")));
+
+        std::vector<FileChoice> asked;
+        f.ui.setFileHook([&](const FileChoice& choice) -> std::optional<std::string> {
+            asked.push_back(choice);
+            return std::nullopt;
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(f.window.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(asked.size(), std::size_t{2});
+        QVERIFY(!asked[0].save);
+        QVERIFY(asked[1].save);
+        QTest::keyClick(f.window.get(), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!f.window->isVisible());
+    }
+
+    void theMessagesPanelKeepsEverythingSaidWithItsTime() {
+        QTemporaryDir kept; // the fixture's folder goes with it
+        const QString keptSettings = kept.filePath(QStringLiteral("settings.ini"));
+        QString settingsPath;
+        {
+            WindowFixture f;
+            settingsPath = f.folder.filePath(QStringLiteral("settings.ini"));
+            QVERIFY(f.workbench->writeSettings()); // as start-up does
+            MessagesPanel& panel = f.window->messagesPanel();
+            QAction* toggle = panel.toggleViewAction();
+            QVERIFY(f.window->menu().topLevelMenu(3)->actions().contains(toggle));
+            QCOMPARE(toggle->text(), QStringLiteral("&Messages"));
+            QVERIFY(!toggle->isChecked());
+
+            f.window->runCommand(command::ReadSignature); // a status line, then a box
+            const QStringList lines = panel.text().split(QLatin1Char('\n'));
+            QCOMPARE(lines.size(), 3); // the status texts and the box, in order
+            static const QRegularExpression stamped(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d  "));
+            for (const QString& line : lines) QVERIFY2(stamped.match(line).hasMatch(), qPrintable(line));
+            QVERIFY(lines[1].endsWith(QStringLiteral("Select COM port or click 'search board'")));
+            QVERIFY(lines[2].endsWith(QStringLiteral("Tovel/Tovel-U Programmer: No board specified")));
+
+            const QString saved = f.folder.filePath(QStringLiteral("log.txt"));
+            f.ui.setFileHook([&](const FileChoice& choice) -> std::optional<std::string> {
+                if (!choice.save) return std::nullopt;
+                return saved.toStdString();
+            });
+            panel.saveButton().click();
+            QFile file(saved);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(file.readAll()).trimmed(), panel.text());
+
+            f.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+            toggle->trigger(); // shown, and remembered
+            QVERIFY(toggle->isChecked());
+            QVERIFY(panel.isVisible());
+            f.workbench->setLanguage(Language::Russian);
+            QCOMPARE(toggle->text(), QStringLiteral("&Сообщения"));
+            QCOMPARE(panel.windowTitle(), QStringLiteral("Сообщения"));
+            QVERIFY(QFile::copy(settingsPath, keptSettings));
+        }
+        settingsPath = keptSettings;
+        QtUserInterface ui;
+        Workbench workbench(
+            ui, systemClock(),
+            [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+                return std::make_unique<PosixSerialChannel>(ports);
+            },
+            settingsPath.toStdString());
+        MainWindow again(workbench, ui);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QVERIFY(again.messagesPanel().isVisible());
+        QVERIFY(again.messagesPanel().toggleViewAction()->isChecked());
+        again.close(); // closing the window is not hiding the panel
+        QVERIFY(SettingsFile(settingsPath.toStdString()).readShowMessages());
+    }
+
+    void helpOpensInTheProgramsOwnWindowWithContentsAndSearch() {
+        QTemporaryDir folder;
+        const QString manual = guitest::writeFile(
+            folder, QStringLiteral("index.html"),
+            "<html><body><h1>Manual</h1><h2>1. Board</h2><p>The board sits on a serial port.</p>"
+            "<h3>Link speed</h3><p>Speeds.</p><h2>2. Fuses</h2><p>RSTDISBL takes the reset pin.</p>"
+            "</body></html>");
+        HelpWindow help;
+        QVERIFY(help.open(manual));
+        QCOMPARE(help.contents().topLevelItemCount(), 2);
+        QCOMPARE(help.contents().topLevelItem(0)->text(0), QStringLiteral("1. Board"));
+        QCOMPARE(help.contents().topLevelItem(0)->child(0)->text(0), QStringLiteral("Link speed"));
+        QVERIFY(help.find(QStringLiteral("RSTDISBL")));
+        QCOMPARE(help.browser().textCursor().selectedText(), QStringLiteral("RSTDISBL"));
+        QVERIFY(help.find(QStringLiteral("serial port"))); // from the top again
+        QVERIFY(!help.find(QStringLiteral("no such words")));
+        QVERIFY(help.findChildren<QLabel*>().last()->text() == QStringLiteral("Not found"));
+        help.retranslate(Language::Russian);
+        QCOMPARE(help.windowTitle(), QStringLiteral("Справка"));
+        QVERIFY(!help.open(folder.filePath(QStringLiteral("missing.html"))));
+
+        // F1 in the main window: the help window, or, with no manual installed, a box saying so.
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.window->activateWindow();
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        if (f.window->helpWindow() != nullptr) {
+            QVERIFY(f.window->helpWindow()->isVisible());
+            QVERIFY(f.window->helpWindow()->contents().topLevelItemCount() > 0);
+        } else {
+            QCOMPARE(f.boxes.boxes().size(), std::size_t{1});
+            QVERIFY(f.boxes.texts()[0].starts_with("Cannot find help file"));
+        }
+    }
+
+    void russianShowsRussianUnitsListsAndFilters() {
+        WindowFixture f;
+        f.workbench->setLanguage(Language::Russian);
+        QCOMPARE(f.window->sckCombo().itemText(0), QStringLiteral("0,25 мкс (4 МГц)"));
+        QCOMPARE(f.window->sckCombo().itemText(7), QStringLiteral("150 мкс (7 кГц)"));
+        QCOMPARE(f.workbench->flash().openChoice().filters.front(), std::string("Файлы HEX (*.hex)"));
+        f.workbench->setLanguage(Language::English);
+        QCOMPARE(f.window->sckCombo().itemText(0), QStringLiteral("0.25 uS (4 MHz)"));
     }
 
     void boardCommandsWithoutAPortSaySo() {

@@ -39,7 +39,7 @@ private Q_SLOTS:
         QVERIFY(radio(dialog, BoardSettingsDialog::Speed115200Id)->isChecked());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Board Settings"));
         QCOMPARE(radio(dialog, BoardSettingsDialog::Speed921600Id)->text(),
-                 QStringLiteral("High speed (Tovel-U only)"));
+                 QStringLiteral("High speed (921600 baud, Tovel-U only)"));
 
         portRadio(dialog, 8)->click();
         radio(dialog, BoardSettingsDialog::Speed921600Id)->click();

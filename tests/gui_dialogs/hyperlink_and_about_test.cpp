@@ -1,5 +1,8 @@
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "app/dialogs/about_dialog.h"
 #include "app/dialogs/hyperlink.h"
@@ -128,31 +131,51 @@ private Q_SLOTS:
         QCOMPARE(link.textColour(), CHyperLink::unvisitedColour());
     }
 
-    void aboutBoxNamesTheProgramAndLinksItsPages() {
+    void aboutBoxNamesTheProgramAndLinksOnlyWhatExists() {
         const Messages messages;
-        AboutDialog dialog(messages);
+        QTemporaryDir folder;
+        const QString manual = folder.filePath(QStringLiteral("index.html"));
+        QFile(manual).open(QIODevice::WriteOnly);
+        AboutDialog dialog(messages, nullptr, manual);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("About"));
         QCOMPARE(dialog.controlAs<QLabel>(AboutDialog::TitleId)->text(),
                  QStringLiteral("Tovel/Tovel-U In-System Programmer"));
         QCOMPARE(dialog.controlAs<QLabel>(AboutDialog::LicenceId)->text(),
                  QStringLiteral("Licence: GNU GPL 3.0 or later"));
 
-        CHyperLink* project = dialog.link(AboutDialog::ProjectPageLinkId);
-        QVERIFY(project->url().startsWith(QStringLiteral("https://")));
-        QCOMPARE(project->url(), project->text());
-        QVERIFY(CHyperLink::isOpenableTarget(QUrl(project->url())));
-        QVERIFY(CHyperLink::isOpenableTarget(QUrl(dialog.link(AboutDialog::HelpLinkId)->url())));
-        CHyperLink* contact = dialog.link(AboutDialog::ContactLinkId);
-        QCOMPARE(contact->url(), QStringLiteral("mailto:") + contact->text());
-        QVERIFY(CHyperLink::isOpenableTarget(QUrl(contact->url())));
-        QCOMPARE(contact->toolTip(), contact->url());
+        // One version line for the program and one for the firmware it needs, nothing older.
+        QStringList versionLines;
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            if (label->text().contains(QStringLiteral("ersion")) ||
+                label->text().contains(QStringLiteral("firmware")))
+                versionLines << label->text();
+        }
+        QCOMPARE(versionLines.size(), 2);
+        QVERIFY(versionLines.contains(QStringLiteral("Version ") + QStringLiteral(TOVEL_VERSION)));
+        QVERIFY(versionLines.contains(QStringLiteral("Needs board firmware M01")));
+
+        // The manual links to the installed file; this build names no other pages, so it shows
+        // no rows for them and no placeholder anywhere.
+        CHyperLink* help = dialog.link(AboutDialog::HelpLinkId);
+        QVERIFY(help != nullptr);
+        QCOMPARE(help->url(), QUrl::fromLocalFile(manual).toString());
+        QCOMPARE(help->style(), CHyperLink::kDefaultStyle);
         for (unsigned id :
-             {AboutDialog::ProjectPageLinkId, AboutDialog::HelpLinkId, AboutDialog::ContactLinkId})
-            QCOMPARE(dialog.link(id)->style(), CHyperLink::kDefaultStyle);
+             {AboutDialog::ProjectPageLinkId, AboutDialog::ContactLinkId, AboutDialog::ReleasesLinkId})
+            QVERIFY(dialog.link(id) == nullptr ||
+                    !dialog.link(id)->url().contains(QStringLiteral("example")));
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            QVERIFY(!label->text().contains(QStringLiteral("example.org")));
+
+        AboutDialog withoutManual(messages);
+        QVERIFY(withoutManual.link(AboutDialog::HelpLinkId) == nullptr);
 
         const Messages russian(Language::Russian);
         AboutDialog translated(russian);
         QCOMPARE(translated.windowTitle(), QString::fromUtf8("О программе"));
+        QVERIFY(translated.findChild<QLabel*>(QStringLiteral("programVersion"))
+                    ->text()
+                    .startsWith(QString::fromUtf8("Версия ")));
     }
 };
 

@@ -1,4 +1,6 @@
 #include <QCheckBox>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -144,7 +146,8 @@ private Q_SLOTS:
         button(dialog, LockFuseDialog::ProgramId)->click();
         const QStringList asked = MessageBox::takeShownTexts();
         QCOMPARE(asked.size(), 1);
-        QVERIFY(asked[0].contains(QStringLiteral("RSTDISBL should be unprogrammed")));
+        QVERIFY(
+            asked[0].contains(QStringLiteral("RSTDISBL programmed: the RESET pin becomes an ordinary pin")));
         QVERIFY(asked[0].endsWith(QStringLiteral("\nContinue?")));
         QVERIFY(operations.calls.empty());
         QVERIFY(dialog.isVisible());
@@ -155,6 +158,31 @@ private Q_SLOTS:
         button(dialog, LockFuseDialog::ProgramId)->click();
         QCOMPARE(operations.calls, std::vector<std::string>{"program"});
         QCOMPARE(operations.programmed.fuse[rstdisbl], std::uint8_t{1});
+    }
+
+    void programmingRstdisblOnAtmega8WarnsAndPressedBoxesShowATick() {
+        const Messages messages;
+        FakeLockFuseOperations operations;
+        const int mega8 = device("ATmega8");
+        const int rstdisbl = test::fuseIndex(mega8, "RSTDISBL");
+        LockFuseDialog dialog(mega8, test::withFuses(mega8, {"SPIEN"}), operations, messages,
+                              LockFuseDialog::Mode::Normal);
+        dialog.show();
+        QPushButton* box = fuseBox(dialog, rstdisbl);
+        // Released and pressed differ in shape, not only in colour: the icon's two states.
+        const QIcon icon = box->icon();
+        QVERIFY(!icon.isNull());
+        const QImage released = icon.pixmap(16, QIcon::Normal, QIcon::Off).toImage();
+        const QImage pressed = icon.pixmap(16, QIcon::Normal, QIcon::On).toImage();
+        QVERIFY(released != pressed);
+
+        box->click();
+        MessageBox::setNextAnswer(QMessageBox::No);
+        button(dialog, LockFuseDialog::ProgramId)->click();
+        const QStringList asked = MessageBox::takeShownTexts();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].contains(QStringLiteral("RSTDISBL programmed")));
+        QVERIFY(operations.calls.empty());
     }
 
     void verifyComparesTheBoxesWithoutTheSafetyQuestion() {
@@ -240,7 +268,7 @@ private Q_SLOTS:
         MessageBox::setNextAnswer(QMessageBox::No);
         QTest::keyClick(&dialog, Qt::Key_Return);
         QVERIFY(dialog.isVisible());
-        QVERIFY(MessageBox::takeShownTexts().value(0).contains(QStringLiteral("SPIEN should be programmed")));
+        QVERIFY(MessageBox::takeShownTexts().value(0).contains(QStringLiteral("SPIEN unprogrammed")));
 
         // In auto-program mode an accepted Enter keeps the values like "Close and save settings".
         MessageBox::setNextAnswer(QMessageBox::Yes);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "image/buffer_commands.h"
 #include "image/memory_buffer.h"
 #include "support/recording_ui.h"
@@ -138,10 +140,25 @@ TEST_F(BufferTest, LoadAtAppendsByDefaultAndLeavesAGapBeyondTheEnd) {
     answerAddress(8);
     ASSERT_TRUE(flash.loadAt(binary("far.bin", {7})));
     EXPECT_EQ(bytes(flash), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 0xFF, 0xFF, 7, 0xFF}));
-    EXPECT_EQ(flash.fileName(), folder.file("far.bin"));
-    EXPECT_FALSE(flash.modified());
     EXPECT_TRUE(allAttributes(flash, ByteAttribute::Loaded));
     EXPECT_TRUE(ui.events().empty());
+    // The merged image is in neither file: unnamed and modified, and the project hears of it.
+    EXPECT_EQ(flash.fileName(), "[Unspecified]");
+    EXPECT_TRUE(flash.modified());
+    EXPECT_EQ(flashLog.label, "[Unspecified]*");
+    EXPECT_GE(flashLog.projectMarkedModified, 1);
+
+    // Save asks for a name and leaves the merged files alone.
+    const std::string merged = folder.file("merged.bin");
+    ui.queueFile(merged);
+    EXPECT_TRUE(flash.save());
+    const std::vector<UiEvent> events = ui.events();
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                            [](const UiEvent& event) { return event.kind == UiEvent::FileChoice; }),
+              1);
+    EXPECT_EQ(readFile(folder.file("far.bin")), std::string(1, '\x07'));
+    EXPECT_EQ(flash.fileName(), merged);
+    EXPECT_FALSE(flash.modified());
 }
 
 TEST_F(BufferTest, LoadAtBelowTheEndAsksBeforeOverwriting) {
@@ -257,7 +274,9 @@ TEST_F(BufferTest, TheCommandsShowTheStatusLineOnlyWhenTheyDidSomething) {
     ui.queueFile(std::nullopt);
     EXPECT_FALSE(runBufferCommand(eeprom, BufferCommand::SaveAs, ui, operationStatus));
     EXPECT_TRUE(runBufferCommand(eeprom, BufferCommand::Close, ui, operationStatus));
-    EXPECT_EQ(ui.statuses(), std::vector<std::string>{"Eeprom length: 3 (0x3) bytes, Checksum = 0x0060"});
+    // Close clears the length line of the image that is gone.
+    EXPECT_EQ(ui.statuses(),
+              (std::vector<std::string>{"Eeprom length: 3 (0x3) bytes, Checksum = 0x0060", ""}));
     EXPECT_EQ(eeprom.openChoice().filters.front(), "EEP Files (*.eep)");
     EXPECT_EQ(flash.openChoice().filters.front(), "HEX Files (*.hex)");
 }

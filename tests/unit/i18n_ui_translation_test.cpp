@@ -108,7 +108,7 @@ TEST(UiTranslationDialogs, ControlsInTableOrderInTheChosenLanguage) {
     EXPECT_EQ(applied(*english).at(1014), "Read Eeprom");
 
     const auto board = applied(*dialogTexts(BoardSettingsDialogId, Language::Russian));
-    EXPECT_EQ(board.at(1060), "Высокая скорость (только Tovel-U)");
+    EXPECT_EQ(board.at(1060), "Высокая скорость (921600 бод, только Tovel-U)");
     const auto language = applied(*dialogTexts(LanguageDialogId, Language::Russian));
     EXPECT_EQ(language.at(EnglishRadioId), "English/Английский");
     EXPECT_EQ(language.at(RussianRadioId), "Russian/Русский");

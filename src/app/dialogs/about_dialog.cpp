@@ -7,8 +7,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <QUrl>
+
 #include "about_links.h"
 #include "app/dialogs/hyperlink.h"
+#include "board/board_protocol.h"
+#include "i18n/desktop_texts.h"
 #include "i18n/ui_translation.h"
 
 namespace tovel {
@@ -25,36 +29,51 @@ QString helpLabel(Language language) {
 
 } // namespace
 
-AboutDialog::AboutDialog(const Messages& messages, QWidget* parent)
+AboutDialog::AboutDialog(const Messages& messages, QWidget* parent, const QString& manualPath)
     : TranslatedDialog(ui::AboutDialogId, messages, parent) {
+    const Language language = messages.language();
     auto* title = addControl(TitleId, new QLabel(this));
     QFont titleFont = title->font();
     titleFont.setBold(true);
     title->setFont(titleFont);
-    auto* version = addControl(VersionId, new QLabel(this));
+    // One line for this program's version and one for the board firmware it works with.
+    auto* version = new QLabel(QString::fromUtf8(formatText(
+                                   ui::desktopText(ui::DesktopText::AboutVersion, language), TOVEL_VERSION)),
+                               this);
+    version->setObjectName(QStringLiteral("programVersion"));
+    const std::string firmware(protocol::RequiredVersion.begin(), protocol::RequiredVersion.end());
+    auto* firmwareLine =
+        new QLabel(QString::fromUtf8(formatText(
+                       ui::desktopText(ui::DesktopText::AboutFirmwareVersion, language), firmware.c_str())),
+                   this);
+    firmwareLine->setObjectName(QStringLiteral("firmwareVersion"));
     auto* program = addControl(ProgramLineId, new QLabel(this));
-    auto* release = new QLabel(QStringLiteral("tovelisp %1").arg(QStringLiteral(TOVEL_VERSION)), this);
     auto* licence = addControl(LicenceId, new QLabel(this));
 
-    auto* projectLabel = addControl(ProjectPageLabelId, new QLabel(this));
-    auto* projectLink =
-        addControl(ProjectPageLinkId, new CHyperLink(QString::fromUtf8(about::kProjectUrl), this));
-    auto* helpText = new QLabel(helpLabel(messages.language()), this);
-    auto* helpLink = addControl(HelpLinkId, new CHyperLink(QString::fromUtf8(about::kHelpUrl), this));
-    auto* contactLabel = addControl(ContactLabelId, new QLabel(this));
-    const QString contact = QString::fromUtf8(about::kContactAddress);
-    auto* contactLink = addControl(ContactLinkId, new CHyperLink(contact, this));
-    contactLink->setURL(QStringLiteral("mailto:") + contact);
-
+    // Only what exists: the installed manual, and the pages the build names.
     auto* links = new QGridLayout;
-    const std::pair<QLabel*, CHyperLink*> rows[] = {
-        {projectLabel, projectLink}, {helpText, helpLink}, {contactLabel, contactLink}};
     int row = 0;
-    for (const auto& [label, link] : rows) {
+    const auto addRow = [&](QLabel* label, unsigned linkId, const QString& text, const QString& target) {
+        auto* link = addControl(linkId, new CHyperLink(text, this));
+        if (!target.isEmpty()) link->setURL(target);
         links->addWidget(label, row, 0);
         links->addWidget(link, row, 1, Qt::AlignLeft);
         ++row;
-    }
+    };
+    const QString homePage = QString::fromUtf8(about::kProjectUrl);
+    if (!homePage.isEmpty())
+        addRow(addControl(ProjectPageLabelId, new QLabel(this)), ProjectPageLinkId, homePage, {});
+    if (!manualPath.isEmpty())
+        addRow(new QLabel(helpLabel(language), this), HelpLinkId,
+               QString::fromUtf8(ui::desktopText(ui::DesktopText::AboutManual, language)),
+               QUrl::fromLocalFile(manualPath).toString());
+    const QString releases = QString::fromUtf8(about::kReleasesUrl);
+    if (!releases.isEmpty())
+        addRow(addControl(ReleasesLabelId, new QLabel(this)), ReleasesLinkId, releases, {});
+    const QString contact = QString::fromUtf8(about::kContactAddress);
+    if (!contact.isEmpty())
+        addRow(addControl(ContactLabelId, new QLabel(this)), ContactLinkId, contact,
+               QStringLiteral("mailto:") + contact);
 
     auto* ok = addControl(OkId, new QPushButton(QStringLiteral("OK"), this));
     ok->setDefault(true);
@@ -65,7 +84,7 @@ AboutDialog::AboutDialog(const Messages& messages, QWidget* parent)
     buttons->addWidget(ok);
 
     auto* top = new QVBoxLayout(this);
-    for (QLabel* line : {title, version, program, release, licence}) top->addWidget(line);
+    for (QLabel* line : {title, version, firmwareLine, program, licence}) top->addWidget(line);
     top->addSpacing(8);
     top->addLayout(links);
     top->addLayout(buttons);

@@ -1,5 +1,6 @@
-// The About box: the program's title and version lines, its licence, and links to the project
-// page, the help document and the contact address.
+// The About box: the program's title, one line with its version and one with the board firmware
+// it needs, its licence, and links to what exists: the installed manual, and the home page,
+// release page and mail address when the build names them.
 //
 //     AboutDialog dialog(workbench.messages(), this);
 //     dialog.exec();
@@ -18,7 +19,6 @@ public:
     enum Control : unsigned {
         OkId = 1,
         TitleId = 1104,
-        VersionId = 1107,
         ProgramLineId = 1106,
         LicenceId = 1108,
         ProjectPageLabelId = 1109,
@@ -26,9 +26,12 @@ public:
         ProjectPageLinkId = 1070,
         ContactLinkId = 1077,
         HelpLinkId = 1112,
+        ReleasesLabelId = 1111,
+        ReleasesLinkId = 1113,
     };
 
-    explicit AboutDialog(const Messages& messages, QWidget* parent = nullptr);
+    // `manualPath` empty: no manual row.
+    explicit AboutDialog(const Messages& messages, QWidget* parent = nullptr, const QString& manualPath = {});
 
     CHyperLink* link(unsigned id) const;
 };

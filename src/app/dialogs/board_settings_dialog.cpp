@@ -27,7 +27,7 @@ BoardSettingsDialog::BoardSettingsDialog(std::int32_t comPort, std::int32_t baud
         portLayout->addWidget(portRadios_[k]);
     }
 
-    // The record retitles these "Low speed", "Standard speed" and "High speed (Tovel-U only)".
+    // The record retitles these "Low speed (19200 baud)" and so on.
     auto* speedGroup = addControl(SpeedGroupId, new QGroupBox(this));
     auto* speedLayout = new QVBoxLayout(speedGroup);
     auto* speedButtons = new QButtonGroup(this);

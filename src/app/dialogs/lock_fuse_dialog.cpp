@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/message_box.h"
+#include "app/dialogs/pressed_state_icon.h"
 #include "devices/device_table.h"
 #include "devices/fuse_safety_check.h"
 #include "devices/lock_labels.h"
@@ -77,6 +78,7 @@ void LockFuseDialog::buildLayout() {
     for (int k = 0; k < kMaxFuseBits; ++k) {
         QPushButton* box = plainButton(fuseGroup);
         box->setCheckable(true); // pressed = programmed
+        showPressedState(*box);
         box->setMinimumWidth(90);
         fuseBoxes_[k] = addControl(kFuseBoxIds[k], box);
         fuseLayout->addWidget(box, k % 8, k / 8);

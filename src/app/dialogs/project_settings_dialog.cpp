@@ -21,6 +21,7 @@
 #include "devices/device_table.h"
 #include "devices/fuse_layout.h"
 #include "devices/fuse_safety_check.h"
+#include "i18n/desktop_texts.h"
 #include "i18n/ui_translation.h"
 
 namespace tovel {
@@ -86,6 +87,10 @@ constexpr EnabledBy kEnablingRules[] = {
     {ProjectSettingsDialog::EepromCounterAddressId, ProjectSettingsDialog::IncrementEepromId},
 };
 
+QString millisecondsUnit(Language language) {
+    return QString::fromUtf8(ui::desktopText(ui::DesktopText::Milliseconds, language));
+}
+
 QString hexAddressText(std::uint32_t address) { return QString::number(address, 16).toUpper(); }
 
 // The counter address as "%x" reads it; nothing when the text holds no hexadecimal number.
@@ -103,6 +108,15 @@ ProjectSettingsDialog::ProjectSettingsDialog(ProjectSettings& project, LockFuseO
       operations_(operations), result_(project) {
     buildLayout();
     retitle();
+    // The fields beside their check boxes, and the slider in its group, are named by them.
+    for (const auto& [field, naming] : std::initializer_list<std::pair<unsigned, unsigned>>{{1068, 1067},
+                                                                                            {1071, 1070},
+                                                                                            {1143, 1140},
+                                                                                            {1142, 1141},
+                                                                                            {1148, 1147},
+                                                                                            {1150, 1149},
+                                                                                            {1084, 1118}})
+        nameFieldBy(field, naming);
     showProject();
 }
 
@@ -139,7 +153,8 @@ void ProjectSettingsDialog::buildLayout() {
     strobeSlider_ = addControl(StrobeSliderId, new QSlider(Qt::Horizontal, strobe));
     strobeSlider_->setTickPosition(QSlider::TicksBelow);
     strobeLabel_ = addControl(StrobeLabelId, new QLabel(strobe));
-    strobeLabel_->setMinimumWidth(strobeLabel_->fontMetrics().horizontalAdvance(QStringLiteral("0000 ms")));
+    strobeLabel_->setMinimumWidth(strobeLabel_->fontMetrics().horizontalAdvance(
+        QStringLiteral("0000 ") + millisecondsUnit(messages().language())));
     strobeLayout->addWidget(strobeSlider_, 1);
     strobeLayout->addWidget(strobeLabel_);
 
@@ -189,7 +204,7 @@ void ProjectSettingsDialog::buildLayout() {
         QLineEdit* delay = makeEdit(field.edit, delays);
         delay->setMaxLength(6);
         delaysLayout->addWidget(delay, row, 1);
-        delaysLayout->addWidget(new QLabel(QStringLiteral("ms"), delays), row, 2);
+        delaysLayout->addWidget(new QLabel(millisecondsUnit(messages().language()), delays), row, 2);
         ++row;
     }
 
@@ -259,7 +274,7 @@ void ProjectSettingsDialog::showProject() {
         deviceList_->setCurrentIndex(DeviceTable::isValidDeviceNo(project_.deviceIndex) ? project_.deviceIndex
                                                                                         : -1);
     }
-    sckList_->addItems(sckPeriodTexts());
+    sckList_->addItems(sckPeriodTexts(messages().language()));
     sckList_->setCurrentIndex(project_.sckPeriodIndex >= 0 && project_.sckPeriodIndex < sckList_->count()
                                   ? project_.sckPeriodIndex
                                   : -1);
@@ -271,7 +286,8 @@ void ProjectSettingsDialog::applyEnablingRules() {
 }
 
 void ProjectSettingsDialog::showStrobeLength(int position) {
-    strobeLabel_->setText(QStringLiteral("%1 ms").arg(resetStrobeLength(position)));
+    strobeLabel_->setText(QStringLiteral("%1 ").arg(resetStrobeLength(position)) +
+                          millisecondsUnit(messages().language()));
 }
 
 void ProjectSettingsDialog::programFusesClicked(bool checked) {

@@ -52,6 +52,8 @@ SelfProgramDialog::SelfProgramDialog(const std::string& currentVersion, const st
     top->addLayout(buttons);
 
     retitle();
+    nameFieldBy(CurrentVersionId, CurrentVersionLabelId);
+    nameFieldBy(NewVersionId, NewVersionLabelId);
     normal_->setChecked(true);
     // After retitling, which puts "-" in both fields.
     current->setText(QString::fromStdString(currentVersion));

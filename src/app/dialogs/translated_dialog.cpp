@@ -47,4 +47,20 @@ void TranslatedDialog::retitle() {
     }
 }
 
+void TranslatedDialog::nameFieldBy(unsigned fieldId, unsigned namingId) {
+    QWidget* field = control(fieldId);
+    QWidget* naming = control(namingId);
+    if (field == nullptr || naming == nullptr) return;
+    QString name;
+    if (const auto* button = qobject_cast<QAbstractButton*>(naming))
+        name = button->text();
+    else if (const auto* label = qobject_cast<QLabel*>(naming))
+        name = label->text();
+    else if (const auto* group = qobject_cast<QGroupBox*>(naming))
+        name = group->title();
+    name = QString::fromStdString(ui::withoutMnemonic(name.toStdString())).trimmed();
+    if (name.endsWith(QLatin1Char(':'))) name.chop(1);
+    field->setAccessibleName(name);
+}
+
 } // namespace tovel

@@ -35,6 +35,11 @@ protected:
     // dialog to set.
     void retitle();
 
+    // Gives control `fieldId` the accessible name a screen reader reads for it: the text of
+    // `namingId` (a check box, label or group box beside it), without its mnemonic marker. Call
+    // after retitle.
+    void nameFieldBy(unsigned fieldId, unsigned namingId);
+
     // A catalogue message in the current language.
     QString text(unsigned messageId) const { return QString::fromUtf8(messages_.text(messageId)); }
 

@@ -49,8 +49,8 @@ bool runFirmwareUpdate(QWidget* parent, Workbench& workbench, const std::string&
     return workbench.updateFirmware(imagePath, SelfProgramDialog::prompt(parent, workbench.messages()));
 }
 
-void runAbout(QWidget* parent, const Workbench& workbench) {
-    AboutDialog dialog(workbench.messages(), parent);
+void runAbout(QWidget* parent, const Workbench& workbench, const QString& manualPath) {
+    AboutDialog dialog(workbench.messages(), parent, manualPath);
     dialog.exec();
 }
 

@@ -3,6 +3,8 @@
 // The main window's dialog hooks call these.
 #pragma once
 
+#include <QString>
+
 #include <string>
 
 class QWidget;
@@ -34,7 +36,8 @@ void runLockFuseBits(QWidget* parent, Workbench& workbench, int deviceNo,
 bool runFirmwareUpdate(QWidget* parent, Workbench& workbench, const std::string& imagePath = std::string());
 
 // "&About" (16).
-void runAbout(QWidget* parent, const Workbench& workbench);
+// `manualPath`: the installed manual the box links to (empty: none found).
+void runAbout(QWidget* parent, const Workbench& workbench, const QString& manualPath);
 
 // Makes the Load Address dialog Load At's address question. `parent` should outlive the Workbench's
 // use of it (the main window).
