@@ -160,8 +160,7 @@ private:
 
         if (options_.gang()) {
             ui.clearEvents();
-            CommandContext context{workbench,   ui, reporter_, options_, readLine_, environment_.interrupted,
-                                   deviceChosen};
+            CommandContext context{workbench, ui, reporter_, options_, readLine_, &stop, deviceChosen};
             const CommandOutcome outcome =
                 runGang(context, GangEnvironment{scratch.path(), environment_.stdoutIsTerminal});
             return finish(outcome.status, outcome.summary, outcome.details);

@@ -49,7 +49,7 @@ public:
     CommandOutcome run() {
         if (std::optional<CommandOutcome> refused = prepareJob()) return std::move(*refused);
         if (std::optional<CommandOutcome> refused = makeBoards()) return std::move(*refused);
-        ProductionLine line(job_.workbench, store_.get(), places(), hooks(), job_.interrupted);
+        ProductionLine line(job_.workbench, store_.get(), places(), hooks(), job_.stop);
 
         if (options_.command != Command::AutoProgram)
             line.forEveryBoard([this, &line](std::size_t k) { runCommand(k, line.tally(k)); });
@@ -153,7 +153,7 @@ private:
             board->reporter = std::make_unique<BoardReporter>(job_.reporter, options_.json, board->label, k,
                                                               progress_.get());
             board->ui =
-                std::make_unique<CliUserInterface>(*board->reporter, options_.answerYes, job_.interrupted);
+                std::make_unique<CliUserInterface>(*board->reporter, options_.answerYes, job_.stop);
             board->workbench = std::make_unique<Workbench>(
                 *board->ui, systemClock(), Workbench::ChannelFactory{}, environment_.settingsPath);
             Workbench& workbench = *board->workbench;
@@ -263,7 +263,7 @@ private:
     void runCommand(std::size_t k, BoardTally& tally) {
         Board& board = *boards_[k];
         CommandContext context{*board.workbench, *board.ui, *board.reporter, options_, LineReader{},
-                               job_.interrupted, true};
+                               job_.stop, true};
         context.imageLoaded = true;
         board.ui->clearEvents();
         const CommandOutcome outcome = runChipCommand(context);

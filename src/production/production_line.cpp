@@ -54,12 +54,12 @@ std::string counterHex(const MemoryBuffer& buffer, std::uint32_t address) {
 } // namespace
 
 ProductionLine::ProductionLine(Workbench& job, SerialAllocator* store, std::vector<ProductionBoard> boards,
-                               Hooks hooks, const std::atomic<bool>* interrupted)
+                               Hooks hooks, const StopRequest* interrupted)
     : job_(job), store_(store), boards_(std::move(boards)), tallies_(boards_.size()),
       hooks_(std::move(hooks)), interrupted_(interrupted), claims_(serialClaims(job)) {}
 
 bool ProductionLine::stopping() const {
-    return stopRequested_ || (interrupted_ != nullptr && interrupted_->load());
+    return stopRequested_ || (interrupted_ != nullptr && interrupted_->requested());
 }
 
 void ProductionLine::stop() {

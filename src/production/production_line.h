@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "board/board_session.h"
+#include "core/stop_request.h"
 #include "production/chip_record.h"
 #include "production/serial_allocator.h"
 
@@ -88,9 +89,9 @@ public:
     };
 
     // `store` may be null when the job counts no serial numbers. `interrupted` (may be null) is
-    // an outside stop request polled while waiting (Ctrl-C).
+    // an outside stop request polled while waiting (Ctrl-C, SIGTERM, SIGHUP).
     ProductionLine(Workbench& job, SerialAllocator* store, std::vector<ProductionBoard> boards, Hooks hooks,
-                   const std::atomic<bool>* interrupted = nullptr);
+                   const StopRequest* interrupted = nullptr);
     ProductionLine(const ProductionLine&) = delete;
     ProductionLine& operator=(const ProductionLine&) = delete;
 
@@ -125,7 +126,7 @@ private:
     std::vector<ProductionBoard> boards_;
     std::vector<BoardTally> tallies_;
     Hooks hooks_;
-    const std::atomic<bool>* interrupted_;
+    const StopRequest* interrupted_;
     std::vector<CounterClaim> claims_;
 
     std::mutex jobMutex_; // the job's buffers, when a passed chip moves their counters

@@ -4,6 +4,8 @@
 // put in and taken out through the control FIFO, and the logs hold one whole line a chip.
 #include <gtest/gtest.h>
 
+#include "core/stop_request.h"
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -178,9 +180,9 @@ TEST(GangHandsFree, ChipsPutInAndTakenOutThroughTheControlFifo) {
     const std::string project = bench.counterProject(10);
     const std::string csv = bench.file("chips.csv");
     const std::string fifo = bench.file("control");
-    std::atomic<bool> interrupted{false};
+    StopRequest interrupted;
     cli::CliEnvironment environment;
-    environment.interrupted = &interrupted;
+    environment.stop = &interrupted;
 
     const auto waitForLines = [&](std::size_t count) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -209,7 +211,7 @@ TEST(GangHandsFree, ChipsPutInAndTakenOutThroughTheControlFifo) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     send("2 insert");
     EXPECT_EQ(waitForLines(4), 4u);
-    interrupted = true;
+    interrupted.raise();
     run.join();
     EXPECT_EQ(r.exit, 0) << r.err;
 
