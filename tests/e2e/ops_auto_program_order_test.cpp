@@ -22,6 +22,7 @@ TEST_F(AutoProgramOrder, LockAndFuseBitsFollowEveryMemoryStep) {
     project.autoEepromVerify = true;
     project.programFuses = true;
     project.lockFuseSelection.lockMode = 1;
+    ui.queueAnswer(Answer::Yes); // the selection leaves SPIEN unprogrammed: the person confirms
     bench().autoProgram();
     ASSERT_EQ(ui.lastStatus(), "Autoprogram: DONE (128 Flash and 16 Eeprom bytes programmed)");
 
@@ -60,6 +61,7 @@ TEST_F(AutoProgramOrder, AVerifyThatFindsADifferenceEndsTheRunBeforeTheLockBits)
     project.autoFlashVerify = true;
     project.programFuses = true;
     project.lockFuseSelection.lockMode = 1;
+    ui.queueAnswer(Answer::Yes); // the selection leaves SPIEN unprogrammed: the person confirms
     bench().autoProgram();
 
     EXPECT_EQ(ui.lastStatus(), "Autoprogram: ERROR verifying Flash");
