@@ -64,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         area);
     require(questions <= 1);
     require(decoded.image.has_value() == (decoded.status == DecodeStatus::Decoded));
-    require((decoded.status == DecodeStatus::HexError) == (decoded.error.kind != ImageErrorKind::None &&
-                                                           decoded.status != DecodeStatus::ChecksumDeclined));
+    require((decoded.status == DecodeStatus::HexError) ==
+            (decoded.error.kind != ImageErrorKind::None && decoded.status != DecodeStatus::ChecksumDeclined));
     if (!decoded.image) return 0;
     const ByteBlock image = std::move(*decoded.image);
     require(image.size() <= kMaxImageSize);

@@ -14,7 +14,7 @@ struct CommandLine {
     bool help = false;
     bool listDevices = false;
     std::string controlPath; // --control: a FIFO of insert/remove lines ("" = none)
-    std::string error; // non-empty: a usage error
+    std::string error;       // non-empty: a usage error
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);

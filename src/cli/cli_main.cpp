@@ -137,7 +137,8 @@ private:
             if (!trace)
                 return finish(ExitStatus::FileError, formatCliText(language_, CliText::TraceUnwritable,
                                                                    options_.tracePath->c_str()));
-            makeChannel = [file = trace.get(), &stoppableChannel](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+            makeChannel = [file = trace.get(),
+                           &stoppableChannel](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
                 return std::make_unique<TracingChannel>(stoppableChannel(ports), ports, file);
             };
         }

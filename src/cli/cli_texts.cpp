@@ -291,7 +291,8 @@ constexpr TextRow kRows[] = {
      "Нет прав на открытие %s: устройство принадлежит группе «%s». Добавьте себя в эту группу (sudo usermod "
      "-aG %s $USER), затем выйдите из системы и войдите снова."},
     {CliText::Interrupted, "Interrupted.", "Прервано."},
-    {CliText::TraceUnwritable, "cannot write the trace file '%s'", "не удается записать файл трассировки «%s»"},
+    {CliText::TraceUnwritable, "cannot write the trace file '%s'",
+     "не удается записать файл трассировки «%s»"},
     {CliText::DoctorHint, "Run 'tovelisp-cli doctor' (with the same --port) to find out why.",
      "Запустите tovelisp-cli doctor (с тем же --port), чтобы выяснить причину."},
     {CliText::OptionNeedsOption, "option '%s' needs %s", "параметр «%s» требует %s"},

@@ -152,8 +152,7 @@ private:
             board->path = places[k].second;
             board->reporter = std::make_unique<BoardReporter>(job_.reporter, options_.json, board->label, k,
                                                               progress_.get());
-            board->ui =
-                std::make_unique<CliUserInterface>(*board->reporter, options_.answerYes, job_.stop);
+            board->ui = std::make_unique<CliUserInterface>(*board->reporter, options_.answerYes, job_.stop);
             board->workbench = std::make_unique<Workbench>(
                 *board->ui, systemClock(), Workbench::ChannelFactory{}, environment_.settingsPath);
             Workbench& workbench = *board->workbench;
@@ -263,7 +262,7 @@ private:
     void runCommand(std::size_t k, BoardTally& tally) {
         Board& board = *boards_[k];
         CommandContext context{*board.workbench, *board.ui, *board.reporter, options_, LineReader{},
-                               job_.stop, true};
+                               job_.stop,        true};
         context.imageLoaded = true;
         board.ui->clearEvents();
         const CommandOutcome outcome = runChipCommand(context);

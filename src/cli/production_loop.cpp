@@ -157,7 +157,8 @@ private:
             question.buttons = Buttons::YesNo;
             question.defaultAnswer = Answer::No;
             if (context_.ui.ask(question) != Answer::Yes) continue;
-            if (!workbench_.writeCounterBack(m.memory) && !firstFailure_) firstFailure_ = ExitStatus::FileError;
+            if (!workbench_.writeCounterBack(m.memory) && !firstFailure_)
+                firstFailure_ = ExitStatus::FileError;
         }
     }
 

@@ -11,7 +11,8 @@ std::optional<LockFuseSettings> lockFuseFromImage(int deviceNo, const LockFuseSe
                                                   const std::optional<std::vector<std::uint8_t>>& lock) {
     if (!fuse && !lock) return std::nullopt;
     const FuseLayout* layout = layoutOf(deviceNo);
-    if (layout == nullptr || !layout->hasLockRead() || DeviceTable::device(deviceNo).spiVariant != SpiVariant::Avr)
+    if (layout == nullptr || !layout->hasLockRead() ||
+        DeviceTable::device(deviceNo).spiVariant != SpiVariant::Avr)
         return std::nullopt;
     // More bytes than the layout knows would be programmed nowhere: the file is for another chip.
     if ((fuse && (fuse->empty() || fuse->size() > kFuseByteCount)) || (lock && lock->size() != 1))

@@ -22,21 +22,21 @@ enum RecordType : int {
     StartLinearAddress = 5,
 };
 
-constexpr std::array<std::int8_t, 256> makeDigitValues() {
-    std::array<std::int8_t, 256> values{};
+constexpr std::array<std::int16_t, 256> makeDigitValues() {
+    std::array<std::int16_t, 256> values{};
     for (int c = 0; c < 256; ++c) {
         if (c >= '0' && c <= '9')
-            values[c] = static_cast<std::int8_t>(c - '0');
+            values[c] = static_cast<std::int16_t>(c - '0');
         else if (c >= 'a' && c <= 'f')
-            values[c] = static_cast<std::int8_t>(c - 'a' + 10);
+            values[c] = static_cast<std::int16_t>(c - 'a' + 10);
         else if (c >= 'A' && c <= 'F')
-            values[c] = static_cast<std::int8_t>(c - 'A' + 10);
+            values[c] = static_cast<std::int16_t>(c - 'A' + 10);
         else
             values[c] = -1;
     }
     return values;
 }
-constexpr std::array<std::int8_t, 256> kDigitValue = makeDigitValues();
+constexpr std::array<std::int16_t, 256> kDigitValue = makeDigitValues();
 
 bool isDigit(std::uint8_t c) { return kDigitValue[c] >= 0; }
 bool isBlank(std::uint8_t c) { return c == ' ' || c == '\t'; }
@@ -127,7 +127,8 @@ HexScan decodeHexInto(std::span<const std::uint8_t> text, std::span<std::uint8_t
         const std::uint8_t* const dataDigits = record + 8;
         const auto byteCount = static_cast<std::size_t>(count);
         const int checksum = pairAt(dataDigits + 2 * byteCount);
-        if ((addressHigh | addressLow | type | checksum) < 0) return failure(brokenRecord(record, textEnd), line);
+        if ((addressHigh | addressLow | type | checksum) < 0)
+            return failure(brokenRecord(record, textEnd), line);
 
         unsigned sum = static_cast<unsigned>(count + addressHigh + addressLow + type + checksum);
         const std::uint64_t first = base + static_cast<std::uint64_t>(256 * addressHigh + addressLow);
@@ -175,7 +176,8 @@ HexScan decodeHexInto(std::span<const std::uint8_t> text, std::span<std::uint8_t
         case ExtendedSegmentAddress:
         case ExtendedLinearAddress: {
             if (byteCount != 2) return failure(ImageErrorKind::BadAddressRecord, line);
-            const auto value = static_cast<std::uint64_t>(256 * pairAt(dataDigits) + pairAt(dataDigits + 2));
+            const std::uint64_t value = std::uint64_t{256} * static_cast<unsigned>(pairAt(dataDigits)) +
+                                        static_cast<unsigned>(pairAt(dataDigits + 2));
             base = type == ExtendedSegmentAddress ? value * 16 : value * 65536;
             break;
         }

@@ -8,16 +8,16 @@ namespace tovel {
 
 enum class ImageErrorKind {
     None,
-    NoColon,           // a line that is not blank does not start with ':'
-    NotHexDigit,       // a character inside a record is not a hexadecimal digit
-    OddDigitCount,     // a record line holds an odd number of digits
-    RecordCutShort,    // the line ends before the record its byte count announces
+    NoColon,            // a line that is not blank does not start with ':'
+    NotHexDigit,        // a character inside a record is not a hexadecimal digit
+    OddDigitCount,      // a record line holds an odd number of digits
+    RecordCutShort,     // the line ends before the record its byte count announces
     TrailingCharacters, // more characters after the record's checksum
-    BadChecksum,       // a record's checksum is wrong (and the person would not load it)
-    UnknownRecordType, // a type other than 00 to 05
-    BadAddressRecord,  // a type 02 or 04 record that does not hold two bytes
-    BeyondImageArea,   // data that lies at or past the end of the image area
-    NoEndRecord,       // the text ends without an end-of-file record: cut short or being written
+    BadChecksum,        // a record's checksum is wrong (and the person would not load it)
+    UnknownRecordType,  // a type other than 00 to 05
+    BadAddressRecord,   // a type 02 or 04 record that does not hold two bytes
+    BeyondImageArea,    // data that lies at or past the end of the image area
+    NoEndRecord,        // the text ends without an end-of-file record: cut short or being written
 };
 
 struct ImageError {

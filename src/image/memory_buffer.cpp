@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/file_reader.h"
 #include "i18n/desktop_texts.h"
+#include "image/file_reader.h"
 #include "image/image_boxes.h"
 #include "image/image_file.h"
 #include "image/image_limits.h"
@@ -320,8 +320,11 @@ FileChoice MemoryBuffer::openChoice() const {
     const std::string srec = messages_.text(msg::SrecFilesFilter);
     const std::string elf = messages_.text(msg::ElfFilesFilter);
     if (isEeprom_)
-        choice.filters = {filter(DesktopText::EepFilesFilter), filter(DesktopText::HexFilesFilter),
-                          filter(DesktopText::BinFilesFilter), srec, elf,
+        choice.filters = {filter(DesktopText::EepFilesFilter),
+                          filter(DesktopText::HexFilesFilter),
+                          filter(DesktopText::BinFilesFilter),
+                          srec,
+                          elf,
                           filter(DesktopText::AllFilesFilter)};
     else
         choice.filters = {filter(DesktopText::HexFilesFilter), filter(DesktopText::BinFilesFilter), srec, elf,
@@ -341,12 +344,10 @@ FileChoice MemoryBuffer::saveChoice() const {
     const std::string srec = messages_.text(msg::SrecFilesFilter);
     if (isEeprom_)
         choice.filters = {filter(DesktopText::EepFilesFilter), filter(DesktopText::HexFilesFilter),
-                          filter(DesktopText::BinFilesFilter), srec,
-                          filter(DesktopText::AllFilesFilter)};
+                          filter(DesktopText::BinFilesFilter), srec, filter(DesktopText::AllFilesFilter)};
     else
         choice.filters = {filter(DesktopText::HexFilesFilter), filter(DesktopText::EepFilesFilter),
-                          filter(DesktopText::BinFilesFilter), srec,
-                          filter(DesktopText::AllFilesFilter)};
+                          filter(DesktopText::BinFilesFilter), srec, filter(DesktopText::AllFilesFilter)};
     return choice;
 }
 

@@ -30,7 +30,7 @@ std::string resolvedTarget(const std::string& path) {
         std::string next(target, static_cast<std::size_t>(length));
         if (next.front() != '/') {
             const std::size_t slash = current.rfind('/');
-            if (slash != std::string::npos) next = current.substr(0, slash + 1) + next;
+            if (slash != std::string::npos) next.insert(0, current, 0, slash + 1);
         }
         current = std::move(next);
     }

@@ -9,21 +9,21 @@ namespace tovel {
 
 namespace {
 
-constexpr std::array<std::int8_t, 256> makeDigitValues() {
-    std::array<std::int8_t, 256> values{};
+constexpr std::array<std::int16_t, 256> makeDigitValues() {
+    std::array<std::int16_t, 256> values{};
     for (int c = 0; c < 256; ++c) {
         if (c >= '0' && c <= '9')
-            values[c] = static_cast<std::int8_t>(c - '0');
+            values[c] = static_cast<std::int16_t>(c - '0');
         else if (c >= 'a' && c <= 'f')
-            values[c] = static_cast<std::int8_t>(c - 'a' + 10);
+            values[c] = static_cast<std::int16_t>(c - 'a' + 10);
         else if (c >= 'A' && c <= 'F')
-            values[c] = static_cast<std::int8_t>(c - 'A' + 10);
+            values[c] = static_cast<std::int16_t>(c - 'A' + 10);
         else
             values[c] = -1;
     }
     return values;
 }
-constexpr std::array<std::int8_t, 256> kDigitValue = makeDigitValues();
+constexpr std::array<std::int16_t, 256> kDigitValue = makeDigitValues();
 
 // Characters before the first byte: "S", the type digit, the count pair.
 constexpr std::size_t kRecordHead = 4;
@@ -85,7 +85,8 @@ private:
         const int countHigh = kDigitValue[at[2]];
         const int countLow = kDigitValue[at[3]];
         if ((countHigh | countLow) < 0) return SrecFault::BadDigit;
-        const auto count = static_cast<std::size_t>(countHigh * 16 + countLow);
+        const std::size_t count =
+            std::size_t{16} * static_cast<unsigned>(countHigh) + static_cast<unsigned>(countLow);
         const std::size_t addressBytes = kAddressBytes[static_cast<std::size_t>(type)];
         if (length != kRecordHead + 2 * count || count < addressBytes + 1) return SrecFault::BadLength;
         // The termination and count records carry nothing but their address field.

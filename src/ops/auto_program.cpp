@@ -53,7 +53,8 @@ struct MemorySteps {
     // The run will have an image for those steps: one is loaded, or the reload step names a
     // file to load.
     bool imageAvailable() const {
-        return buffer.hasData() || (reload && buffer.fileName() != kUnspecifiedFileName && !buffer.fileName().empty());
+        return buffer.hasData() ||
+               (reload && buffer.fileName() != kUnspecifiedFileName && !buffer.fileName().empty());
     }
 };
 

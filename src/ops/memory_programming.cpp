@@ -44,9 +44,9 @@ bool writeBuffer(ChipContext& context, const OperationFrame& frame, MemoryBuffer
 
     const std::size_t count = transferCount(buffer.size(), device, memory);
     ProgrammingWorker worker(messages, context.session.channel(), context.clock,
-                             programmingJob(context, device, memory, count), buffer.data(), buffer.attributes());
-    if (context.project.writeChangedOnly)
-        worker.writeOnlyChanges(readingJob(context, device, memory, count));
+                             programmingJob(context, device, memory, count), buffer.data(),
+                             buffer.attributes());
+    if (context.project.writeChangedOnly) worker.writeOnlyChanges(readingJob(context, device, memory, count));
     const int result = runOnBuffer(context, buffer, worker);
     if (result == transfer_result::Done) {
         // The worker ends Done only after every one of the `count` bytes was acknowledged.

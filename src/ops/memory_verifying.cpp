@@ -53,7 +53,8 @@ void verifyMemory(ChipContext& context, MemoryKind memory) {
     context.state.firstMismatch = -1;
     const std::size_t count = transferCount(buffer.size(), frame.device(), memory);
     VerifyWorker worker(messages, context.session.channel(), context.clock,
-                        readingJob(context, frame.device(), memory, count), buffer.data(), buffer.attributes());
+                        readingJob(context, frame.device(), memory, count), buffer.data(),
+                        buffer.attributes());
     const int result = runOnBuffer(context, buffer, worker);
     context.state.firstMismatch = worker.firstMismatch();
     if (result == transfer_result::Done && worker.allEqual()) {

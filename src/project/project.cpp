@@ -76,7 +76,8 @@ bool Project::load(const std::string& path) {
     closeBuffers();
     // An image that cannot be loaded leaves its buffer empty but named: the project keeps the
     // file, and auto-program's reload step tries it again rather than going on without it.
-    for (const auto& [buffer, image] : {std::pair{flash_, storedFlashFile(*file)}, std::pair{eeprom_, storedEepromFile(*file)}}) {
+    for (const auto& [buffer, image] :
+         {std::pair{flash_, storedFlashFile(*file)}, std::pair{eeprom_, storedEepromFile(*file)}}) {
         if (buffer == nullptr) continue;
         const std::string imagePath = resolveImagePath(path, image);
         if (!buffer->load(imagePath)) buffer->rememberFileName(imagePath);

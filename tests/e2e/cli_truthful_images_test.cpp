@@ -17,18 +17,20 @@ protected:
         return bytes;
     }
     // `bytes` as HEX records of `perRecord` bytes, each line ended by `lineEnd`.
-    static std::string hexText(const std::vector<std::uint8_t>& bytes, std::size_t perRecord, const char* lineEnd) {
+    static std::string hexText(const std::vector<std::uint8_t>& bytes, std::size_t perRecord,
+                               const char* lineEnd) {
         std::string text;
         for (std::size_t at = 0; at < bytes.size(); at += perRecord) {
             const std::size_t n = std::min(perRecord, bytes.size() - at);
-            text += hexRecord(0, static_cast<unsigned>(at),
-                              {bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + n)},
-                              lineEnd);
+            text += hexRecord(
+                0, static_cast<unsigned>(at),
+                {bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + n)}, lineEnd);
         }
         return text + ":00000001FF" + lineEnd;
     }
     std::string chipFlash(std::size_t size) {
-        const CliResult r = bench.run({"--baud", "2", "--simulate-state", state, "read", "flash", bench.file("chip.bin")});
+        const CliResult r =
+            bench.run({"--baud", "2", "--simulate-state", state, "read", "flash", bench.file("chip.bin")});
         EXPECT_EQ(r.exit, 0) << r.err;
         return readFile(bench.file("chip.bin")).substr(0, size);
     }
@@ -47,7 +49,8 @@ TEST_F(TruthfulImages, OrdinaryHexFilesProgramTheirBytesNotTheirText) {
         {"records-64.hex", hexText(bytes, 64, "\r\n")},
         {"records-255.hex", hexText(bytes, 255, "\n")},
         {"cr-only.hex", hexText(bytes, 16, "\r")},
-        {"no-final-line-end.hex", [&] {
+        {"no-final-line-end.hex",
+         [&] {
              std::string text = hexText(bytes, 32, "\r\n");
              return text.substr(0, text.size() - 2);
          }()},
@@ -56,11 +59,13 @@ TEST_F(TruthfulImages, OrdinaryHexFilesProgramTheirBytesNotTheirText) {
     };
     for (const auto& f : files) {
         writeFile(bench.file(f.name), f.text);
-        const CliResult program = bench.run({"--baud", "2", "--simulate-state", state, "program", "flash", bench.file(f.name)});
+        const CliResult program =
+            bench.run({"--baud", "2", "--simulate-state", state, "program", "flash", bench.file(f.name)});
         ASSERT_EQ(program.exit, 0) << f.name << program.err;
         EXPECT_EQ(program.outLines().back(), "Flash program: Done (1000 bytes programmed)") << f.name;
         EXPECT_EQ(chipFlash(1000), asText(bytes)) << f.name;
-        const CliResult verify = bench.run({"--baud", "2", "--simulate-state", state, "verify", "flash", bench.file(f.name)});
+        const CliResult verify =
+            bench.run({"--baud", "2", "--simulate-state", state, "verify", "flash", bench.file(f.name)});
         EXPECT_EQ(verify.exit, 0) << f.name << verify.err;
         std::filesystem::remove(state); // the next file gets a fresh chip
     }
@@ -132,8 +137,8 @@ TEST_F(TruthfulImages, TheCounterGoesBackIntoItsOwnFileInItsOwnFormat) {
                                      "[Settings]\nResetStrobeLength=2\n"
                                      "[AutoProgram]\nAutoEepromProgram=1\nAutoEepromVerify=1\n"
                                      "AutoIncrement=1\nAutoIncAddress=3\n[Device]\nDeviceNo=9\n");
-    const CliResult r =
-        bench.run({"--yes", "--simulate-state", state, "autoprogram", bench.file("job.tvl"), "--repeat"}, "\n\nq\n");
+    const CliResult r = bench.run(
+        {"--yes", "--simulate-state", state, "autoprogram", bench.file("job.tvl"), "--repeat"}, "\n\nq\n");
     ASSERT_EQ(r.exit, 0) << r.err;
     const CliResult back = bench.run({"convert", bench.file("serial.eep"), bench.file("serial.bin")});
     ASSERT_EQ(back.exit, 0) << back.err;
@@ -153,10 +158,13 @@ TEST_F(TruthfulImages, At89sPartsAreNotTakenForLockedChips) {
             return -1;
         }();
         ASSERT_GE(deviceNo, 0) << part;
-        writeFile(project, "[Files]\nFlash=at89.hex\n[Settings]\nCheckSign=1\nResetStrobeLength=2\n[Device]\nDeviceNo=" +
-                               std::to_string(deviceNo) + "\n");
+        writeFile(
+            project,
+            "[Files]\nFlash=at89.hex\n[Settings]\nCheckSign=1\nResetStrobeLength=2\n[Device]\nDeviceNo=" +
+                std::to_string(deviceNo) + "\n");
         const std::string simulated = std::string("--simulate=") + part;
-        const CliResult r = bench.run({simulated, "--project", project, "program", "flash", bench.file("at89.hex")});
+        const CliResult r =
+            bench.run({simulated, "--project", project, "program", "flash", bench.file("at89.hex")});
         EXPECT_EQ(r.exit, 0) << part << r.out << r.err;
         EXPECT_FALSE(r.errHas("locked")) << part << r.err;
         EXPECT_FALSE(r.outHas("locked")) << part << r.out;

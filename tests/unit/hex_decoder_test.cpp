@@ -91,9 +91,9 @@ TEST(HexDecoder, TakesEveryValidLayoutOfTheSameImage) {
         std::string text;
         for (std::size_t at = 0; at < bytes.size(); at += perRecord) {
             const std::size_t n = std::min(perRecord, bytes.size() - at);
-            text += hexRecord(0, static_cast<unsigned>(at), {bytes.begin() + static_cast<long>(at),
-                                                             bytes.begin() + static_cast<long>(at + n)},
-                              lineEnd);
+            text += hexRecord(
+                0, static_cast<unsigned>(at),
+                {bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + n)}, lineEnd);
         }
         return text;
     };
@@ -110,7 +110,8 @@ TEST(HexDecoder, TakesEveryValidLayoutOfTheSameImage) {
         {"no line end after the end record", records(16, "\r\n") + ":00000001FF"},
         {"byte-order mark", "\xEF\xBB\xBF" + records(16, "\r\n") + kEndRecord},
         {"blank lines and blanks", "\r\n\n  " + records(16, "  \r\n\r\n") + "\t" + kEndRecord + "\n\n"},
-        {"lower-case digits", [&] {
+        {"lower-case digits",
+         [&] {
              std::string text = records(16, "\n") + kEndRecord;
              for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
              return text;
@@ -137,13 +138,16 @@ TEST(HexDecoder, RefusesWithTheLineAndTheReason) {
         {"no end record: cut at a line end", data + data, ImageErrorKind::NoEndRecord, 3},
         {"cut in the middle of a line", data + ":10001000AABB", ImageErrorKind::RecordCutShort, 2},
         {"no colon", "10000000\n", ImageErrorKind::NoColon, 1},
-        {"a NUL before the first record", std::string(1, '\0') + data + kEndRecord, ImageErrorKind::NoColon, 1},
+        {"a NUL before the first record", std::string(1, '\0') + data + kEndRecord, ImageErrorKind::NoColon,
+         1},
         {"binary text", "\x0C\x94\x34\x00", ImageErrorKind::NoColon, 1},
         {"count that is not a number", ":G0000000FF\n" + kEndRecord, ImageErrorKind::NotHexDigit, 1},
-        {"count longer than the line", data + ":10000000AABB00\n" + kEndRecord, ImageErrorKind::RecordCutShort, 2},
+        {"count longer than the line", data + ":10000000AABB00\n" + kEndRecord,
+         ImageErrorKind::RecordCutShort, 2},
         {"line shorter than its header", ":000000\n" + kEndRecord, ImageErrorKind::RecordCutShort, 1},
         {"digit missing (odd count)", ":0100000001FE0\n" + kEndRecord, ImageErrorKind::OddDigitCount, 1},
-        {"characters after the checksum", ":0100000001FE junk\n" + kEndRecord, ImageErrorKind::TrailingCharacters, 1},
+        {"characters after the checksum", ":0100000001FE junk\n" + kEndRecord,
+         ImageErrorKind::TrailingCharacters, 1},
         {"a byte too many", ":0100000001FEFE\n" + kEndRecord, ImageErrorKind::TrailingCharacters, 1},
         {"segment record without its value", ":02000002\n" + kEndRecord, ImageErrorKind::RecordCutShort, 1},
         {"address that is not a number", ":01G0000000FF\n" + kEndRecord, ImageErrorKind::NotHexDigit, 1},
@@ -151,8 +155,8 @@ TEST(HexDecoder, RefusesWithTheLineAndTheReason) {
          ImageErrorKind::BeyondImageArea, 2},
         {"data crossing 8 MiB", hexRecord(4, 0, {0x00, 0x7F}) + hexRecord(0, 0xFFFF, {1, 2}) + kEndRecord,
          ImageErrorKind::BeyondImageArea, 2},
-        {"segment value that is not a number", ":02000002ZZ00FC\n" + data + kEndRecord, ImageErrorKind::NotHexDigit,
-         1},
+        {"segment value that is not a number", ":02000002ZZ00FC\n" + data + kEndRecord,
+         ImageErrorKind::NotHexDigit, 1},
         {"type 06", data + hexRecord(6, 0, {1}) + kEndRecord, ImageErrorKind::UnknownRecordType, 2},
         {"segment record of three bytes", hexRecord(2, 0, {0x10, 0x00, 0x00}) + kEndRecord,
          ImageErrorKind::BadAddressRecord, 1},

@@ -24,7 +24,8 @@ struct Chunk {
 std::vector<std::uint8_t> imageOf(const std::vector<Chunk>& chunks) {
     std::vector<std::uint8_t> image;
     for (const Chunk& chunk : chunks) {
-        if (image.size() < chunk.address + chunk.bytes.size()) image.resize(chunk.address + chunk.bytes.size(), 0xFF);
+        if (image.size() < chunk.address + chunk.bytes.size())
+            image.resize(chunk.address + chunk.bytes.size(), 0xFF);
         std::copy(chunk.bytes.begin(), chunk.bytes.end(), image.begin() + chunk.address);
     }
     return image;
@@ -50,12 +51,16 @@ public:
                     if (segments && base < (1u << 20))
                         text += line(2, 0, {static_cast<std::uint8_t>(base >> 12), 0});
                     else
-                        text += line(4, 0, {static_cast<std::uint8_t>(base >> 24), static_cast<std::uint8_t>(base >> 16)});
+                        text += line(
+                            4, 0,
+                            {static_cast<std::uint8_t>(base >> 24), static_cast<std::uint8_t>(base >> 16)});
                 }
                 const std::size_t room = windowBase + 0x10000 - address;
-                const std::size_t n = std::min({static_cast<std::size_t>(1 + pick(255)), chunk.bytes.size() - at, room});
+                const std::size_t n =
+                    std::min({static_cast<std::size_t>(1 + pick(255)), chunk.bytes.size() - at, room});
                 text += line(0, address & 0xFFFF,
-                             {chunk.bytes.begin() + static_cast<long>(at), chunk.bytes.begin() + static_cast<long>(at + n)});
+                             {chunk.bytes.begin() + static_cast<long>(at),
+                              chunk.bytes.begin() + static_cast<long>(at + n)});
                 at += n;
             }
         }
@@ -94,7 +99,8 @@ TEST(HexLayouts, RandomImagesInRandomLayoutsDecodeToTheSameImage) {
         const int count = 1 + static_cast<int>(random() % 5);
         for (int i = 0; i < count; ++i) {
             // Mostly low addresses; some near the top of the image area.
-            const std::uint32_t top = random() % 4 == 0 ? static_cast<std::uint32_t>(kMaxImageSize) : 300u << 10;
+            const std::uint32_t top =
+                random() % 4 == 0 ? static_cast<std::uint32_t>(kMaxImageSize) : 300u << 10;
             const std::size_t size = 1 + random() % 3000;
             const std::uint32_t address = static_cast<std::uint32_t>(random() % (top - size));
             chunks.push_back({address, randomBytes(random, size)});
@@ -115,7 +121,8 @@ bool run(const std::string& command) { return std::system((command + " >/dev/nul
 class OtherToolsFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!run("srec_cat -version") || !run("objcopy --version")) GTEST_SKIP() << "srec_cat or objcopy missing";
+        if (!run("srec_cat -version") || !run("objcopy --version"))
+            GTEST_SKIP() << "srec_cat or objcopy missing";
     }
 
     // Our image of `hex` from `offset` on equals objcopy's binary, which starts at the lowest
@@ -160,7 +167,7 @@ TEST_F(OtherToolsFiles, SrecCatAndObjcopyFilesDecodeAsObjcopyReadsThem) {
         }
         expectSameAsObjcopy(out, c.offset);
     }
-    ASSERT_TRUE(run("objcopy -I binary -O ihex --change-addresses 0x12340 '" + folder.file("image.bin") + "' '" +
-                    folder.file("objcopy.hex") + "'"));
+    ASSERT_TRUE(run("objcopy -I binary -O ihex --change-addresses 0x12340 '" + folder.file("image.bin") +
+                    "' '" + folder.file("objcopy.hex") + "'"));
     expectSameAsObjcopy(folder.file("objcopy.hex"), 0x12340);
 }

@@ -95,9 +95,9 @@ TEST_F(ImageFileTest, FilesWithoutDataAreRefused) {
     read(folder.file("empty.bin"), ImageReadStatus::Refused);
     read(folder.file("empty.hex"), ImageReadStatus::Refused);
     read(folder.file("only-end.hex"), ImageReadStatus::Refused);
-    EXPECT_EQ(ui.boxes(), (std::vector<std::string>{"File '" + folder.file("empty.bin") + "' holds no data.",
-                                                    "Error in HEX file",
-                                                    "File '" + folder.file("only-end.hex") + "' holds no data."}));
+    EXPECT_EQ(ui.boxes(), (std::vector<std::string>{
+                              "File '" + folder.file("empty.bin") + "' holds no data.", "Error in HEX file",
+                              "File '" + folder.file("only-end.hex") + "' holds no data."}));
 }
 
 TEST_F(ImageFileTest, LongFilesAreRefusedNotCut) {
@@ -107,9 +107,10 @@ TEST_F(ImageFileTest, LongFilesAreRefusedNotCut) {
     writeFile(folder.file("big.bin"), big);
     read(folder.file("big.dat"), ImageReadStatus::Refused);
     read(folder.file("big.bin"), ImageReadStatus::Refused);
-    EXPECT_EQ(ui.boxes(), (std::vector<std::string>{
-                              "File '" + folder.file("big.dat") + "' is larger than 8 MiB and was not loaded.",
-                              "File '" + folder.file("big.bin") + "' is larger than 8 MiB and was not loaded."}));
+    EXPECT_EQ(ui.boxes(),
+              (std::vector<std::string>{
+                  "File '" + folder.file("big.dat") + "' is larger than 8 MiB and was not loaded.",
+                  "File '" + folder.file("big.bin") + "' is larger than 8 MiB and was not loaded."}));
 
     // Exactly 8 MiB is the largest binary image.
     big.resize(kMaxImageSize);

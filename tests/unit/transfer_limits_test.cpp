@@ -72,7 +72,8 @@ TEST_F(TransferLimitsTest, AnAt25IsWrittenUpToItsSizeAndTheAddressNeverWraps) {
     EXPECT_EQ(addresses.back(), "> 36 7F C0");
     EXPECT_EQ(attribute(eeprom, 32767), 2);
     EXPECT_EQ(attribute(eeprom, 32768), 5);
-    EXPECT_EQ(ui.lastStatus(), "Eeprom program: Done (32768 bytes programmed)"); // what reached the chip, not the image
+    EXPECT_EQ(ui.lastStatus(),
+              "Eeprom program: Done (32768 bytes programmed)"); // what reached the chip, not the image
 }
 
 TEST_F(TransferLimitsTest, AnAt45IsWrittenUpToItsSize) {
