@@ -239,14 +239,15 @@ private:
             .add("signature", chip.signature)
             .add("serial", serialNumberText(chip))
             .add("durationMs", static_cast<long long>(chip.durationMs));
-        const std::string serial =
-            serialNumberText(chip).empty() ? std::string() : " " + serialNumberText(chip);
-        board.reporter->record(json, chip.result == ChipResult::Passed
-                                         ? cliText(CliText::GangPassed, language()) + serial
-                                         : cliText(CliText::GangFailed, language()) + serial + ": " +
-                                               formatCliText(language(), CliText::FailedWith,
-                                                             describeOutcome(status, language()).c_str(),
-                                                             chip.exitCode));
+        // Appended piece by piece: GCC 12 at -O3 sees a false overlap in a chain of operator+.
+        const bool passed = chip.result == ChipResult::Passed;
+        std::string line = cliText(passed ? CliText::GangPassed : CliText::GangFailed, language());
+        if (const std::string serial = serialNumberText(chip); !serial.empty())
+            line.append(" ").append(serial);
+        if (!passed)
+            line.append(": ").append(formatCliText(
+                language(), CliText::FailedWith, describeOutcome(status, language()).c_str(), chip.exitCode));
+        board.reporter->record(json, line);
         if (const std::optional<std::string> failed = log_.append({chip, flashCounter, eepromCounter}))
             return formatCliText(language(), CliText::LogUnwritable, failed->c_str());
         return std::nullopt;

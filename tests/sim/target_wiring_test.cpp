@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "sim/board_model.h"
 #include "sim/command_line.h"
@@ -57,9 +58,11 @@ TEST(TargetWiring, ASlowChipClockGarblesOnlyShorterPeriods) {
     BoardModel board(withArguments({"--slow-chip-clock", "8000"}));
     // 4 us (code 82) is too fast: the three reads differ from the signature and from each other.
     const std::vector<Bytes> fast = signatureReads(board, 0x82);
-    const std::set<Bytes> distinct(fast.begin(), fast.end());
+    // Compared as text: a set of byte vectors trips a false GCC 12 -O3 warning.
+    std::set<std::string> distinct;
+    for (const Bytes& read : fast) distinct.insert(std::string(read.begin(), read.end()));
     EXPECT_EQ(distinct.size(), 3u);
-    EXPECT_EQ(distinct.count(bytes({0x1E, 0x93, 0x07})), 0u);
+    EXPECT_EQ(distinct.count(std::string("\x1E\x93\x07")), 0u);
     // 8 us (code 02) and slower read true.
     for (const std::uint8_t code : {std::uint8_t{0x02}, std::uint8_t{0x03}, std::uint8_t{0xFF}})
         for (const Bytes& read : signatureReads(board, code))

@@ -144,7 +144,8 @@ protected:
 TEST_F(OtherToolsFiles, SrecCatAndObjcopyFilesDecodeAsObjcopyReadsThem) {
     std::mt19937 random(7);
     writeFile(folder.file("image.bin"), randomBytes(random, 200000));
-    const std::string in = "'" + folder.file("image.bin") + "' -binary";
+    const std::string image = folder.file("image.bin");
+    const std::string in = std::string("'").append(image).append("' -binary");
     const struct {
         const char* name;
         std::string options;
