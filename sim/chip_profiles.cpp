@@ -8,9 +8,6 @@ namespace tovel::sim {
 
 namespace {
 
-constexpr FuseBitPosition none{};
-constexpr FuseBitPosition at(std::uint8_t byte, std::uint8_t bit) { return {byte, bit}; }
-
 // Memory and identity ---------------------------------------------------------------------------
 
 // An AVR or AT89: Flash and EEPROM bytes, the Flash page in words (0: written byte by byte) and
