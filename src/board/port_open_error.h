@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "board/port_inspection.h"
+#include "board/port_facts.h"
 #include "board/serial_channel.h"
 #include "i18n/messages.h"
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "board/port_inspection.h"
+#include "board/port_facts.h"
 #include "board/serial_channel.h"
 #include "board/session_params.h"
 #include "core/clock.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "board/port_inspection.h"
+#include "board/port_facts.h"
 #include "board/serial_channel.h"
 #include "doctor/doctor_check.h"
 

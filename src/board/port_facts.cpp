@@ -1,4 +1,4 @@
-#include "board/port_inspection.h"
+#include "board/port_facts.h"
 
 #include <algorithm>
 #include <cctype>
