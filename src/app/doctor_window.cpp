@@ -28,9 +28,10 @@ QString textOf(const doctor::DoctorCheck& check, const Messages& messages) {
 
 } // namespace
 
-DoctorWindow::DoctorWindow(Workbench& workbench, QWidget* parent)
+DoctorWindow::DoctorWindow(Workbench& workbench, StopRequest* stop, QWidget* parent)
     : QDialog(parent), workbench_(workbench), list_(new QListWidget(this)), summary_(new QLabel(this)),
-      close_(new QPushButton(this)) {
+      cancel_(new QPushButton(this)), close_(new QPushButton(this)),
+      stop_(stop != nullptr ? stop : &ownStop_) {
     const Messages& messages = workbench.messages();
     setWindowTitle(QString::fromUtf8(messages.text(msg::DoctorWindowTitle)));
     summary_->setWordWrap(true);
@@ -38,6 +39,9 @@ DoctorWindow::DoctorWindow(Workbench& workbench, QWidget* parent)
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     list_->setWordWrap(true);
     list_->setSelectionMode(QAbstractItemView::NoSelection);
+    cancel_->setText(QString::fromUtf8(messages.text(msg::DoctorCancel)));
+    cancel_->setEnabled(false);
+    connect(cancel_, &QPushButton::clicked, this, &DoctorWindow::cancel);
     close_->setText(QString::fromUtf8(messages.text(msg::DoctorClose)));
     close_->setEnabled(false);
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
@@ -46,18 +50,25 @@ DoctorWindow::DoctorWindow(Workbench& workbench, QWidget* parent)
     layout->addWidget(list_, 1);
     layout->addWidget(summary_);
     auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(cancel_, QDialogButtonBox::RejectRole);
     buttons->addButton(close_, QDialogButtonBox::AcceptRole);
     layout->addWidget(buttons);
     resize(560, 340);
 }
 
 DoctorWindow::~DoctorWindow() {
-    if (worker_.joinable()) worker_.join();
+    if (!worker_.joinable()) return;
+    // Torn down while the checks run (the program ends): they stop first, promptly.
+    cancel();
+    worker_.join();
+    stop_->clear();
 }
 
 void DoctorWindow::start() {
     if (worker_.joinable() || finished_) return;
-    const doctor::DoctorSettings settings = doctor::doctorSettingsOf(workbench_);
+    doctor::DoctorSettings settings = doctor::doctorSettingsOf(workbench_);
+    settings.stop = stop_;
+    cancel_->setEnabled(true);
     // The window outlives the worker (its destructor joins), so the queued calls find it alive.
     worker_ = std::thread([this, settings] {
         doctor::runDoctor(workbench_.session().channel(), workbench_.clock(), workbench_.messages(), settings,
@@ -80,19 +91,37 @@ void DoctorWindow::addCheck(const doctor::DoctorCheck& check) {
     list_->scrollToBottom();
 }
 
+void DoctorWindow::cancel() {
+    if (!worker_.joinable() || finished_) return;
+    cancel_->setEnabled(false);
+    // Once: a second request would cut the proper end of the board session short.
+    if (!stop_->requested()) stop_->raise();
+}
+
 void DoctorWindow::finish() {
     if (worker_.joinable()) worker_.join();
+    // The request is shared with the program's other commands: the next one starts afresh.
+    stop_->clear();
     finished_ = true;
+    cancel_->setEnabled(false);
     close_->setEnabled(true);
+    close_->setDefault(true);
+    if (closeWhenFinished_) QDialog::reject();
 }
 
 void DoctorWindow::reject() {
-    // Escape and the title bar's close wait for the checks: the board must not be left mid-session.
-    if (finished_) QDialog::reject();
+    if (finished_ || !worker_.joinable()) {
+        QDialog::reject();
+        return;
+    }
+    // Escape and the title bar's close while the checks run: they are cancelled, and the window
+    // closes once the doctor has ended its session, so the board is never left mid-session.
+    closeWhenFinished_ = true;
+    cancel();
 }
 
-void DoctorWindow::run(QWidget* parent, Workbench& workbench) {
-    DoctorWindow window(workbench, parent);
+void DoctorWindow::run(QWidget* parent, Workbench& workbench, StopRequest* stop) {
+    DoctorWindow window(workbench, stop, parent);
     window.start();
     window.exec();
 }

@@ -413,7 +413,7 @@ void MainWindow::runCommand(int commandId) {
         wb.showBoardInfo();
         break;
     case command::DiagnoseConnection:
-        DoctorWindow::run(this, wb);
+        DoctorWindow::run(this, wb, ui_.stopRequest());
         break;
 
     // Help.

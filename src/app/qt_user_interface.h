@@ -43,6 +43,7 @@ public:
     // The stop request the workbench's pauses and reads watch: the progress window's Cancel
     // raises it, and it is cleared when the window has closed (the session then ends as usual).
     void setStopRequest(StopRequest* stop) { stop_ = stop; }
+    StopRequest* stopRequest() const { return stop_; }
 
     // The window that owns the boxes and dialogs (null: none).
     void setParentWindow(QWidget* window);

@@ -50,6 +50,9 @@ CommandOutcome runDoctorCommand(CommandContext& context) {
     case doctor::DoctorVerdict::Chip:
         outcome.status = ExitStatus::WrongChip;
         break;
+    case doctor::DoctorVerdict::Cancelled:
+        outcome.status = ExitStatus::Cancelled;
+        break;
     }
     if (outcome.status != ExitStatus::Success && !report.checks.empty())
         outcome.summary = doctor::render(report.checks.back().finding, messages);

@@ -67,9 +67,12 @@ bool switchSpeed(SerialChannel& channel, Clock& clock, int comPort, int baudInde
     return acked && reopened;
 }
 
-int roundTripsAt(SerialChannel& channel, int roundTrips) {
+bool requested(const StopRequest* stop) { return stop != nullptr && stop->requested(); }
+
+int roundTripsAt(SerialChannel& channel, int roundTrips, const StopRequest* stop) {
     int good = 0;
     for (int i = 0; i < roundTrips; ++i) {
+        if (requested(stop)) break;
         if (!board::sendStatusProbe(channel) || !isRunning(channel.receiveByte())) break;
         ++good;
     }
@@ -141,14 +144,19 @@ bool checkBoard(SerialChannel& channel, Clock& clock, std::vector<DoctorCheck>& 
     return true;
 }
 
-int checkLinkSpeed(SerialChannel& channel, Clock& clock, int comPort, int roundTrips,
+int checkLinkSpeed(SerialChannel& channel, Clock& clock, int comPort, int roundTrips, StopRequest* stop,
                    std::vector<DoctorCheck>& checks) {
     int best = 0;
     for (int baudIndex : {1, 2}) {
+        if (requested(stop)) break;
         const bool switched = switchSpeed(channel, clock, comPort, baudIndex);
-        const int good = switched ? roundTripsAt(channel, roundTrips) : 0;
-        // Back to 19200 whatever happened: a board left at a high speed is out of reach.
-        switchSpeed(channel, clock, comPort, 0);
+        const int good = switched ? roundTripsAt(channel, roundTrips, stop) : 0;
+        {
+            // Back to 19200 whatever happened, a stop request included: a board left at a high
+            // speed is out of reach.
+            const StopRequest::Ending ending(stop, StopRequest::Shield::FirstRequest);
+            switchSpeed(channel, clock, comPort, 0);
+        }
         if (!switched || good < roundTrips) break;
         best = baudIndex;
     }

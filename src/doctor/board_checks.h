@@ -7,6 +7,7 @@
 
 #include "board/serial_channel.h"
 #include "core/clock.h"
+#include "core/stop_request.h"
 #include "doctor/doctor_check.h"
 
 namespace tovel::doctor {
@@ -15,9 +16,10 @@ namespace tovel::doctor {
 // (1-based). True when the board runs the firmware this program needs.
 bool checkBoard(SerialChannel& channel, Clock& clock, std::vector<DoctorCheck>& checks);
 
-// Round trips at 115200 and 921600 baud; leaves the board and the channel at 19200. Returns the
-// speed index (0..2) of the fastest speed that ran without an error.
-int checkLinkSpeed(SerialChannel& channel, Clock& clock, int comPort, int roundTrips,
+// Round trips at 115200 and 921600 baud; leaves the board and the channel at 19200, even when
+// `stop` (may be null) ends the round trips early. Returns the speed index (0..2) of the fastest
+// speed that ran without an error.
+int checkLinkSpeed(SerialChannel& channel, Clock& clock, int comPort, int roundTrips, StopRequest* stop,
                    std::vector<DoctorCheck>& checks);
 
 } // namespace tovel::doctor

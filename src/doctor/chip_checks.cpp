@@ -76,42 +76,68 @@ DoctorCheck chipCheck(CheckState state, DoctorText finding, std::vector<DoctorTe
     return DoctorCheck{state, "chip", msg::DoctorCheckChip, std::move(finding), std::move(advice)};
 }
 
+// What the three reads of each kind of part stand for: AVR and AT89S parts give a signature,
+// AT45 parts a status byte (density code) and AT25 parts their status after write enable, so a
+// finding names what was actually read.
+struct Wording {
+    unsigned nothing;
+    unsigned misoHigh;
+    unsigned noAgreement;
+};
+
+Wording wordingFor(const DeviceRecord& device) {
+    if (device.isDataFlash() || device.isSerialEeprom())
+        return {msg::DoctorChipStatusNothing, msg::DoctorChipStatusMisoHigh,
+                msg::DoctorChipStatusNoAgreement};
+    return {msg::DoctorChipNothing, msg::DoctorChipMisoHigh, msg::DoctorChipNoAgreement};
+}
+
+DoctorCheck judgeSerialEeprom(const Bytes& bytes, const DeviceRecord& device, const std::string& periodText,
+                              bool& identified) {
+    const std::string text = hexBytes(bytes, 1);
+    identified = (bytes[0] & kAt25WriteEnabledBit) != 0;
+    if (identified)
+        return chipCheck(CheckState::Ok, {msg::DoctorChipSerialEepromFound, {device.name, text, periodText}});
+    return chipCheck(CheckState::Fail, {msg::DoctorChipWriteEnableNotSet, {text}},
+                     {{msg::DoctorAdviceWiring, {}}});
+}
+
+DoctorCheck judgeDataFlash(const Bytes& bytes, const DeviceRecord& device, bool& identified) {
+    const std::string text = hexBytes(bytes, 1);
+    const int found = DeviceTable::findDataFlashByStatus(bytes[0]);
+    identified = found >= 0 && &DeviceTable::device(found) == &device;
+    if (identified) return chipCheck(CheckState::Ok, {msg::DoctorChipDataFlashFound, {device.name, text}});
+    if (found >= 0) {
+        const std::string other = DeviceTable::device(found).name;
+        return chipCheck(CheckState::Fail, {msg::DoctorChipDataFlashOther, {other, text}},
+                         {{msg::DoctorAdviceOtherChip, {other, other}}});
+    }
+    return chipCheck(CheckState::Fail, {msg::DoctorChipDataFlashUnknown, {text}},
+                     {{msg::DoctorAdviceUnknownDataFlash, {}}});
+}
+
+bool stopRequested(const BoardSession& session) {
+    return session.stopRequest() != nullptr && session.stopRequest()->requested();
+}
+
 // What three identical reads say.
 DoctorCheck judge(const Bytes& bytes, const DeviceRecord& device, int period, bool& identified) {
     identified = false;
-    const std::size_t shown = device.isDataFlash() || device.isSerialEeprom() ? 1 : 3;
-    const std::string text = hexBytes(bytes, shown);
-    const std::string periodText = sckPeriodText(period);
-    const bool nothing = shown == 1 ? bytes[0] == 0x00 : bytes == Bytes{0, 0, 0};
-    const bool high = shown == 1 ? bytes[0] == 0xFF : bytes == Bytes{0xFF, 0xFF, 0xFF};
+    const bool statusByte = device.isDataFlash() || device.isSerialEeprom();
+    const bool nothing = statusByte ? bytes[0] == 0x00 : bytes == Bytes{0, 0, 0};
+    const bool high = statusByte ? bytes[0] == 0xFF : bytes == Bytes{0xFF, 0xFF, 0xFF};
+    const Wording wording = wordingFor(device);
     if (nothing)
-        return chipCheck(CheckState::Fail, {msg::DoctorChipNothing, {}},
-                         {{msg::DoctorAdviceChipNothing, {}}});
+        return chipCheck(CheckState::Fail, {wording.nothing, {}}, {{msg::DoctorAdviceChipNothing, {}}});
     if (high)
-        return chipCheck(CheckState::Fail, {msg::DoctorChipMisoHigh, {}},
-                         {{msg::DoctorAdviceChipMisoHigh, {}}});
-    if (device.isSerialEeprom()) {
-        identified = (bytes[0] & kAt25WriteEnabledBit) != 0;
-        if (identified)
-            return chipCheck(CheckState::Ok, {msg::DoctorChipFound, {device.name, text, periodText}});
-        return chipCheck(CheckState::Fail, {msg::DoctorChipUnknown, {text}}, {{msg::DoctorAdviceWiring, {}}});
-    }
-    if (device.isDataFlash()) {
-        const int found = DeviceTable::findDataFlashByStatus(bytes[0]);
-        identified = found >= 0 && &DeviceTable::device(found) == &device;
-        if (identified)
-            return chipCheck(CheckState::Ok, {msg::DoctorChipFound, {device.name, text, periodText}});
-        if (found >= 0) {
-            const std::string other = DeviceTable::device(found).name;
-            return chipCheck(CheckState::Fail, {msg::DoctorChipOther, {other, text}},
-                             {{msg::DoctorAdviceOtherChip, {other, other}}});
-        }
-        return chipCheck(CheckState::Fail, {msg::DoctorChipUnknown, {text}},
-                         {{msg::DoctorAdviceUnknownChip, {}}});
-    }
+        return chipCheck(CheckState::Fail, {wording.misoHigh, {}}, {{msg::DoctorAdviceChipMisoHigh, {}}});
+    if (device.isSerialEeprom()) return judgeSerialEeprom(bytes, device, sckPeriodText(period), identified);
+    if (device.isDataFlash()) return judgeDataFlash(bytes, device, identified);
+
+    const std::string text = hexBytes(bytes);
     if (bytes == device.signature || bytes == device.altSignature) {
         identified = true;
-        return chipCheck(CheckState::Ok, {msg::DoctorChipFound, {device.name, text, periodText}});
+        return chipCheck(CheckState::Ok, {msg::DoctorChipFound, {device.name, text, sckPeriodText(period)}});
     }
     if (bytes == kLockedSignature)
         return chipCheck(CheckState::Fail, {msg::DoctorChipLocked, {}}, {{msg::DoctorAdviceErase, {}}});
@@ -139,16 +165,20 @@ ChipOutcome checkChip(BoardSession& session, const SessionParams& project, int c
     // An AT45 session runs at the board's DataFlash clock whatever the period: one period to try.
     const int last = device.isDataFlash() ? first : kSckPeriodCount - 1;
     for (int period = first; period <= last; ++period) {
+        if (stopRequested(session)) return outcome;
         SessionParams params = project;
         params.sckPeriodIndex = period;
         if (!session.openSession(params, comPort, 0)) {
+            if (stopRequested(session)) return outcome;
             checks.push_back(chipCheck(CheckState::Fail, {msg::DoctorChipNoSession, {}},
                                        {{msg::DoctorAdvicePowerCycle, {}}}));
             return outcome;
         }
         std::optional<Bytes> reads[kReads];
-        for (auto& read : reads) read = readIdentity(session.channel(), device);
+        for (auto& read : reads)
+            if (!stopRequested(session)) read = readIdentity(session.channel(), device);
         session.recoverBoard();
+        if (stopRequested(session)) return outcome;
         bool agree = true;
         for (const auto& read : reads) agree = agree && read && *read == *reads[0];
         if (!agree) continue;
@@ -169,7 +199,7 @@ ChipOutcome checkChip(BoardSession& session, const SessionParams& project, int c
         return outcome;
     }
     checks.push_back(
-        chipCheck(CheckState::Fail, {msg::DoctorChipNoAgreement, {}}, {{msg::DoctorAdviceWiring, {}}}));
+        chipCheck(CheckState::Fail, {wordingFor(device).noAgreement, {}}, {{msg::DoctorAdviceWiring, {}}}));
     return outcome;
 }
 

@@ -16,6 +16,8 @@ struct ChipOutcome {
     int sckPeriodIndex = -1; // the fastest period that gave three identical reads; -1 none
 };
 
+// A stop request the session watches ends the rung at the next read or period, with the session
+// ended properly and no check added.
 ChipOutcome checkChip(BoardSession& session, const SessionParams& project, int comPort,
                       std::vector<DoctorCheck>& checks);
 

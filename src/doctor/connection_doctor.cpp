@@ -66,8 +66,22 @@ DoctorReport runDoctor(SerialChannel& channel, Clock& clock, const Messages& mes
         progress.flush();
         return report;
     };
+    const auto cancelled = [&] { return settings.stop != nullptr && settings.stop->requested(); };
+    // `rungStart`: where the checks of the rung the request cut short begin. What that rung found
+    // may be the cut itself (a read that ended early reads as silence), so none of it is told.
+    const auto cancel = [&](std::size_t rungStart) {
+        channel.closePort();
+        report.checks.resize(rungStart);
+        report.verdict = DoctorVerdict::Cancelled;
+        report.checks.push_back(DoctorCheck{
+            CheckState::Warn, "summary", msg::DoctorCheckSummary, {msg::DoctorSummaryCancelled, {}}, {}});
+        progress.flush();
+        return report;
+    };
 
+    if (cancelled()) return cancel(0);
     const bool portPassed = checkPortFile(settings.portPath, settings.system, report.checks);
+    if (cancelled()) return cancel(0);
     progress.flush();
     if (!portPassed) return finish(DoctorVerdict::PortOrBoard, 0, 0);
 
@@ -77,17 +91,31 @@ DoctorReport runDoctor(SerialChannel& channel, Clock& clock, const Messages& mes
     progress.flush();
     if (report.checks.back().state == CheckState::Fail) return finish(DoctorVerdict::PortOrBoard, 0, 0);
 
-    if (!checkBoard(channel, clock, report.checks)) return finish(DoctorVerdict::PortOrBoard, 0, 0);
-    progress.flush();
-    const int baudIndex =
-        checkLinkSpeed(channel, clock, settings.comPort, settings.roundTrips, report.checks);
-    (void)board::sendEndSession(channel);
-    channel.closePort();
+    std::size_t rungStart = report.checks.size();
+    const bool boardPassed = checkBoard(channel, clock, report.checks);
+    // The board is at 19200 baud throughout this rung: closing the port is all its end needs.
+    if (cancelled()) return cancel(rungStart);
+    if (!boardPassed) return finish(DoctorVerdict::PortOrBoard, 0, 0);
     progress.flush();
 
+    rungStart = report.checks.size();
+    const int baudIndex =
+        checkLinkSpeed(channel, clock, settings.comPort, settings.roundTrips, settings.stop, report.checks);
+    {
+        // Ended properly even after a request: the board must be left idle.
+        const StopRequest::Ending ending(settings.stop, StopRequest::Shield::FirstRequest);
+        (void)board::sendEndSession(channel);
+    }
+    channel.closePort();
+    if (cancelled()) return cancel(rungStart);
+    progress.flush();
+
+    rungStart = report.checks.size();
     SilentInterface silent;
     BoardSession session(channel, silent, messages, clock);
+    session.watchStop(settings.stop);
     const ChipOutcome chip = checkChip(session, settings.project, settings.comPort, report.checks);
+    if (cancelled()) return cancel(rungStart);
     return finish(chip.identified ? DoctorVerdict::Works : DoctorVerdict::Chip, baudIndex,
                   chip.sckPeriodIndex >= 0 ? chip.sckPeriodIndex : settings.project.sckPeriodIndex);
 }

@@ -10,6 +10,7 @@
 #include "board/serial_channel.h"
 #include "board/session_params.h"
 #include "core/clock.h"
+#include "core/stop_request.h"
 #include "doctor/doctor_check.h"
 #include "i18n/messages.h"
 
@@ -21,13 +22,17 @@ struct DoctorSettings {
     SessionParams project; // the chip and the SCK period to try first
     SystemPaths system;    // where /proc, /sys and /dev are read
     int roundTrips = 32;   // StatusProbe round trips at each fast speed
+    // Cancels the run between rungs and within them (null: it runs to its end). The clock and the
+    // channel should watch it too, so that a pause or a read in progress ends at once.
+    StopRequest* stop = nullptr;
 };
 
 // Told each check as soon as it is known (the summary last).
 using CheckSink = std::function<void(const DoctorCheck&)>;
 
-// Runs the ladder on `channel` (closed before and after). `messages` is only the language of the
-// session procedures' own texts, which the doctor keeps to itself.
+// Runs the ladder on `channel` (closed before and after). A cancelled run leaves the board idle at
+// 19200 baud, reports nothing of the rung it cut short, and ends with a summary that says so. `messages` is
+// only the language of the session procedures' own texts, which the doctor keeps to itself.
 DoctorReport runDoctor(SerialChannel& channel, Clock& clock, const Messages& messages,
                        const DoctorSettings& settings, const CheckSink& onCheck = {});
 

@@ -32,6 +32,7 @@ enum class DoctorVerdict {
     Works,       // the board and the chip answer (warnings may remain)
     PortOrBoard, // the port or the board failed
     Chip,        // the chip does not identify
+    Cancelled,   // stopped on request before the end
 };
 
 struct DoctorReport {

@@ -1,5 +1,5 @@
 // The doctor's settings from what the Workbench holds: the chosen port and the device it leads
-// to, and the project's chip and SCK period.
+// to, the project's chip and SCK period, and the stop request its session watches.
 #pragma once
 
 #include "doctor/connection_doctor.h"

@@ -71,6 +71,16 @@ enum DiagnosisId : unsigned {
     DoctorChipNoAgreement = 3177,
     DoctorChipNoSession = 3178,
     DoctorSummaryWorks = 3180,
+    DoctorSummaryCancelled = 3181,
+    // AT45 parts answer with a status byte, AT25 parts with their write-enable latch: not a signature.
+    DoctorChipDataFlashFound = 3185,
+    DoctorChipSerialEepromFound = 3186,
+    DoctorChipStatusNothing = 3187,
+    DoctorChipStatusMisoHigh = 3188,
+    DoctorChipDataFlashOther = 3189,
+    DoctorChipDataFlashUnknown = 3190,
+    DoctorChipWriteEnableNotSet = 3191,
+    DoctorChipStatusNoAgreement = 3192,
 
     // What to do about it.
     DoctorAdviceChoosePort = 3200,
@@ -96,6 +106,7 @@ enum DiagnosisId : unsigned {
     DoctorAdviceSckPeriod = 3225,
     DoctorAdviceWiring = 3226,
     DoctorAdviceKeepSettings = 3227,
+    DoctorAdviceUnknownDataFlash = 3228,
 
     // The desktop program's window and the hint after an unexplained failure.
     DoctorWindowTitle = 3300,
@@ -106,6 +117,7 @@ enum DiagnosisId : unsigned {
     DoctorHintDesktop = 3305,
     DoctorMenuItem = 3306,
     DoctorClose = 3307,
+    DoctorCancel = 3308,
 };
 
 } // namespace tovel::msg

@@ -107,6 +107,24 @@ const MessageRow kDiagnosisMessageRows[] = {
     {msg::DoctorChipNoSession, "no programming session could be opened",
      "не удалось начать сеанс программирования"},
     {msg::DoctorSummaryWorks, "the board and the chip work", "плата и микросхема работают"},
+    {msg::DoctorSummaryCancelled, "the diagnosis was cancelled before its end",
+     "диагностика отменена, не дойдя до конца"},
+    {msg::DoctorChipDataFlashFound, "%s (status byte %s: its density code)",
+     "%s (байт состояния %s: код ее емкости)"},
+    {msg::DoctorChipSerialEepromFound,
+     "%s (write enable sets the latch in the status register: %s) at SCK period %s",
+     "%s (разрешение записи устанавливает бит в регистре состояния: %s) при периоде SCK %s"},
+    {msg::DoctorChipStatusNothing, "status byte 00: nothing answers", "байт состояния 00: никто не отвечает"},
+    {msg::DoctorChipStatusMisoHigh, "status byte FF: MISO stays high",
+     "байт состояния FF: на MISO постоянно высокий уровень"},
+    {msg::DoctorChipDataFlashOther, "another DataFlash answers: %s (status byte %s)",
+     "отвечает другая микросхема DataFlash: %s (байт состояния %s)"},
+    {msg::DoctorChipDataFlashUnknown, "the status byte %s names no DataFlash of the device table",
+     "байт состояния %s не соответствует ни одной микросхеме DataFlash из таблицы"},
+    {msg::DoctorChipWriteEnableNotSet, "write enable does not set the latch (status %s)",
+     "разрешение записи не устанавливает бит (состояние %s)"},
+    {msg::DoctorChipStatusNoAgreement, "the status reads never agree",
+     "чтения байта состояния ни разу не совпали"},
 
     {msg::DoctorAdviceChoosePort,
      "Choose the port the board is on ('tovelisp-cli ports' lists the serial ports; Search board finds the "
@@ -188,6 +206,10 @@ const MessageRow kDiagnosisMessageRows[] = {
      "проекта."},
     {msg::DoctorAdviceWiring, "Check the wiring and its length, and the target's power and clock.",
      "Проверьте соединения и их длину, а также питание и тактирование целевой платы."},
+    {msg::DoctorAdviceUnknownDataFlash,
+     "No DataFlash of the device table has this density code: check the chip's marking and the wiring.",
+     "Ни у одной микросхемы DataFlash из таблицы нет такого кода емкости: проверьте маркировку микросхемы и "
+     "соединения."},
     {msg::DoctorAdviceKeepSettings, "Nothing to do: use %s baud and the SCK period %s.",
      "Ничего делать не нужно: используйте %s бод и период SCK %s."},
 
@@ -198,6 +220,7 @@ const MessageRow kDiagnosisMessageRows[] = {
     {msg::DoctorStateFail, "fail", "ошибка"},
     {msg::DoctorMenuItem, "&Diagnose connection...", "&Диагностика соединения..."},
     {msg::DoctorClose, "Close", "Закрыть"},
+    {msg::DoctorCancel, "Cancel", "Отмена"},
     {msg::DoctorHintDesktop, "Advanced > Diagnose connection... finds out why.",
      "«Дополнительно» > «Диагностика соединения...» выяснит причину."},
 };

@@ -104,6 +104,49 @@ TEST_F(DoctorE2e, ChipFaultsNameTheirCause) {
     }
 }
 
+// AT45 and AT25 parts carry no signature: the findings name the status byte and the write-enable
+// round trip that were actually read, never a "signature".
+TEST_F(DoctorE2e, SerialMemoriesAreNamedByWhatWasRead) {
+    struct Case {
+        std::vector<std::string> options;
+        int exit;
+        const char* finding;
+    };
+    const Case cases[] = {
+        {{"--simulate=AT45DB041"}, 0, "ok: chip: AT45DB041 (status byte 9C: its density code)"},
+        {{"--simulate=AT45DB081", "--device", "AT45DB041"},
+         4,
+         "fail: chip: another DataFlash answers: AT45DB081 (status byte A4) — Put the chip the project "
+         "names in the socket, or choose AT45DB081"},
+        {{"--simulate=AT25256"},
+         0,
+         "ok: chip: AT25256 (write enable sets the latch in the status register: 02) at SCK period"},
+        {{"--simulate=none", "--device", "AT25256"}, 4, "fail: chip: status byte FF: MISO stays high"},
+        {{"--simulate=AT25256", "--simulate-with", "--no-target-power"},
+         4,
+         "fail: chip: status byte 00: nothing answers"},
+        {{"--simulate=AT45DB041", "--simulate-with", "--no-target-power"},
+         4,
+         "fail: chip: status byte 00: nothing answers"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = doctor(c.options);
+        const std::string chip = checkLine(r, "chip");
+        EXPECT_EQ(r.exit, c.exit) << c.options.front() << "\n" << r.out << r.err;
+        EXPECT_EQ(chip.rfind(c.finding, 0), 0u) << chip;
+        EXPECT_FALSE(has(r.out, "signature")) << r.out;
+    }
+    const CliResult r = doctor({"--simulate=AT25256", "--json", "--lang", "ru"});
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_TRUE(
+        has(r.out, R"x("finding":"AT25256 (разрешение записи устанавливает бит в регистре состояния: 02))x"))
+        << r.out;
+    EXPECT_FALSE(has(r.out, "сигнатур")) << r.out;
+    const CliResult other = doctor({"--simulate=AT45DB081", "--device", "AT45DB041", "--json"});
+    EXPECT_TRUE(has(other.out, R"x("finding":"another DataFlash answers: AT45DB081 (status byte A4)")x"))
+        << other.out;
+}
+
 TEST_F(DoctorE2e, BoardFaultsStopTheLadderWithTheirCause) {
     struct Case {
         const char* option;
