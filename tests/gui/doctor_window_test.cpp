@@ -1,9 +1,11 @@
 // Advanced > "Diagnose connection...": the window fills with the doctor's checks as they run
 // against the simulated board, ends with the summary's advice, and speaks the program's language.
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +15,7 @@
 #include "board/port_map.h"
 #include "board/posix_serial_channel.h"
 #include "core/clock.h"
+#include "core/stoppable_clock.h"
 #include "sim/command_line.h"
 #include "sim/pty_board_host.h"
 #include "workbench/command_ids.h"
@@ -42,7 +45,7 @@ class DoctorWindowTest : public QObject {
         workbench.portMap().setOverride(1, board.slavePath());
         workbench.overridePortAndSpeed(1, 0);
 
-        DoctorWindow window(workbench);
+        DoctorWindow window(workbench, nullptr);
         window.show();
         window.start();
         // Rows appear while the checks run, before the summary.
@@ -73,6 +76,59 @@ private Q_SLOTS:
         QVERIFY2(rows.last().startsWith(QStringLiteral("ошибка: плата: отвечает только загрузчик платы")),
                  qPrintable(rows.last()));
         QVERIFY(summary.contains(QStringLiteral("Обновите прошивку платы")));
+    }
+
+    // Cancel, and a close while the checks run: they stop within moments (the channel and the clock
+    // watch the same request the program's progress window uses), the port is closed, the window
+    // says so and the request is cleared for the next command.
+    void cancelStopsARunningDiagnosis() {
+        for (const bool byClosing : {false, true}) {
+            // Reads agree only at the slowest SCK period: a full run tries every period.
+            sim::PtyBoardHost board(sim::parseCommandLine({"--slow-chip-clock", "32000"}).options);
+            QVERIFY(board.ok());
+            QTemporaryDir folder;
+            QtUserInterface ui;
+            StopRequest stop;
+            StoppableClock clock(systemClock(), stop);
+            Workbench workbench(
+                ui, clock,
+                [&stop](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+                    auto channel = std::make_unique<PosixSerialChannel>(ports);
+                    channel->watchStop(&stop);
+                    return channel;
+                },
+                folder.filePath(QStringLiteral("settings.ini")).toStdString());
+            ui.setMessages(workbench.messages());
+            workbench.portMap().setOverride(1, board.slavePath());
+            workbench.overridePortAndSpeed(1, 0);
+
+            DoctorWindow window(workbench, &stop);
+            window.show();
+            QVERIFY(!window.cancelButton()->isEnabled());
+            window.start();
+            QVERIFY(window.cancelButton()->isEnabled());
+            QVERIFY(!window.closeButton()->isEnabled());
+            QTRY_VERIFY_WITH_TIMEOUT(window.checkList()->count() > 0, 10000);
+            QElapsedTimer timer;
+            timer.start();
+            if (byClosing)
+                QTest::keyClick(&window, Qt::Key_Escape);
+            else
+                QTest::mouseClick(window.cancelButton(), Qt::LeftButton);
+            QVERIFY(!window.cancelButton()->isEnabled());
+            QTRY_VERIFY_WITH_TIMEOUT(window.finished(), 10000);
+            QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+            QCOMPARE(window.summaryLabel()->text(),
+                     QStringLiteral("warn: summary: the diagnosis was cancelled before its end"));
+            for (int i = 0; i < window.checkList()->count(); ++i)
+                QVERIFY2(!window.checkList()->item(i)->text().contains(QStringLiteral(": chip: ")),
+                         qPrintable(window.checkList()->item(i)->text()));
+            QVERIFY(!workbench.session().channel().isConnected());
+            QVERIFY(!stop.requested());
+            // Closing while running closes the window once the checks have stopped.
+            QCOMPARE(window.isVisible(), !byClosing);
+            QVERIFY(window.closeButton()->isEnabled());
+        }
     }
 
     void theAdvancedMenuOffersTheDiagnosis() {
