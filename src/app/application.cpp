@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/board_traffic_trace.h"
 #include "app/help_document.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include "app/screenshot_taker.h"
 #include "board/port_map.h"
 #include "board/posix_serial_channel.h"
+#include "board/tracing_channel.h"
 #include "core/clock.h"
 #include "project/settings_file.h"
 #include "workbench/workbench.h"
@@ -104,16 +106,23 @@ std::optional<int> Application::start() {
         [this](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
             auto channel = std::make_unique<PosixSerialChannel>(ports);
             channel->watchStop(&cancelWaits_);
-            return channel;
+            // Traced only while the person has chosen a trace file (Advanced menu).
+            auto tracing = std::make_unique<TracingChannel>(std::move(channel), ports, nullptr);
+            tracingChannel_ = tracing.get();
+            return tracing;
         },
         settingsPath_.toStdString());
     ui_->setStopRequest(&cancelWaits_);
+    trace_ = std::make_unique<BoardTrafficTrace>(tracingChannel_, *workbench_);
     window_ = std::make_unique<MainWindow>(*workbench_, *ui_, qtLanguage_.get());
     installDialogs();
 
     // Settings first: the language decides how everything after is worded.
     workbench_->readSettings();
     ui_->setStatus(workbench_->messages().text(msg::QuestionCaption));
+    // A trace left on from an earlier run goes on, and the status line says where it goes.
+    trace_->resume();
+    window_->setBoardTrafficTrace(trace_.get());
 
     if (options_.simulatedDevice) {
         // The settings file keeps the person's own port; the simulated one is for this run only.

@@ -17,8 +17,9 @@
 #include "core/stoppable_clock.h"
 
 namespace tovel {
+class TracingChannel;
 class Workbench;
-}
+} // namespace tovel
 
 namespace tovel::sim {
 class PtyBoardHost;
@@ -26,6 +27,7 @@ class PtyBoardHost;
 
 namespace tovel::app {
 
+class BoardTrafficTrace;
 class MainWindow;
 class QtLanguage;
 class QtUserInterface;
@@ -57,6 +59,7 @@ public:
     const QString& settingsPath() const { return settingsPath_; }
     MainWindow* window() { return window_.get(); }
     Workbench* workbench() { return workbench_.get(); }
+    BoardTrafficTrace* boardTrafficTrace() { return trace_.get(); }
     QtUserInterface& ui() { return *ui_; }
 
 private:
@@ -75,6 +78,9 @@ private:
     std::unique_ptr<QtLanguage> qtLanguage_;
     std::unique_ptr<sim::PtyBoardHost> simulatedBoard_;
     std::unique_ptr<Workbench> workbench_;
+    // The workbench's channel, which it owns; the trace switches its file.
+    TracingChannel* tracingChannel_ = nullptr;
+    std::unique_ptr<BoardTrafficTrace> trace_;
     std::unique_ptr<MainWindow> window_;
     int portBeforeSimulation_ = -1;
     qint64 startedAt_ = -1;

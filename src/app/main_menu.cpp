@@ -83,6 +83,7 @@ const std::vector<ItemSpec> kAdvancedItems = {
     {command::SearchBoard, "Search &Board..."},
     {command::BoardInfo, "&Tovel/Tovel-U Info..."},
     {command::DiagnoseConnection, "&Diagnose connection..."},
+    {command::TraceBoardTraffic, "&Trace board traffic to a file..."},
 };
 
 const std::vector<ItemSpec> kHelpItems = {
@@ -192,6 +193,9 @@ void MainMenu::translate(Language language) {
     // Items newer than the translation table take their text from the message catalogue.
     if (QAction* item = action(command::DiagnoseConnection))
         item->setText(QString::fromUtf8(message(msg::DoctorMenuItem, language)));
+    // While a trace runs the window names its file here instead (MainWindow::showBoardTrafficTrace).
+    if (QAction* item = action(command::TraceBoardTraffic))
+        item->setText(QString::fromUtf8(message(msg::TraceMenuItemOff, language)));
 }
 
 void MainMenu::setRecentEntries(const std::vector<RecentProjects::MenuEntry>& entries) {

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/board_traffic_trace.h"
 #include "app/dialogs/sck_period_texts.h"
 #include "app/dialogs/workbench_dialogs.h"
 #include "app/doctor_window.h"
@@ -415,6 +416,10 @@ void MainWindow::runCommand(int commandId) {
     case command::DiagnoseConnection:
         DoctorWindow::run(this, wb, ui_.stopRequest());
         break;
+    case command::TraceBoardTraffic:
+        if (trace_ != nullptr) trace_->toggle();
+        showBoardTrafficTrace();
+        break;
 
     // Help.
     case command::Help:
@@ -440,6 +445,22 @@ void MainWindow::runCommand(int commandId) {
         // 32778 and 32794 have no action.
         break;
     }
+}
+
+void MainWindow::setBoardTrafficTrace(BoardTrafficTrace* trace) {
+    trace_ = trace;
+    showBoardTrafficTrace();
+}
+
+// The menu item names the file while a trace runs, and bears a check mark.
+void MainWindow::showBoardTrafficTrace() {
+    QAction* item = menu_->action(command::TraceBoardTraffic);
+    if (item == nullptr) return;
+    const bool available = trace_ != nullptr && trace_->available();
+    item->setEnabled(available);
+    item->setCheckable(true);
+    item->setChecked(available && trace_->active());
+    if (available) item->setText(qs(trace_->menuText()));
 }
 
 void MainWindow::boardSettings() {
@@ -587,6 +608,7 @@ void MainWindow::retranslate() {
         }
     }
     nameControlsWithoutText(language);
+    showBoardTrafficTrace();
     commandStatesChanged(workbench_.commandStates());
 }
 

@@ -21,6 +21,7 @@ class QPushButton;
 
 namespace tovel::app {
 
+class BoardTrafficTrace;
 class MainMenu;
 class HelpWindow;
 class MemoryPreview;
@@ -56,6 +57,8 @@ public:
     ~MainWindow() override;
 
     void setDialogHooks(DialogHooks hooks) { hooks_ = std::move(hooks); }
+    // The trace the Advanced menu switches (null: the item stays grayed).
+    void setBoardTrafficTrace(BoardTrafficTrace* trace);
 
     // The command map: runs the command of a menu item or button id.
     void runCommand(int commandId);
@@ -132,6 +135,7 @@ private:
     void beep();
     void buildMessagesPanel();
     void nameControlsWithoutText(Language language);
+    void showBoardTrafficTrace();
 
     Workbench& workbench_;
     QtUserInterface& ui_;
@@ -154,6 +158,7 @@ private:
     StatusLine* statusLine_ = nullptr;
     MessagesPanel* messagesPanel_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
+    BoardTrafficTrace* trace_ = nullptr;
     std::map<int, QPushButton*> buttons_;
 };
 

@@ -10,6 +10,14 @@ TracingChannel::~TracingChannel() {
     if (file_ != nullptr) std::fflush(file_);
 }
 
+void TracingChannel::setTraceFile(OwnedFile file) {
+    if (file_ != nullptr) std::fflush(file_);
+    ownedFile_ = std::move(file);
+    file_ = ownedFile_.get();
+    start_ = std::chrono::steady_clock::now();
+    baud_ = 0; // the next open states its speed afresh
+}
+
 bool TracingChannel::openPort(int portIndex, std::uint32_t baud) {
     if (open_) closePort();
     const bool opened = inner_->openPort(portIndex, baud);

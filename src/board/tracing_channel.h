@@ -20,10 +20,16 @@ namespace tovel {
 
 class TracingChannel final : public SerialChannel {
 public:
-    // Writes to `file` (kept open by the caller until this channel is gone); the port numbers of
-    // `inner` lead through `ports`, which names the device in the open lines.
+    using OwnedFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+    // Writes to `file` (kept open by the caller until this channel is gone; null: no trace); the
+    // port numbers of `inner` lead through `ports`, which names the device in the open lines.
     TracingChannel(std::unique_ptr<SerialChannel> inner, const PortMap& ports, std::FILE* file);
     ~TracingChannel() override;
+
+    // From now on writes to `file`, which the channel then owns and closes; null ends the trace.
+    // Times count from here. Only while the port is closed (between sessions).
+    void setTraceFile(OwnedFile file);
 
     bool openPort(int portIndex, std::uint32_t baud) override;
     bool closePort() override;
@@ -31,6 +37,7 @@ public:
     bool sendBytes(const std::uint8_t* bytes, std::size_t count) override;
     const std::uint8_t* receive(std::size_t count) override;
     int receiveByte() override;
+    void discardInput() override { inner_->discardInput(); }
     bool isConnected() const override { return inner_->isConnected(); }
     const char* statusText() const override { return inner_->statusText(); }
     std::optional<PortOpenFailure> lastOpenFailure() const override { return inner_->lastOpenFailure(); }
@@ -40,6 +47,7 @@ private:
 
     std::unique_ptr<SerialChannel> inner_;
     const PortMap& ports_;
+    OwnedFile ownedFile_{nullptr, &std::fclose};
     std::FILE* file_;
     std::chrono::steady_clock::time_point start_;
     std::uint32_t baud_ = 0;

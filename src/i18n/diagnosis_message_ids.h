@@ -118,6 +118,15 @@ enum DiagnosisId : unsigned {
     DoctorMenuItem = 3306,
     DoctorClose = 3307,
     DoctorCancel = 3308,
+
+    // The desktop program's trace of the board's line (Advanced menu).
+    TraceMenuItemOff = 3320,
+    TraceMenuItemOn = 3321,
+    TraceStatusOn = 3322,
+    TraceStatusOff = 3323,
+    TraceFileUnwritable = 3324,
+    TraceFileTitle = 3325,
+    TraceFilesFilter = 3326,
 };
 
 } // namespace tovel::msg

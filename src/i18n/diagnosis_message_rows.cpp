@@ -221,6 +221,15 @@ const MessageRow kDiagnosisMessageRows[] = {
     {msg::DoctorMenuItem, "&Diagnose connection...", "&Диагностика соединения..."},
     {msg::DoctorClose, "Close", "Закрыть"},
     {msg::DoctorCancel, "Cancel", "Отмена"},
+
+    {msg::TraceMenuItemOff, "&Trace board traffic to a file...", "&Записывать обмен с платой в файл..."},
+    {msg::TraceMenuItemOn, "Stop &tracing board traffic to %s", "Прекратить &запись обмена с платой в %s"},
+    {msg::TraceStatusOn, "Board traffic is traced to %s", "Обмен с платой записывается в %s"},
+    {msg::TraceStatusOff, "Board traffic is no longer traced", "Обмен с платой больше не записывается"},
+    {msg::TraceFileUnwritable, "Cannot write the trace file %s: %s. Board traffic is not traced.",
+     "Не удается записать файл трассировки %s: %s. Обмен с платой не записывается."},
+    {msg::TraceFileTitle, "Trace board traffic to", "Записывать обмен с платой в"},
+    {msg::TraceFilesFilter, "Traces (*.trace *.txt)", "Трассировки (*.trace *.txt)"},
     {msg::DoctorHintDesktop, "Advanced > Diagnose connection... finds out why.",
      "«Дополнительно» > «Диагностика соединения...» выяснит причину."},
 };

@@ -83,6 +83,12 @@ bool SettingsFile::writeShowMessages(bool show) const {
     return update([&](IniFile& file) { file.writeInt("Window", "ShowMessages", show ? 1 : 0); });
 }
 
+std::string SettingsFile::readTraceFile() const { return load().readString(kConnect, "TraceFile", ""); }
+
+bool SettingsFile::writeTraceFile(const std::string& path) const {
+    return update([&](IniFile& file) { file.writeString(kConnect, "TraceFile", path); });
+}
+
 bool SettingsFile::readLoadMostRecent() const { return load().readInt(kRecent, "LoadMostRecent", 0) != 0; }
 
 bool SettingsFile::writeLoadMostRecent(bool reopen) const {

@@ -4,7 +4,7 @@
 // lines written by hand stay. A missing or unreadable file, section or key gives the default.
 //
 // Sections and keys:
-//   [Connect]  COM, HighSpeed, Special1..Special4
+//   [Connect]  COM, HighSpeed, Special1..Special4, TraceFile (the desktop program's line trace)
 //   [Language] Russian (any non-zero value means Russian; written as 1 or 0)
 //   [Recent]   LoadMostRecent, Project1..Project8
 //   [Ports]    COM1..COM8: device path of each port number, e.g. COM1=/dev/ttyUSB0
@@ -59,6 +59,10 @@ public:
     // Whether the desktop program shows its Messages panel.
     bool readShowMessages() const;
     bool writeShowMessages(bool show) const;
+
+    // The file the desktop program traces the board's line to; empty: no trace.
+    std::string readTraceFile() const;
+    bool writeTraceFile(const std::string& path) const;
 
     bool readLoadMostRecent() const;
     bool writeLoadMostRecent(bool reopen) const;

@@ -54,6 +54,7 @@ enum Id : int {
     UpdateFirmware = 32910,
     Production = 32911,
     DiagnoseConnection = 33001, // the connection doctor's window
+    TraceBoardTraffic = 33002,  // the desktop program's line trace, on or off
 };
 
 } // namespace tovel::command
