@@ -37,6 +37,8 @@
 #include "i18n/desktop_texts.h"
 #include "i18n/ui_translation.h"
 #include "image/memory_buffer.h"
+#include "ops/chip_context.h"
+#include "ops/signature_naming.h"
 #include "project/project.h"
 #include "project/settings_file.h"
 #include "workbench/command_ids.h"
@@ -346,9 +348,11 @@ void MainWindow::runCommand(int commandId) {
         break;
     case command::ReadSignature:
         wb.readSignature();
+        pointToDiagnosisIfNoChipSpoke();
         break;
     case command::ReadSignatureButton:
         wb.readSignatureButton();
+        pointToDiagnosisIfNoChipSpoke();
         break;
     case command::ReadCalibrationBytes:
         wb.readCalibrationBytes();
@@ -445,6 +449,19 @@ void MainWindow::runCommand(int commandId) {
         // 32778 and 32794 have no action.
         break;
     }
+}
+
+// A signature read as 00 00 00 or FF FF FF names no cause (power, wiring, an empty socket): the
+// status line that shows it also names the Diagnose command. Only when the status line shows that
+// very signature, so a command that read none leaves it alone.
+void MainWindow::pointToDiagnosisIfNoChipSpoke() {
+    const SignatureBytes& signature = workbench_.state().lastSignature;
+    if (!signatureNamesNoChip(signature)) return;
+    const Messages& messages = workbench_.messages();
+    const std::string shown = messages.format(msg::SignatureNamed, signature[0], signature[1], signature[2],
+                                              signatureName(identifySignature(signature), messages).c_str());
+    if (ui_.lastStatus().toStdString() != shown) return;
+    ui_.setStatus(shown + ". " + messages.text(msg::DoctorHintDesktop));
 }
 
 void MainWindow::setBoardTrafficTrace(BoardTrafficTrace* trace) {

@@ -136,6 +136,7 @@ private:
     void buildMessagesPanel();
     void nameControlsWithoutText(Language language);
     void showBoardTrafficTrace();
+    void pointToDiagnosisIfNoChipSpoke();
 
     Workbench& workbench_;
     QtUserInterface& ui_;

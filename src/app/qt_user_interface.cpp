@@ -131,9 +131,11 @@ void QtUserInterface::setStatus(const std::string& text) {
 
 void QtUserInterface::showInfo(const std::string& text) {
     // A connection error that names no cause: the Diagnose command finds it.
-    const std::string shown = text == messages_->text(msg::ConnectionError)
-                                  ? text + "\n\n" + messages_->text(msg::DoctorHintDesktop)
-                                  : text;
+    bool namesNoCause = false;
+    for (const unsigned id : {msg::ConnectionError, msg::ConnectionErrorWhileVerifyingSignature,
+                              msg::ConnectionErrorWhileReadingSignature, msg::ErrorReadingSignature})
+        namesNoCause = namesNoCause || text == messages_->text(id);
+    const std::string shown = namesNoCause ? text + "\n\n" + messages_->text(msg::DoctorHintDesktop) : text;
     present({ShownBox::Info, messages_->text(msg::BoxCaption), shown, BoxIcon::Information});
 }
 

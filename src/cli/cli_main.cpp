@@ -26,6 +26,7 @@
 #include "core/stoppable_clock.h"
 #include "devices/device_table.h"
 #include "ops/chip_context.h"
+#include "ops/signature_naming.h"
 #include "project/project.h"
 #include "project/settings_file.h"
 #include "workbench/workbench.h"
@@ -207,15 +208,8 @@ private:
     void doctorHint(Workbench& workbench, ExitStatus status) {
         if (status != ExitStatus::Connection && status != ExitStatus::WrongChip) return;
         if (workbench.comPort() == 0 || workbench.session().channel().lastOpenFailure()) return;
-        if (status == ExitStatus::WrongChip && !signatureUnreadable(workbench)) return;
+        if (status == ExitStatus::WrongChip && !signatureNamesNoChip(workbench.state().lastSignature)) return;
         reporter_.note("hint", cliText(CliText::DoctorHint, language_));
-    }
-
-    // A signature that reads as nothing answering (00 00 00) or MISO held high (FF FF FF).
-    static bool signatureUnreadable(Workbench& workbench) {
-        const Signature& s = workbench.state().lastSignature;
-        return (s[0] == 0x00 && s[1] == 0x00 && s[2] == 0x00) ||
-               (s[0] == 0xFF && s[1] == 0xFF && s[2] == 0xFF);
     }
 
     const CliOptions& options_;

@@ -12,6 +12,10 @@ SignatureIdentity identifySignature(const SignatureBytes& signature) {
     return {SignatureIdentity::Kind::Unknown, -1};
 }
 
+bool signatureNamesNoChip(const SignatureBytes& signature) {
+    return signature == SignatureBytes{0x00, 0x00, 0x00} || signature == SignatureBytes{0xFF, 0xFF, 0xFF};
+}
+
 std::string signatureName(const SignatureIdentity& identity, const Messages& messages) {
     switch (identity.kind) {
     case SignatureIdentity::Kind::Device:

@@ -26,6 +26,10 @@ struct SignatureIdentity {
 
 SignatureIdentity identifySignature(const SignatureBytes& signature);
 
+// 00 00 00 (nothing answers) or FF FF FF (MISO held high): no chip spoke, for a reason the read
+// cannot name (power, wiring, an empty socket). The front ends then point to the connection doctor.
+bool signatureNamesNoChip(const SignatureBytes& signature);
+
 // The name a status line gives the chip: the row's name, "Unknown ATMEL device" or "Unknown device"
 // (a locked chip is named "Unknown device": each handler says "locked" in its own words).
 std::string signatureName(const SignatureIdentity& identity, const Messages& messages);

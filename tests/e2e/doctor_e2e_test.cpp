@@ -261,6 +261,11 @@ TEST_F(DoctorE2e, AnUnexplainedConnectionErrorPointsToTheDoctor) {
     r = bench.run({"--simulate=ATmega16", "--device", "ATmega8", "signature"});
     EXPECT_EQ(r.exit, 4);
     EXPECT_FALSE(r.errHas("tovelisp-cli doctor")) << "another chip is named by its signature";
+    // The board falls silent in the middle of opening the session: a bare "Connection error".
+    r = bench.run({"--simulate", "--simulate-with", "--fault silence,nth=5", "signature"});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.errHas("Tovel/Tovel-U Programmer: Connection error\n")) << r.err;
+    EXPECT_TRUE(r.errHas("Run 'tovelisp-cli doctor' (with the same --port) to find out why.\n")) << r.err;
 }
 
 TEST_F(DoctorE2e, ARecordedTraceReplaysAsTheSameRun) {

@@ -11,7 +11,9 @@
 
 #include "app/doctor_window.h"
 #include "app/main_menu.h"
+#include "app/main_window.h"
 #include "app/qt_user_interface.h"
+#include "app/status_line.h"
 #include "board/port_map.h"
 #include "board/posix_serial_channel.h"
 #include "core/clock.h"
@@ -128,6 +130,51 @@ private Q_SLOTS:
             // Closing while running closes the window once the checks have stopped.
             QCOMPARE(window.isVisible(), !byClosing);
             QVERIFY(window.closeButton()->isEnabled());
+        }
+    }
+
+    // Failures that name no cause point to the Diagnose command: the connection-error boxes, and a
+    // signature that reads as no chip at all. A cause the program names gets no such pointer.
+    void unexplainedFailuresNameTheDiagnoseCommand() {
+        const QString hint = QStringLiteral("Advanced > Diagnose connection... finds out why.");
+        for (const auto& [simOptions, status, box] :
+             std::vector<std::tuple<std::vector<std::string>, QString, QString>>{
+                 {{"--no-target-power"},
+                  QStringLiteral("Signature: 00 00 00 - Unknown device. ") + hint,
+                  QString()},
+                 {{"--firmware", "none"}, QStringLiteral("Connection error"), QString()},
+                 {{"--fault", "silence,nth=5"},
+                  QStringLiteral("Connection error"),
+                  QStringLiteral("Connection error\n\n") + hint},
+                 {{"--device", "ATmega16"}, QStringLiteral("Signature: 1E 94 03 - ATmega16"), QString()},
+             }) {
+            sim::PtyBoardHost board(sim::parseCommandLine(simOptions).options);
+            QVERIFY(board.ok());
+            QTemporaryDir folder;
+            QtUserInterface ui;
+            std::vector<QString> boxes;
+            ui.setBoxHook([&](const ShownBox& shown) {
+                boxes.push_back(QString::fromStdString(shown.text));
+                return Answer::Ok;
+            });
+            Workbench workbench(
+                ui, systemClock(),
+                [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+                    return std::make_unique<PosixSerialChannel>(ports);
+                },
+                folder.filePath(QStringLiteral("settings.ini")).toStdString());
+            workbench.portMap().setOverride(1, board.slavePath());
+            workbench.overridePortAndSpeed(1, 0);
+            MainWindow window(workbench, ui);
+            window.runCommand(command::ReadSignatureButton);
+            QCOMPARE(window.statusLine().text(), status);
+            if (!box.isEmpty())
+                QVERIFY2(std::find(boxes.begin(), boxes.end(), box) != boxes.end(),
+                         qPrintable(QStringList(boxes.begin(), boxes.end()).join(QLatin1Char('|'))));
+            // The board without firmware is named as such, with no pointer.
+            for (const QString& text : boxes)
+                if (text.startsWith(QStringLiteral("Programmer has no firmware")))
+                    QVERIFY(!text.contains(hint));
         }
     }
 
