@@ -15,6 +15,7 @@
 #include "app/dialogs/translated_dialog.h"
 #include "devices/fuse_layout.h"
 #include "devices/lock_fuse_settings.h"
+#include "i18n/control_ids.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -30,19 +31,8 @@ class LockFuseDialog : public TranslatedDialog {
 public:
     enum class Mode { Normal, AutoProgram };
 
-    // Resource ids of the controls.
-    enum Control : unsigned {
-        LockGroupId = 1114,
-        BootLockLabelId = 1134,
-        FuseGroupId = 1115,
-        LegendId = 1138,
-        ProgramId = 1132,
-        ReadId = 3,
-        VerifyId = 4,
-        ChipEraseId = 5,
-        CloseAndSaveId = 1160,
-        CloseWithoutSavingId = 2,
-    };
+    // The controls' resource ids, shared with the translation tables.
+    using enum ui::lockFuseDialog::Control;
     static constexpr std::array<unsigned, kLockLevelCount> kLockRadioIds{1086, 1087, 1088, 1089};
     // Box k shows fuse k of the layout: first column 0..7, second 8..15, third 16..23.
     static constexpr std::array<unsigned, kMaxFuseBits> kFuseBoxIds{

@@ -28,21 +28,6 @@ namespace tovel {
 
 namespace {
 
-enum GroupId : unsigned {
-    ProgrammingGroupId = 1116,
-    SckGroupId = 1117,
-    StrobeGroupId = 1118,
-    AutoProgramGroupId = 1119,
-    GeneralGroupId = 1120,
-    FlashGroupId = 1121,
-    EepromGroupId = 1122,
-    LockFuseGroupId = 1123,
-    AutoIncrementGroupId = 1124,
-    DelaysGroupId = 1125,
-    DeviceLabelId = 1126,
-    SckLabelId = 1146,
-};
-
 // Check box and project field, in the order the boxes are set on opening.
 struct FlagBinding {
     unsigned id;
