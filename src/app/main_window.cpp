@@ -265,6 +265,7 @@ QPushButton* MainWindow::button(int commandId) const {
 // One handler per command id; menu items and buttons sharing an id run the same handler.
 void MainWindow::mapCommands() {
     Workbench& wb = workbench_;
+    // A dialog of the opener's (DialogHooks), run when it gave one.
     const auto hook = [this](auto member, auto... arguments) {
         return [this, member, arguments...] {
             if (hooks_.*member) (hooks_.*member)(arguments...);
@@ -354,7 +355,7 @@ void MainWindow::mapCommands() {
 }
 
 void MainWindow::runCommand(int commandId) {
-    // Ids without a handler (the "Recent Projects" placeholder, 32778, 32794) do nothing.
+    // An id without a handler does nothing (the "Recent Projects" placeholder, for one).
     if (const auto handler = commands_.find(commandId); handler != commands_.end()) handler->second();
 }
 
