@@ -4,6 +4,8 @@
 // window's command buttons and check boxes carry their command ids (command_ids.h).
 #pragma once
 
+#include <array>
+
 namespace tovel::ui {
 
 namespace mainWindow {
@@ -93,6 +95,8 @@ enum Control : unsigned {
     Speed115200Id = 1054,
     Speed921600Id = 1060,
 };
+// The radio buttons of ports 1..8.
+inline constexpr std::array<unsigned, 8> kPortRadioIds{1056, 1057, 1058, 1059, 1149, 1150, 1151, 1152};
 } // namespace boardSettingsDialog
 
 namespace advancedBoardSettingsDialog {
@@ -137,6 +141,14 @@ enum Control : unsigned {
     CloseAndSaveId = 1160,
     CloseWithoutSavingId = 2,
 };
+// The radio button of each lock level.
+inline constexpr std::array<unsigned, 4> kLockRadioIds{1086, 1087, 1088, 1089};
+// Box k shows fuse k of the layout: first column 0..7, second 8..15, third 16..23.
+inline constexpr std::array<unsigned, 24> kFuseBoxIds{1091, 1095, 1096, 1097, 1098, 1099, 1100, 1101,
+                                                      1110, 1111, 1112, 1113, 1117, 1118, 1119, 1120,
+                                                      1102, 1121, 1104, 1122, 1107, 1108, 1109, 1116};
+// Box k shows boot lock bit k.
+inline constexpr std::array<unsigned, 4> kBootLockBoxIds{1092, 1103, 1093, 1094};
 } // namespace lockFuseDialog
 
 namespace loadAddressDialog {

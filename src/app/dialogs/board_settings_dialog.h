@@ -25,8 +25,8 @@ class BoardSettingsDialog : public TranslatedDialog {
     Q_OBJECT
 
 public:
-    static constexpr std::array<unsigned, kComPortCount> kPortRadioIds{1056, 1057, 1058, 1059,
-                                                                       1149, 1150, 1151, 1152};
+    static constexpr const auto& kPortRadioIds = ui::boardSettingsDialog::kPortRadioIds;
+    static_assert(kPortRadioIds.size() == kComPortCount);
     // The controls' resource ids, shared with the translation tables.
     using enum ui::boardSettingsDialog::Control;
 
