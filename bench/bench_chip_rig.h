@@ -3,10 +3,12 @@
 // `runHook`, so that a bench times exactly the worker's run.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "board/board_session.h"
 #include "board/operation_runner.h"
@@ -19,6 +21,16 @@
 #include "project/settings_file.h"
 
 namespace tovel::bench {
+
+// Image bytes that are never 0xFF, so that no page is skipped as blank.
+inline std::vector<std::uint8_t> pattern(std::size_t size, std::uint32_t seed) {
+    std::vector<std::uint8_t> bytes(size);
+    for (auto& b : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<std::uint8_t>((seed >> 16) % 0xFF);
+    }
+    return bytes;
+}
 
 // Shows nothing; keeps the last status line and counts boxes and questions (each is printed to
 // stderr, since a bench run should have none).

@@ -36,14 +36,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes pattern(std::size_t size, std::uint32_t seed) {
-    Bytes bytes(size);
-    for (auto& b : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<std::uint8_t>((seed >> 16) % 0xFF);
-    }
-    return bytes;
-}
+using bench::pattern;
 
 // A simulated board with its timing model and a 1 ms reply latency, and the program's side.
 struct Bench {

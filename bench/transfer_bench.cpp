@@ -57,15 +57,7 @@ constexpr double kBaud = 921600.0;
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Image bytes that are never 0xFF, so no page is skipped as blank.
-Bytes pattern(std::size_t size, std::uint32_t seed) {
-    Bytes bytes(size);
-    for (auto& b : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<std::uint8_t>((seed >> 16) % 0xFF);
-    }
-    return bytes;
-}
+using bench::pattern;
 
 bool readAll(int fd, void* into, std::size_t count) {
     auto* at = static_cast<char*>(into);
