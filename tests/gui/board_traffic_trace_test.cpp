@@ -14,9 +14,9 @@
 #include "app/main_window.h"
 #include "app/qt_user_interface.h"
 #include "app/status_line.h"
+#include "i18n/command_ids.h"
 #include "sim/trace_replay.h"
 #include "support/gui_test_support.h"
-#include "workbench/command_ids.h"
 #include "workbench/workbench.h"
 
 using namespace tovel;

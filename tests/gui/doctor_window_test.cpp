@@ -18,9 +18,9 @@
 #include "board/posix_serial_channel.h"
 #include "core/clock.h"
 #include "core/stoppable_clock.h"
+#include "i18n/command_ids.h"
 #include "sim/command_line.h"
 #include "sim/pty_board_host.h"
-#include "workbench/command_ids.h"
 #include "workbench/workbench.h"
 
 using namespace tovel;
