@@ -36,8 +36,8 @@ public:
     std::string menuText() const;
 
 private:
-    // Opens `path` (`mode` as fopen takes it) and traces to it; on failure says why and stays off.
-    bool traceTo(const std::string& path, const char* mode);
+    // Opens `path` (appended to, or emptied) and traces to it; on failure says why and stays off.
+    bool traceTo(const std::string& path, bool append);
     void stop();
 
     TracingChannel* channel_;

@@ -127,6 +127,7 @@ enum DiagnosisId : unsigned {
     TraceFileUnwritable = 3324,
     TraceFileTitle = 3325,
     TraceFilesFilter = 3326,
+    TraceNotRegularFile = 3327,
 };
 
 } // namespace tovel::msg

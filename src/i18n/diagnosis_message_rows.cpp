@@ -230,6 +230,7 @@ const MessageRow kDiagnosisMessageRows[] = {
      "Не удается записать файл трассировки %s: %s. Обмен с платой не записывается."},
     {msg::TraceFileTitle, "Trace board traffic to", "Записывать обмен с платой в"},
     {msg::TraceFilesFilter, "Traces (*.trace *.txt)", "Трассировки (*.trace *.txt)"},
+    {msg::TraceNotRegularFile, "it is not a regular file", "это не обычный файл"},
     {msg::DoctorHintDesktop, "Advanced > Diagnose connection... finds out why.",
      "«Дополнительно» > «Диагностика соединения...» выяснит причину."},
 };

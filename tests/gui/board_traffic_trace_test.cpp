@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "app/application.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
@@ -148,6 +150,22 @@ private Q_SLOTS:
         QCOMPARE(f.boxes.texts(),
                  (std::vector<std::string>{"Cannot write the trace file " + f.folder.path().toStdString() +
                                            ": Is a directory. Board traffic is not traced."}));
+        QVERIFY(!traceItem(window)->isChecked());
+        QCOMPARE(f.setting(), QString());
+
+        // A device is no trace file, and a named pipe without a reader must not hold the program.
+        f.boxes.clear();
+        f.tracePath = QStringLiteral("/dev/null");
+        window.runCommand(command::TraceBoardTraffic);
+        QCOMPARE(f.boxes.texts(),
+                 (std::vector<std::string>{
+                     "Cannot write the trace file /dev/null: it is not a regular file. Board "
+                     "traffic is not traced."}));
+        f.boxes.clear();
+        f.tracePath = f.folder.filePath(QStringLiteral("pipe"));
+        QVERIFY(::mkfifo(f.tracePath.toLocal8Bit().constData(), 0600) == 0);
+        window.runCommand(command::TraceBoardTraffic);
+        QCOMPARE(f.boxes.boxes().size(), std::size_t{1});
         QVERIFY(!traceItem(window)->isChecked());
         QCOMPARE(f.setting(), QString());
     }
