@@ -58,7 +58,7 @@ public:
         return Answer::No;
     }
     void setBusy(bool) override {}
-    int runModal(OperationRunner& runner) override {
+    Outcome runModal(OperationRunner& runner) override {
         const auto start = std::chrono::steady_clock::now();
         if (!runner.launch()) return OperationRunner::kNotStartedResult;
         runner.join();
@@ -132,10 +132,11 @@ Row compare(const std::string& name, const char* device, bool eepromRun, const B
         load();
         fill(buffer, image);
         bench.project.writeChangedOnly = changedOnly;
-        bench.state.operationStatus = -1;
+        bench.state.operationStatus = Outcome::Failed;
         eepromRun ? programEeprom(bench.context) : programFlash(bench.context);
         (changedOnly ? row.changedOnly : row.full) = bench.ui.lastSeconds;
-        row.correct = row.correct && bench.state.operationStatus == 0 && holdsImage() && bench.ui.boxes == 0;
+        row.correct =
+            row.correct && bench.state.operationStatus == Outcome::Ok && holdsImage() && bench.ui.boxes == 0;
     }
     return row;
 }

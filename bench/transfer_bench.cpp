@@ -172,7 +172,7 @@ private:
 // Shows nothing; keeps the last status line and counts boxes and questions.
 class QuietUi final : public UserInterface {
 public:
-    std::function<int(OperationRunner&)> runHook;
+    std::function<Outcome(OperationRunner&)> runHook;
     std::string lastStatus;
     int boxes = 0;
 
@@ -185,7 +185,7 @@ public:
         return Answer::No;
     }
     void setBusy(bool) override {}
-    int runModal(OperationRunner& runner) override { return runHook(runner); }
+    Outcome runModal(OperationRunner& runner) override { return runHook(runner); }
     std::optional<std::string> chooseFile(const FileChoice&) override { return std::nullopt; }
 
 private:
@@ -267,9 +267,9 @@ public:
     bool ok() const { return ok_; }
 
 protected:
-    int run() override {
+    Outcome run() override {
         for (std::size_t i = 0; i < count_ && ok_; ++i) ok_ = board::setWaitCode(channel_, 0xDC);
-        return ok_ ? 0 : -1;
+        return ok_ ? Outcome::Ok : Outcome::Failed;
     }
 
 private:
