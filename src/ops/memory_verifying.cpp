@@ -32,7 +32,6 @@ Outcome verifyMemory(ChipContext& context, MemoryKind memory) {
     MemoryBuffer& buffer = flash ? context.flash : context.eeprom;
     bool& verified = flash ? context.state.flashVerified : context.state.eepromVerified;
     verified = false;
-    context.state.operationStatus = Outcome::Failed;
 
     // Checks that need no board come before the busy cursor.
     const DeviceRecord& device = DeviceTable::device(projectDeviceIndex(context.project));

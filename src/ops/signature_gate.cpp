@@ -24,7 +24,6 @@ Question yesNoQuestion(const Messages& messages, unsigned textId, Answer default
 
 // The person declined to write to this chip (`why`: another or a locked one).
 Outcome cancelProgramming(ChipContext& context, OperationFrame& frame, Outcome why) {
-    context.state.operationStatus = why;
     frame.disconnect(OperationFrame::Warning::Quiet);
     context.ui.setStatus(context.messages.text(msg::ProgrammingCancelled));
     return why;
@@ -40,7 +39,6 @@ bool eraseLockedChip(ChipContext& context) {
 } // namespace
 
 Outcome compareSignature(ChipContext& context) {
-    context.state.operationStatus = Outcome::Failed;
     Signature signature{0xFF, 0xFF, 0xFF};
     const bool read = context.session.readSignatureBytes(signature);
     context.state.lastSignature = signature;
