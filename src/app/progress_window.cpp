@@ -9,8 +9,8 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "app/dialogs/window_translation.h"
 #include "app/progress_animation.h"
-#include "app/window_translation.h"
 #include "board/operation_runner.h"
 #include "i18n/ui_translation.h"
 
@@ -29,7 +29,7 @@ ProgressWindow::ProgressWindow(QWidget* parent, const Messages& messages)
     percent_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cancel_->setAutoDefault(false);
     cancel_->setDefault(false);
-    setControlId(cancel_, 2);
+    setControlId(cancel_, ui::progressWindow::CancelId);
     connect(cancel_, &QPushButton::clicked, this, &ProgressWindow::reject);
 
     auto* layout = new QVBoxLayout(this);
