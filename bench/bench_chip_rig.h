@@ -36,7 +36,7 @@ inline std::vector<std::uint8_t> pattern(std::size_t size, std::uint32_t seed) {
 // stderr, since a bench run should have none).
 class QuietUi final : public UserInterface {
 public:
-    std::function<int(OperationRunner&)> runHook;
+    std::function<Outcome(OperationRunner&)> runHook;
     std::string lastStatus;
     int boxes = 0;
 
@@ -49,7 +49,7 @@ public:
         return Answer::No;
     }
     void setBusy(bool) override {}
-    int runModal(OperationRunner& runner) override { return runHook(runner); }
+    Outcome runModal(OperationRunner& runner) override { return runHook(runner); }
     std::optional<std::string> chooseFile(const FileChoice&) override { return std::nullopt; }
 
 private:

@@ -93,11 +93,11 @@ Row compare(const std::string& name, const char* device, bool eepromRun, const B
         load();
         fill(buffer, image);
         bench.rig.project.writeChangedOnly = changedOnly;
-        bench.rig.state.operationStatus = -1;
+        bench.rig.state.operationStatus = Outcome::Failed;
         eepromRun ? programEeprom(bench.rig.context) : programFlash(bench.rig.context);
         (changedOnly ? row.changedOnly : row.full) = bench.lastSeconds;
         row.correct =
-            row.correct && bench.rig.state.operationStatus == 0 && holdsImage() && bench.rig.ui.boxes == 0;
+            row.correct && bench.rig.state.operationStatus == Outcome::Ok && holdsImage() && bench.rig.ui.boxes == 0;
     }
     return row;
 }

@@ -33,7 +33,7 @@ public:
     }
     Answer ask(const Question&) override { return Answer::No; }
     void setBusy(bool) override {}
-    int runModal(OperationRunner&) override { return -1; }
+    Outcome runModal(OperationRunner&) override { return Outcome::Failed; }
     std::optional<std::string> chooseFile(const FileChoice&) override { return savePath; }
 };
 

@@ -219,9 +219,9 @@ public:
     bool ok() const { return ok_; }
 
 protected:
-    int run() override {
+    Outcome run() override {
         for (std::size_t i = 0; i < count_ && ok_; ++i) ok_ = board::setWaitCode(channel_, 0xDC);
-        return ok_ ? 0 : -1;
+        return ok_ ? Outcome::Ok : Outcome::Failed;
     }
 
 private:

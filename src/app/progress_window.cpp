@@ -52,7 +52,7 @@ ProgressWindow::~ProgressWindow() {
     if (runner_ != nullptr) runner_->setObserver(nullptr);
 }
 
-int ProgressWindow::run(OperationRunner& runner) {
+Outcome ProgressWindow::run(OperationRunner& runner) {
     runner_ = &runner;
     runner.setObserver(this);
     if (!runner.launch()) {
@@ -72,7 +72,8 @@ int ProgressWindow::run(OperationRunner& runner) {
 void ProgressWindow::pollWorker() {
     if (runner_ == nullptr || !runner_->done()) return;
     pollTimer_.stop();
-    QDialog::done(runner_->result());
+    // The window's own result code plays no part: run() hands back the runner's outcome.
+    QDialog::done(QDialog::Accepted);
 }
 
 void ProgressWindow::accept() {}
