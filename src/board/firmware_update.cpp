@@ -35,7 +35,7 @@ bool updateFirmware(BoardSession& session, int comPort, const std::string& image
         settingsDialog ? settingsDialog(current, firmwareImageVersionText()) : std::nullopt;
     if (!speed) return false;
 
-    if (!session.openLink(true, comPort, false, false, false)) {
+    if (!session.openLink(comPort, {.openOnly = true, .requireCompatibleVersion = false})) {
         session.endSession();
         return false;
     }
