@@ -43,6 +43,7 @@ if printf '%s\n' $format_files | xargs "$CLANG_FORMAT" --dry-run -Werror; then
   echo "clang-format: clean"
 else
   status=1
+  echo "clang-format: the files above differ from .clang-format ($CLANG_FORMAT -i FILE mends them)"
 fi
 
 echo "== clang-tidy"

@@ -416,6 +416,27 @@ TEST_F(BoardSessionTest, VersionAndSerialFailures) {
     EXPECT_EQ(ui.lastStatus(), "Reading firmware version...");
 }
 
+TEST_F(BoardSessionTest, VersionRequestThatCannotBeSentClosesWithoutEndSession) {
+    channel.failWritesFrom = 2; // "%" and "@" go out; the long version request does not
+    EXPECT_FALSE(session.readBoardVersion(1, nullptr, nullptr, false));
+    EXPECT_EQ(ui.statuses(), (Log{"Reading firmware version...", "Connection error"}));
+    EXPECT_EQ(ui.boxes(), Log{"Connection error"});
+    EXPECT_EQ(wire.from("> 3F fails"), (Log{"> 3F fails", "close"})); // no EndSession
+    EXPECT_FALSE(ui.busy());
+}
+
+TEST_F(BoardSessionTest, SerialRequestThatCannotBeSentStillShowsTheVersion) {
+    channel.failWritesFrom = 3; // the serial number request and EndSession do not go out
+    std::string text;
+    SerialNumber serial{9, 9, 9, 9, 9};
+    ASSERT_TRUE(session.readBoardVersion(1, &text, &serial, false));
+    EXPECT_EQ(text, "Tovel-U 10.01");
+    EXPECT_EQ(serial, (SerialNumber{9, 9, 9, 9, 9}));
+    EXPECT_EQ(ui.boxes(), (Log{"Error reading serial number", "Warning: incorrect disconnection."}));
+    EXPECT_EQ(ui.statuses(), (Log{"Reading firmware version...", "Tovel-U 10.01"}));
+    EXPECT_EQ(wire.entries().back(), "close");
+}
+
 TEST_F(BoardSessionTest, SignatureBytesStopAtTheFirstMissingReply) {
     Signature signature{};
     EXPECT_FALSE(session.readSignatureBytes(signature)); // no session open
