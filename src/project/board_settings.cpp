@@ -20,9 +20,9 @@ std::int32_t portFromButtons(const std::array<bool, kComPortCount>& checked, std
     return port;
 }
 
-std::int32_t speedFromButtons(const SpeedButtons& checked) {
-    if (checked.checked921600) return Baud921600;
-    if (checked.checked115200) return Baud115200;
+std::int32_t speedFromButtons(const SpeedButtons& buttons) {
+    if (buttons.checked921600) return Baud921600;
+    if (buttons.checked115200) return Baud115200;
     return Baud19200;
 }
 

@@ -49,6 +49,6 @@ struct SpeedButtons {
     bool checked921600 = false;
 };
 // On OK: 2 if the 921600 button is checked, else 1 if the 115200 button is, else 0.
-std::int32_t speedFromButtons(const SpeedButtons& checked);
+std::int32_t speedFromButtons(const SpeedButtons& buttons);
 
 } // namespace tovel
