@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_chip_rig.h"
 #include "board/board_session.h"
 #include "board/operation_runner.h"
 #include "board/port_map.h"
@@ -35,71 +36,31 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes pattern(std::size_t size, std::uint32_t seed) {
-    Bytes bytes(size);
-    for (auto& b : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<std::uint8_t>((seed >> 16) % 0xFF);
-    }
-    return bytes;
-}
+using bench::pattern;
 
-class QuietUi final : public UserInterface {
-public:
-    double lastSeconds = 0;
-    int boxes = 0;
-
-    void setStatus(const std::string&) override {}
-    void showInfo(const std::string& text) override { box(text); }
-    void showPlain(const std::string& text) override { box(text); }
-    void showBox(const std::string&, const std::string& text, BoxIcon) override { box(text); }
-    Answer ask(const Question& question) override {
-        box(question.text);
-        return Answer::No;
-    }
-    void setBusy(bool) override {}
-    int runModal(OperationRunner& runner) override {
-        const auto start = std::chrono::steady_clock::now();
-        if (!runner.launch()) return OperationRunner::kNotStartedResult;
-        runner.join();
-        lastSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        return runner.result();
-    }
-    std::optional<std::string> chooseFile(const FileChoice&) override { return std::nullopt; }
-
-private:
-    void box(const std::string& text) {
-        ++boxes;
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-    }
-};
-
+// A simulated board with its timing model and a 1 ms reply latency, and the program's side.
 struct Bench {
-    explicit Bench(const char* device) {
+    explicit Bench(const char* device) : host(hostOptions(device)), rig(host.slavePath(), device) {
+        rig.ui.runHook = [this](OperationRunner& runner) {
+            const auto start = std::chrono::steady_clock::now();
+            if (!runner.launch()) return OperationRunner::kNotStartedResult;
+            runner.join();
+            lastSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            return runner.result();
+        };
+    }
+
+    static sim::SimOptions hostOptions(const char* device) {
         sim::SimOptions options;
         options.device = device;
         options.timing.enabled = true;
         options.timing.replyLatencyUs = 1000;
-        host = std::make_unique<sim::PtyBoardHost>(options);
-        ports.setOverride(1, host->slavePath());
-        project.deviceIndex = DeviceTable::findByName(device);
-        settings.comPort = 1;
-        settings.baudIndex = Baud921600;
+        return options;
     }
 
-    std::unique_ptr<sim::PtyBoardHost> host;
-    PortMap ports;
-    PosixSerialChannel channel{ports};
-    QuietUi ui;
-    Messages messages;
-    BoardSession session{channel, ui, messages, systemClock()};
-    Project project{ui, messages};
-    MemoryBuffer flash{ui, messages, false};
-    MemoryBuffer eeprom{ui, messages, true};
-    AppSettings settings;
-    OperationState state;
-    ChipContext context{ui,     messages, systemClock(), session, project, flash,
-                        eeprom, settings, state,         {},      {}};
+    sim::PtyBoardHost host;
+    bench::ChipRig rig;
+    double lastSeconds = 0;
 };
 
 void fill(MemoryBuffer& buffer, const Bytes& bytes) {
@@ -119,23 +80,24 @@ struct Row {
 Row compare(const std::string& name, const char* device, bool eepromRun, const Bytes& before,
             const Bytes& image, double target, int sckPeriodIndex) {
     Bench bench(device);
-    bench.project.sckPeriodIndex = sckPeriodIndex;
-    Row row{name, 0, 0, target, bench.host->ok()};
+    bench.rig.project.sckPeriodIndex = sckPeriodIndex;
+    Row row{name, 0, 0, target, bench.host.ok()};
     if (!row.correct) return row;
-    MemoryBuffer& buffer = eepromRun ? bench.eeprom : bench.flash;
-    const auto load = [&] { eepromRun ? bench.host->setEeprom(0, before) : bench.host->setFlash(0, before); };
+    MemoryBuffer& buffer = eepromRun ? bench.rig.eeprom : bench.rig.flash;
+    const auto load = [&] { eepromRun ? bench.host.setEeprom(0, before) : bench.host.setFlash(0, before); };
     const auto holdsImage = [&] {
-        const Bytes chip = eepromRun ? bench.host->eeprom() : bench.host->flash();
+        const Bytes chip = eepromRun ? bench.host.eeprom() : bench.host.flash();
         return chip.size() >= image.size() && std::equal(image.begin(), image.end(), chip.begin());
     };
     for (const bool changedOnly : {false, true}) {
         load();
         fill(buffer, image);
-        bench.project.writeChangedOnly = changedOnly;
-        bench.state.operationStatus = -1;
-        eepromRun ? programEeprom(bench.context) : programFlash(bench.context);
-        (changedOnly ? row.changedOnly : row.full) = bench.ui.lastSeconds;
-        row.correct = row.correct && bench.state.operationStatus == 0 && holdsImage() && bench.ui.boxes == 0;
+        bench.rig.project.writeChangedOnly = changedOnly;
+        bench.rig.state.operationStatus = Outcome::Failed;
+        eepromRun ? programEeprom(bench.rig.context) : programFlash(bench.rig.context);
+        (changedOnly ? row.changedOnly : row.full) = bench.lastSeconds;
+        row.correct =
+            row.correct && bench.rig.state.operationStatus == Outcome::Ok && holdsImage() && bench.rig.ui.boxes == 0;
     }
     return row;
 }

@@ -2,28 +2,21 @@
 // conversion on the same files. Ours is timed in-process, objcopy as a process; both best of
 // several runs. Prints a table and exits with 1 when a target ratio is missed.
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
+#include "bench_support.h"
 #include "image/image_limits.h"
 #include "image/memory_buffer.h"
 
-extern char** environ;
-
 using namespace tovel;
+using namespace tovel::bench;
 
 namespace {
-
-constexpr int kRuns = 7;
 
 // Answers nothing and shows nothing; Save As always picks `savePath`.
 class QuietUi final : public UserInterface {
@@ -40,66 +33,17 @@ public:
     }
     Answer ask(const Question&) override { return Answer::No; }
     void setBusy(bool) override {}
-    int runModal(OperationRunner&) override { return -1; }
+    Outcome runModal(OperationRunner&) override { return Outcome::Failed; }
     std::optional<std::string> chooseFile(const FileChoice&) override { return savePath; }
-};
-
-double bestMilliseconds(const std::function<bool()>& run) {
-    double best = 1e300;
-    for (int i = 0; i < kRuns; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!run()) {
-            std::fprintf(stderr, "a run failed\n");
-            std::exit(2);
-        }
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
-bool runProcess(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-std::vector<std::uint8_t> testImage(std::size_t size) {
-    std::vector<std::uint8_t> bytes(size);
-    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
-    for (std::uint8_t& byte : bytes) {
-        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-        byte = static_cast<std::uint8_t>(state);
-    }
-    return bytes;
-}
-
-bool writeBinary(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
-struct Row {
-    const char* name;
-    double ours;
-    double reference;
-    double target;
 };
 
 } // namespace
 
 int main() {
-    std::string folderPattern = (std::filesystem::temp_directory_path() / "tovel-bench-XXXXXX").string();
-    if (::mkdtemp(folderPattern.data()) == nullptr) return 2;
-    const std::filesystem::path folder = folderPattern;
-    const std::string imageBin = (folder / "image.bin").string();
-    const std::string imageHex = (folder / "image.hex").string();
+    const ScratchFolder folder;
+    if (!folder.created()) return 2;
+    const std::string imageBin = folder.file("image.bin");
+    const std::string imageHex = folder.file("image.hex");
 
     QuietUi ui;
     Messages messages;
@@ -115,37 +59,23 @@ int main() {
         bestMilliseconds([&] { return buffer.load(imageHex) && buffer.size() == image.size(); });
     const bool loadedExactly = std::equal(image.begin(), image.end(), buffer.data().begin());
     const double objcopyLoad = bestMilliseconds([&] {
-        return runProcess(
-            {"objcopy", "-I", "ihex", "-O", "binary", imageHex, (folder / "objcopy.bin").string()});
+        return runProcess({"objcopy", "-I", "ihex", "-O", "binary", imageHex, folder.file("objcopy.bin")});
     });
 
-    ui.savePath = (folder / "ours.hex").string();
+    ui.savePath = folder.file("ours.hex");
     const double oursSave = bestMilliseconds([&] { return buffer.saveAs() && ui.boxes == 0; });
     const double objcopySave = bestMilliseconds([&] {
-        return runProcess(
-            {"objcopy", "-I", "binary", "-O", "ihex", imageBin, (folder / "objcopy.hex").string()});
+        return runProcess({"objcopy", "-I", "binary", "-O", "ihex", imageBin, folder.file("objcopy.hex")});
     });
 
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
     if (!loadedExactly) {
         std::fprintf(stderr, "the loaded image differs from the saved one\n");
         return 2;
     }
 
-    const Row rows[] = {
+    const RatioRow rows[] = {
         {"load 8 MiB image from HEX", oursLoad, objcopyLoad, 3.0},
         {"save 8 MiB image as HEX", oursSave, objcopySave, 2.0},
     };
-    std::printf("best of %d runs each\n", kRuns);
-    std::printf("%-28s %10s %13s %8s %8s\n", "operation", "ours ms", "objcopy ms", "ratio", "target");
-    bool met = true;
-    for (const Row& row : rows) {
-        const double ratio = row.reference / row.ours;
-        const bool ok = ratio >= row.target;
-        met = met && ok;
-        std::printf("%-28s %10.1f %13.1f %7.2fx %6.1fx  %s\n", row.name, row.ours, row.reference, ratio,
-                    row.target, ok ? "met" : "MISSED");
-    }
-    return met ? 0 : 1;
+    return printRatioTable("objcopy", rows) ? 0 : 1;
 }

@@ -31,6 +31,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench_chip_rig.h"
 #include "board/board_commands.h"
 #include "board/board_session.h"
 #include "board/operation_runner.h"
@@ -56,15 +57,7 @@ constexpr double kBaud = 921600.0;
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Image bytes that are never 0xFF, so no page is skipped as blank.
-Bytes pattern(std::size_t size, std::uint32_t seed) {
-    Bytes bytes(size);
-    for (auto& b : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<std::uint8_t>((seed >> 16) % 0xFF);
-    }
-    return bytes;
-}
+using bench::pattern;
 
 bool readAll(int fd, void* into, std::size_t count) {
     auto* at = static_cast<char*>(into);
@@ -169,32 +162,6 @@ private:
     std::string slavePath_;
 };
 
-// Shows nothing; keeps the last status line and counts boxes and questions.
-class QuietUi final : public UserInterface {
-public:
-    std::function<int(OperationRunner&)> runHook;
-    std::string lastStatus;
-    int boxes = 0;
-
-    void setStatus(const std::string& text) override { lastStatus = text; }
-    void showInfo(const std::string& text) override { box(text); }
-    void showPlain(const std::string& text) override { box(text); }
-    void showBox(const std::string&, const std::string& text, BoxIcon) override { box(text); }
-    Answer ask(const Question& question) override {
-        box(question.text);
-        return Answer::No;
-    }
-    void setBusy(bool) override {}
-    int runModal(OperationRunner& runner) override { return runHook(runner); }
-    std::optional<std::string> chooseFile(const FileChoice&) override { return std::nullopt; }
-
-private:
-    void box(const std::string& text) {
-        ++boxes;
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-    }
-};
-
 double us(std::uint64_t value) { return static_cast<double>(value); }
 
 double cpuSeconds() {
@@ -210,17 +177,13 @@ struct Measurement {
     sim::TimingReport floor;
 };
 
-// The program's side of the bench: channel, session, project and buffers, with a runner host
-// that starts the worker and waits for its end directly, timing exactly the worker's run.
+// The program's side of the bench, with a runner host that starts the worker and waits for its
+// end directly, timing exactly the worker's run.
 class Workbench {
 public:
     Workbench(const std::string& slavePath, const char* device, SimulatorProcess& simulator)
-        : simulator_(simulator) {
-        ports_.setOverride(1, slavePath);
-        project_.deviceIndex = DeviceTable::findByName(device);
-        settings_.comPort = 1;
-        settings_.baudIndex = Baud921600;
-        ui_.runHook = [this](OperationRunner& runner) {
+        : simulator_(simulator), rig_(slavePath, device) {
+        rig_.ui.runHook = [this](OperationRunner& runner) {
             simulator_.resetTiming();
             const double cpu0 = cpuSeconds();
             const auto t0 = std::chrono::steady_clock::now();
@@ -234,28 +197,17 @@ public:
         };
     }
 
-    ChipContext& context() { return context_; }
-    SerialChannel& channel() { return channel_; }
-    const Messages& messages() const { return messages_; }
-    Project& project() { return project_; }
-    MemoryBuffer& flash() { return flash_; }
-    QuietUi& ui() { return ui_; }
+    ChipContext& context() { return rig_.context; }
+    SerialChannel& channel() { return rig_.channel; }
+    const Messages& messages() const { return rig_.messages; }
+    Project& project() { return rig_.project; }
+    MemoryBuffer& flash() { return rig_.flash; }
+    bench::QuietUi& ui() { return rig_.ui; }
     const Measurement& last() const { return last_; }
 
 private:
     SimulatorProcess& simulator_;
-    PortMap ports_;
-    PosixSerialChannel channel_{ports_};
-    QuietUi ui_;
-    Messages messages_;
-    BoardSession session_{channel_, ui_, messages_, systemClock()};
-    Project project_{ui_, messages_};
-    MemoryBuffer flash_{ui_, messages_, false};
-    MemoryBuffer eeprom_{ui_, messages_, true};
-    AppSettings settings_;
-    OperationState state_;
-    ChipContext context_{ui_,     messages_, systemClock(), session_, project_, flash_,
-                         eeprom_, settings_, state_,        {},       {}};
+    bench::ChipRig rig_;
     Measurement last_;
 };
 
@@ -267,9 +219,9 @@ public:
     bool ok() const { return ok_; }
 
 protected:
-    int run() override {
+    Outcome run() override {
         for (std::size_t i = 0; i < count_ && ok_; ++i) ok_ = board::setWaitCode(channel_, 0xDC);
-        return ok_ ? 0 : -1;
+        return ok_ ? Outcome::Ok : Outcome::Failed;
     }
 
 private:

@@ -43,7 +43,7 @@ public:
         return yes ? Answer::Yes : Answer::No;
     }
     void setBusy(bool) override {}
-    int runModal(OperationRunner& runner) override {
+    Outcome runModal(OperationRunner& runner) override {
         if (!runner.launch()) return OperationRunner::kNotStartedResult;
         runner.join();
         return runner.result();

@@ -28,7 +28,7 @@ settings_file:settings_file:fuzz/ini.dict
 board_protocol:board_protocol:-
 cli_arguments:cli_arguments:-"
 
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVEL_BUILD_FUZZERS=ON -DTOVEL_WERROR=ON \
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${SANITIZER_FLAGS:+"-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=$SANITIZER_FLAGS"} -DTOVEL_BUILD_FUZZERS=ON -DTOVEL_WERROR=ON \
   -DTOVEL_SANITIZE=address,undefined -DTOVEL_BUILD_TESTS=OFF -DTOVEL_BUILD_GUI=OFF >/dev/null
 names=""
 for entry in $TARGETS; do

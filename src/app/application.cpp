@@ -134,7 +134,8 @@ std::optional<int> Application::start() {
     workbench_->openProjectAtStartup(commandLineProject);
 
     if (options_.autoProgramRequested()) {
-        const bool ok = workbench_->runUnattendedAutoProgram();
+        workbench_->runUnattendedAutoProgram();
+        const bool ok = workbench_->autoProgramOk(); // the window's verdict: DONE
         finish();
         return ok ? 0 : 1;
     }

@@ -6,7 +6,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/window_translation.h"
+#include "app/dialogs/window_translation.h"
 #include "i18n/ui_translation.h"
 
 namespace tovel::app {
@@ -14,11 +14,11 @@ namespace tovel::app {
 LanguageDialog::LanguageDialog(QWidget* parent, Language current)
     : QDialog(parent), english_(new QRadioButton(this)), russian_(new QRadioButton(this)) {
     auto* group = new QGroupBox(QStringLiteral("Language"), this);
-    setControlId(group, 1104);
+    setControlId(group, ui::languageDialog::LanguageGroupId);
     english_->setText(QStringLiteral("English/Английский"));
     russian_->setText(QStringLiteral("Russian/Русский"));
-    setControlId(english_, ui::EnglishRadioId);
-    setControlId(russian_, ui::RussianRadioId);
+    setControlId(english_, ui::languageDialog::EnglishRadioId);
+    setControlId(russian_, ui::languageDialog::RussianRadioId);
     (current == Language::English ? english_ : russian_)->setChecked(true);
 
     auto* radios = new QVBoxLayout(group);
@@ -26,7 +26,7 @@ LanguageDialog::LanguageDialog(QWidget* parent, Language current)
     radios->addWidget(russian_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    setControlId(buttons->button(QDialogButtonBox::Cancel), 2);
+    setControlId(buttons->button(QDialogButtonBox::Cancel), ui::languageDialog::CancelId);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

@@ -5,9 +5,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <utility>
 
+#include "i18n/command_ids.h"
+#include "i18n/diagnosis_message_ids.h"
 #include "i18n/ui_translation.h"
-#include "workbench/command_ids.h"
 
 namespace tovel::app {
 
@@ -15,81 +17,72 @@ namespace {
 
 constexpr int kSeparator = 0;
 
-struct ItemSpec {
-    int commandId; // kSeparator: a separator
-    const char* text;
+// The items of each menu, in order, by command id. Their texts come from the menu translation
+// table, or from the message catalogue for the items newer than it (kCatalogueTexts).
+// clang-format off: one item a line, as the menus show them.
+const std::vector<int> kProjectItems = {
+    command::NewProject,
+    command::OpenProject,
+    command::ReloadProject,
+    command::SaveProject,
+    command::SaveProjectAs,
+    command::CloseProject,
+    kSeparator,
+    command::AutoProgram,
+    command::Production,
+    kSeparator,
+    command::RecentProjectsPlaceholder,
+    kSeparator,
+    command::Exit,
 };
 
-// The items of each menu, in order, with the texts they show in English.
-const std::vector<ItemSpec> kProjectItems = {
-    {command::NewProject, "&New"},
-    {command::OpenProject, "&Open..."},
-    {command::ReloadProject, "&Reload"},
-    {command::SaveProject, "&Save"},
-    {command::SaveProjectAs, "Save &As..."},
-    {command::CloseProject, "&Close"},
-    {kSeparator, nullptr},
-    {command::AutoProgram, "Auto-&Program"},
-    {command::Production, "Pro&duction..."},
-    {kSeparator, nullptr},
-    {RecentProjects::kPlaceholderCommand, "Recent Projects"},
-    {kSeparator, nullptr},
-    {command::Exit, "&Exit"},
+const std::vector<int> kFlashItems = {
+    command::LoadFlash,   command::LoadFlashAt, command::ReloadFlash, command::SaveFlash,
+    command::SaveFlashAs, command::CloseFlash,  kSeparator,           command::ProgramFlash,
+    command::VerifyFlash, command::ReadFlash,
 };
 
-const std::vector<ItemSpec> kFlashItems = {
-    {command::LoadFlash, "&Load..."},
-    {command::LoadFlashAt, "Load A&t..."},
-    {command::ReloadFlash, "&Reload..."},
-    {command::SaveFlash, "Save"},
-    {command::SaveFlashAs, "Save &As..."},
-    {command::CloseFlash, "Close"},
-    {kSeparator, nullptr},
-    {command::ProgramFlash, "&Program"},
-    {command::VerifyFlash, "&Verify"},
-    {command::ReadFlash, "&Read"},
+const std::vector<int> kEepromItems = {
+    command::LoadEeprom, command::LoadEepromAt,  command::ReloadEeprom,
+    command::SaveEeprom, command::SaveEepromAs,  command::CloseEeprom,
+    kSeparator,          command::ProgramEeprom, command::VerifyEeprom,
+    command::ReadEeprom,
 };
 
-const std::vector<ItemSpec> kEepromItems = {
-    {command::LoadEeprom, "&Load..."},
-    {command::LoadEepromAt, "Load &At..."},
-    {command::ReloadEeprom, "&Reload..."},
-    {command::SaveEeprom, "Save"},
-    {command::SaveEepromAs, "Save &As..."},
-    {command::CloseEeprom, "Close"},
-    {kSeparator, nullptr},
-    {command::ProgramEeprom, "&Program"},
-    {command::VerifyEeprom, "&Verify"},
-    {command::ReadEeprom, "&Read"},
+const std::vector<int> kSettingsItems = {
+    command::ProjectSettings, command::LockFuseBits, kSeparator, command::BoardSettings, kSeparator,
+    command::SelectLanguage,
 };
 
-const std::vector<ItemSpec> kSettingsItems = {
-    {command::ProjectSettings, "&Project Settings..."},
-    {command::LockFuseBits, "&Lock&&Fuse Bits..."},
-    {kSeparator, nullptr},
-    {command::BoardSettings, "&Board Settings..."},
-    {kSeparator, nullptr},
-    {command::SelectLanguage, "Select &Language..."},
+const std::vector<int> kAdvancedItems = {
+    command::BlankCheck, command::ReadSignature,      kSeparator, command::ReadCalibrationBytes,
+    kSeparator,          command::UpdateFirmware,     kSeparator, command::SearchBoard,
+    command::BoardInfo,  command::DiagnoseConnection,
 };
 
-const std::vector<ItemSpec> kAdvancedItems = {
-    {command::BlankCheck, "&Empty Check..."},
-    {command::ReadSignature, "&Read Signature..."},
-    {kSeparator, nullptr},
-    {command::ReadCalibrationBytes, "Read &Calibration Bytes..."},
-    {kSeparator, nullptr},
-    {command::UpdateFirmware, "&Update firmware version..."},
-    {kSeparator, nullptr},
-    {command::SearchBoard, "Search &Board..."},
-    {command::BoardInfo, "&Tovel/Tovel-U Info..."},
-    {command::DiagnoseConnection, "&Diagnose connection..."},
+const std::vector<int> kHelpItems = {
+    command::Help,
+    kSeparator,
+    command::About,
+};
+// clang-format on
+
+struct CatalogueText {
+    int commandId;
+    unsigned messageId;
+};
+const std::vector<CatalogueText> kCatalogueTexts = {
+    {command::DiagnoseConnection, msg::DoctorMenuItem},
 };
 
-const std::vector<ItemSpec> kHelpItems = {
-    {command::Help, "&Help"},
-    {kSeparator, nullptr},
-    {command::About, "&About"},
-};
+// Flash and Eeprom read the same in both languages: the translation table has no row for them.
+constexpr std::array<std::pair<int, const char*>, 2> kFixedTitles = {{
+    {ui::FlashMenuPosition, "&Flash"},
+    {ui::EepromMenuPosition, "&Eeprom"},
+}};
+
+static_assert(command::RecentProjectsPlaceholder == RecentProjects::kPlaceholderCommand);
+static_assert(command::FirstRecentProject == RecentProjects::kFirstCommand);
 
 // Lays out every menu after a menu-bar separator at the right edge of the bar. The Help menu
 // stays a menu of the bar itself, so the arrow keys and screen readers reach it like the others,
@@ -129,9 +122,7 @@ QString menuTextOfPath(const std::string& path) {
 } // namespace
 
 MainMenu::MainMenu(QMenuBar& bar, QObject* parent) : QObject(parent) {
-    const std::array<const char*, kTopLevelCount> titles = {"&Project",  "&Flash",    "&Eeprom",
-                                                            "&Settings", "&Advanced", "&Help"};
-    const std::array<const std::vector<ItemSpec>*, kTopLevelCount> items = {
+    const std::array<const std::vector<int>*, kTopLevelCount> items = {
         &kProjectItems, &kFlashItems, &kEepromItems, &kSettingsItems, &kAdvancedItems, &kHelpItems};
 
     auto* style = new RightAlignedHelpStyle;
@@ -139,25 +130,27 @@ MainMenu::MainMenu(QMenuBar& bar, QObject* parent) : QObject(parent) {
     bar.setStyle(style);
     for (int position = 0; position < kTopLevelCount; ++position) {
         if (position == ui::HelpMenuPosition) bar.addSeparator();
-        QMenu* menu = bar.addMenu(QString::fromLatin1(titles[static_cast<std::size_t>(position)]));
+        QMenu* menu = bar.addMenu(QString());
         topLevel_[static_cast<std::size_t>(position)] = menu;
-        for (const ItemSpec& item : *items[static_cast<std::size_t>(position)]) {
-            if (item.commandId == kSeparator)
+        for (const int commandId : *items[static_cast<std::size_t>(position)]) {
+            if (commandId == kSeparator)
                 menu->addSeparator();
             else
-                addItem(menu, item.commandId, item.text);
+                addItem(menu, commandId);
         }
     }
+    for (const auto& [position, title] : kFixedTitles)
+        topLevel_[static_cast<std::size_t>(position)]->setTitle(QString::fromLatin1(title));
+    translate(Language::English);
 
-    recentPlaceholder_ = actions_.at(RecentProjects::kPlaceholderCommand);
+    recentPlaceholder_ = actions_.at(command::RecentProjectsPlaceholder);
     recentPlaceholder_->setEnabled(false);
     // The placeholder is not a command: it must not report one.
     disconnect(recentPlaceholder_, nullptr, this, nullptr);
 }
 
-QAction* MainMenu::addItem(QMenu* menu, int commandId, const char* text) {
-    QAction* action = menu->addAction(QString::fromUtf8(text));
-    action->setData(commandId);
+QAction* MainMenu::addItem(QMenu* menu, int commandId) {
+    QAction* action = menu->addAction(QString());
     if (const QKeySequence shortcut = standardShortcut(commandId); !shortcut.isEmpty()) {
         action->setShortcut(shortcut);
         action->setShortcutContext(Qt::WindowShortcut);
@@ -187,11 +180,14 @@ void MainMenu::translate(Language language) {
                 topLevel_[static_cast<std::size_t>(position)]->setTitle(text);
         } else if (QAction* item = action(row.key)) {
             item->setText(text);
+        } else {
+            qWarning("The menu has no item %d of its translation table", row.key);
         }
     }
-    // Items newer than the translation table take their text from the message catalogue.
-    if (QAction* item = action(command::DiagnoseConnection))
-        item->setText(QString::fromUtf8(message(msg::DoctorMenuItem, language)));
+    for (const CatalogueText& row : kCatalogueTexts) {
+        if (QAction* item = action(row.commandId))
+            item->setText(QString::fromUtf8(message(row.messageId, language)));
+    }
 }
 
 void MainMenu::setRecentEntries(const std::vector<RecentProjects::MenuEntry>& entries) {
@@ -203,7 +199,6 @@ void MainMenu::setRecentEntries(const std::vector<RecentProjects::MenuEntry>& en
     recentActions_.clear();
     for (const RecentProjects::MenuEntry& entry : entries) {
         auto* item = new QAction(menuTextOfPath(entry.path), project);
-        item->setData(entry.command);
         const int commandId = entry.command;
         connect(item, &QAction::triggered, this, [this, commandId] { Q_EMIT commandChosen(commandId); });
         project->insertAction(recentPlaceholder_, item);

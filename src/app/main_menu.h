@@ -48,7 +48,7 @@ Q_SIGNALS:
     void commandChosen(int commandId);
 
 private:
-    QAction* addItem(QMenu* menu, int commandId, const char* text);
+    QAction* addItem(QMenu* menu, int commandId);
 
     std::array<QMenu*, kTopLevelCount> topLevel_{};
     std::map<int, QAction*> actions_;

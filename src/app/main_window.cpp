@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "app/dialogs/sck_period_texts.h"
+#include "app/dialogs/window_translation.h"
 #include "app/dialogs/workbench_dialogs.h"
 #include "app/doctor_window.h"
 #include "app/help_document.h"
@@ -31,31 +32,20 @@
 #include "app/qt_language.h"
 #include "app/qt_user_interface.h"
 #include "app/status_line.h"
-#include "app/window_translation.h"
 #include "devices/device_table.h"
+#include "i18n/command_ids.h"
+#include "i18n/control_ids.h"
 #include "i18n/desktop_texts.h"
 #include "i18n/ui_translation.h"
 #include "image/memory_buffer.h"
 #include "project/project.h"
 #include "project/settings_file.h"
-#include "workbench/command_ids.h"
 
 namespace tovel::app {
 
 namespace {
 
-// Control ids of the window's own controls (the command buttons use their command ids).
-enum ControlId : unsigned {
-    FlashGroupId = 1111,
-    FlashNameId = 1003,
-    EepromGroupId = 1112,
-    EepromNameId = 1004,
-    DeviceGroupId = 1079,
-    FamilyComboId = 1005,
-    DeviceComboId = 1016,
-    SckComboId = 1148,
-    StatusLineId = 1057,
-};
+using namespace ui::mainWindow; // the ids of the controls that are not commands
 
 // Rows of the previews at the window's default size.
 constexpr int kFlashPreviewRows = 12;
@@ -74,6 +64,7 @@ MainWindow::MainWindow(Workbench& workbench, QtUserInterface& ui, QtLanguage* qt
     : QMainWindow(parent), workbench_(workbench), ui_(ui), qtLanguage_(qtLanguage) {
     setWindowIcon(QIcon(QStringLiteral(":/tovelisp/tovelisp.png")));
     setAcceptDrops(true);
+    mapCommands();
     buildWidgets();
 
     menu_ = new MainMenu(*menuBar(), this);
@@ -147,7 +138,6 @@ QPushButton* MainWindow::addButton(int commandId, const char* text, QWidget* par
     pushButton->setAutoDefault(false);
     setControlId(pushButton, static_cast<unsigned>(commandId));
     connect(pushButton, &QPushButton::clicked, this, [this, commandId] { runCommand(commandId); });
-    buttons_[commandId] = pushButton;
     return pushButton;
 }
 
@@ -253,9 +243,8 @@ QWidget* MainWindow::buildDeviceArea() {
             }
         }
     }
-    for (auto& [commandId, pushButton] : buttons_) {
-        if (pushButton->parent() == deviceGroup_) pushButton->setMinimumWidth(widest + 24);
-    }
+    for (QPushButton* pushButton : deviceGroup_->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
+        pushButton->setMinimumWidth(widest + 24);
     return deviceGroup_;
 }
 
@@ -268,178 +257,106 @@ void MainWindow::fixSizeToContent() {
 }
 
 QPushButton* MainWindow::button(int commandId) const {
-    const auto it = buttons_.find(commandId);
-    return it != buttons_.end() ? it->second : nullptr;
+    return qobject_cast<QPushButton*>(findControl(*this, static_cast<unsigned>(commandId)));
 }
 
 // --- Command map ---
 
-void MainWindow::runCommand(int commandId) {
+// One handler per command id; menu items and buttons sharing an id run the same handler.
+void MainWindow::mapCommands() {
     Workbench& wb = workbench_;
-    switch (commandId) {
-    // Flash and Eeprom menus, and the ">>" and "!" buttons.
-    case command::LoadFlash:
-        wb.loadBuffer(Memory::Flash);
-        break;
-    case command::LoadFlashAt:
-        wb.loadBufferAt(Memory::Flash);
-        break;
-    case command::ReloadFlash:
-        wb.reloadBuffer(Memory::Flash);
-        break;
-    case command::SaveFlash:
-        wb.saveBuffer(Memory::Flash);
-        break;
-    case command::SaveFlashAs:
-        wb.saveBufferAs(Memory::Flash);
-        break;
-    case command::CloseFlash:
-        wb.closeBuffer(Memory::Flash);
-        break;
-    case command::LoadEeprom:
-        wb.loadBuffer(Memory::Eeprom);
-        break;
-    case command::LoadEepromAt:
-        wb.loadBufferAt(Memory::Eeprom);
-        break;
-    case command::ReloadEeprom:
-        wb.reloadBuffer(Memory::Eeprom);
-        break;
-    case command::SaveEeprom:
-        wb.saveBuffer(Memory::Eeprom);
-        break;
-    case command::SaveEepromAs:
-        wb.saveBufferAs(Memory::Eeprom);
-        break;
-    case command::CloseEeprom:
-        wb.closeBuffer(Memory::Eeprom);
-        break;
+    // A dialog of the opener's (DialogHooks), run when it gave one.
+    const auto hook = [this](auto member, auto... arguments) {
+        return [this, member, arguments...] {
+            if (hooks_.*member) (hooks_.*member)(arguments...);
+        };
+    };
+    commands_ = {
+        // Flash and Eeprom menus, and the ">>" and "!" buttons.
+        {command::LoadFlash, [&wb] { wb.loadBuffer(Memory::Flash); }},
+        {command::LoadFlashAt, [&wb] { wb.loadBufferAt(Memory::Flash); }},
+        {command::ReloadFlash, [&wb] { wb.reloadBuffer(Memory::Flash); }},
+        {command::SaveFlash, [&wb] { wb.saveBuffer(Memory::Flash); }},
+        {command::SaveFlashAs, [&wb] { wb.saveBufferAs(Memory::Flash); }},
+        {command::CloseFlash, [&wb] { wb.closeBuffer(Memory::Flash); }},
+        {command::LoadEeprom, [&wb] { wb.loadBuffer(Memory::Eeprom); }},
+        {command::LoadEepromAt, [&wb] { wb.loadBufferAt(Memory::Eeprom); }},
+        {command::ReloadEeprom, [&wb] { wb.reloadBuffer(Memory::Eeprom); }},
+        {command::SaveEeprom, [&wb] { wb.saveBuffer(Memory::Eeprom); }},
+        {command::SaveEepromAs, [&wb] { wb.saveBufferAs(Memory::Eeprom); }},
+        {command::CloseEeprom, [&wb] { wb.closeBuffer(Memory::Eeprom); }},
 
-    // Chip operations.
-    case command::ProgramFlash:
-        wb.programFlash();
-        break;
-    case command::ReadFlash:
-        wb.readFlash();
-        break;
-    case command::VerifyFlash:
-        wb.verifyFlash();
-        break;
-    case command::ProgramEeprom:
-        wb.programEeprom();
-        break;
-    case command::ReadEeprom:
-        wb.readEeprom();
-        break;
-    case command::VerifyEeprom:
-        wb.verifyEeprom();
-        break;
-    case command::ChipErase:
-        wb.chipErase();
-        break;
-    case command::BlankCheck:
-        wb.blankCheck();
-        break;
-    case command::AutoProgram:
-        wb.autoProgram();
-        break;
-    case command::ReadSignature:
-        wb.readSignature();
-        break;
-    case command::ReadSignatureButton:
-        wb.readSignatureButton();
-        break;
-    case command::ReadCalibrationBytes:
-        wb.readCalibrationBytes();
-        break;
-    case command::LockFuseBits:
-        wb.lockFuseCommand();
-        break;
+        // Chip operations.
+        {command::ProgramFlash, [&wb] { wb.programFlash(); }},
+        {command::ReadFlash, [&wb] { wb.readFlash(); }},
+        {command::VerifyFlash, [&wb] { wb.verifyFlash(); }},
+        {command::ProgramEeprom, [&wb] { wb.programEeprom(); }},
+        {command::ReadEeprom, [&wb] { wb.readEeprom(); }},
+        {command::VerifyEeprom, [&wb] { wb.verifyEeprom(); }},
+        {command::ChipErase, [&wb] { wb.chipErase(); }},
+        {command::BlankCheck, [&wb] { wb.blankCheck(); }},
+        {command::AutoProgram, [&wb] { wb.autoProgram(); }},
+        {command::ReadSignature, [&wb] { wb.readSignature(); }},
+        {command::ReadSignatureButton, [&wb] { wb.readSignatureButton(); }},
+        {command::ReadCalibrationBytes, [&wb] { wb.readCalibrationBytes(); }},
+        {command::LockFuseBits, [&wb] { wb.lockFuseCommand(); }},
 
-    // Project menu.
-    case command::NewProject:
-        wb.newProject();
-        break;
-    case command::OpenProject:
-        wb.openProject();
-        break;
-    case command::ReloadProject:
-        wb.reloadProject();
-        break;
-    case command::SaveProject:
-        wb.saveProject();
-        break;
-    case command::SaveProjectAs:
-        wb.saveProjectAs();
-        break;
-    case command::CloseProject:
-        wb.closeProject();
-        break;
-    case command::Exit:
-        if (workbench_.mayDiscardProject()) close();
-        break;
+        // Project menu.
+        {command::NewProject, [&wb] { wb.newProject(); }},
+        {command::OpenProject, [&wb] { wb.openProject(); }},
+        {command::ReloadProject, [&wb] { wb.reloadProject(); }},
+        {command::SaveProject, [&wb] { wb.saveProject(); }},
+        {command::SaveProjectAs, [&wb] { wb.saveProjectAs(); }},
+        {command::CloseProject, [&wb] { wb.closeProject(); }},
+        {command::Exit,
+         [this] {
+             if (workbench_.mayDiscardProject()) close();
+         }},
+        {command::Production,
+         [this] {
+             ProductionWindow production(workbench_, this);
+             production.exec();
+         }},
 
-    case command::Production: {
-        ProductionWindow production(wb, this);
-        production.exec();
-        break;
-    }
+        // Settings.
+        {command::ProjectSettings, hook(&DialogHooks::projectSettings, false)},
+        {command::StatusLineClick, hook(&DialogHooks::projectSettings, true)},
+        {command::BoardSettings, [this] { boardSettings(); }},
+        {command::AdvancedBoardSettings, hook(&DialogHooks::advancedBoardSettings)},
+        {command::SelectLanguage, [this] { chooseLanguage(); }},
 
-    // Settings.
-    case command::ProjectSettings:
-        if (hooks_.projectSettings) hooks_.projectSettings(false);
-        break;
-    case command::StatusLineClick:
-        if (hooks_.projectSettings) hooks_.projectSettings(true);
-        break;
-    case command::BoardSettings:
-        boardSettings();
-        break;
-    case command::AdvancedBoardSettings:
-        if (hooks_.advancedBoardSettings) hooks_.advancedBoardSettings();
-        break;
-    case command::SelectLanguage:
-        chooseLanguage();
-        break;
+        // Advanced.
+        {command::SearchBoard, [&wb] { wb.searchBoard(); }},
+        {command::UpdateFirmware, hook(&DialogHooks::updateFirmware)},
+        {command::BoardInfo, [&wb] { wb.showBoardInfo(); }},
+        {command::DiagnoseConnection, [this] { DoctorWindow::run(this, workbench_); }},
 
-    // Advanced.
-    case command::SearchBoard:
-        wb.searchBoard();
-        break;
-    case command::UpdateFirmware:
-        if (hooks_.updateFirmware) hooks_.updateFirmware();
-        break;
-    case command::BoardInfo:
-        wb.showBoardInfo();
-        break;
-    case command::DiagnoseConnection:
-        DoctorWindow::run(this, wb);
-        break;
+        // Help.
+        {command::Help, [this] { openHelp(); }},
+        {command::About, hook(&DialogHooks::about)},
 
-    // Help.
-    case command::Help:
-        openHelp();
-        break;
-    case command::About:
-        if (hooks_.about) hooks_.about();
-        break;
+        // The check boxes of the Flash and EEPROM areas.
+        {command::FlashInvert,
+         [this] {
+             workbench_.setFlashInvert(invertBox_->isChecked());
+             projectChanged(); // an already modified project reports no change: follow it here
+         }},
+        {command::EepromAutoIncrement,
+         [this] {
+             workbench_.setEepromAutoIncrement(incrementBox_->isChecked());
+             projectChanged(); // the project reports the change before it takes the new value
+         }},
+    };
+    // The entries of the "Recent Projects" submenu.
+    for (int commandId = command::FirstRecentProject; commandId <= command::LastRecentProject; ++commandId)
+        commands_[commandId] = [&wb, slot = commandId - command::FirstRecentProject] {
+            wb.openRecentProject(slot);
+        };
+}
 
-    // The check boxes of the Flash and EEPROM areas.
-    case command::FlashInvert:
-        wb.setFlashInvert(invertBox_->isChecked());
-        projectChanged(); // an already modified project reports no change: follow it here
-        break;
-    case command::EepromAutoIncrement:
-        wb.setEepromAutoIncrement(incrementBox_->isChecked());
-        projectChanged(); // the project reports the change before it takes the new value
-        break;
-
-    default:
-        if (commandId >= command::FirstRecentProject && commandId <= command::LastRecentProject)
-            wb.openRecentProject(commandId - command::FirstRecentProject);
-        // 32778 and 32794 have no action.
-        break;
-    }
+void MainWindow::runCommand(int commandId) {
+    // An id without a handler does nothing (the "Recent Projects" placeholder, for one).
+    if (const auto handler = commands_.find(commandId); handler != commands_.end()) handler->second();
 }
 
 void MainWindow::boardSettings() {

@@ -1,7 +1,7 @@
 // The main window: the Flash and EEPROM areas with their previews, the device area with the
-// operation buttons, the status line, the SCK period list and the menu. Every menu item, button
-// and drop reaches the command map (runCommand), which calls the Workbench; the Workbench tells
-// the window what to redraw through WorkbenchObserver.
+// operation buttons, the status line, the SCK period list and the menu. Every menu item and button
+// reaches the command map (runCommand: one handler per command id), which calls the Workbench;
+// the Workbench tells the window what to redraw through WorkbenchObserver.
 //
 // The width is fixed; when the window grows taller the Flash area grows and everything below it
 // moves down.
@@ -57,8 +57,11 @@ public:
 
     void setDialogHooks(DialogHooks hooks) { hooks_ = std::move(hooks); }
 
-    // The command map: runs the command of a menu item or button id.
+    // The command map: runs the command of a menu item or button id (command_ids.h); an id
+    // without a handler does nothing.
     void runCommand(int commandId);
+    // True when the command map has a handler for this id.
+    bool hasCommand(int commandId) const { return commands_.count(commandId) != 0; }
 
     // Files dropped at `position` (window coordinates): exactly one file is taken; a project
     // opens as a project wherever it lands, any other file loads into the preview under it, and
@@ -92,7 +95,7 @@ public:
     // The window's button with this command id, or null.
     QPushButton* button(int commandId) const;
 
-    // Opens the help document in the help window (command 32789), in the program's language
+    // Opens the help document in the help window (Help "&Help"), in the program's language
     // where the manual exists in it.
     void openHelp();
 
@@ -119,6 +122,7 @@ private:
     void languageChanged(Language language) override;
     void openLockFuseDialog(int deviceNo, const LockFuseSettings& readFromChip) override;
 
+    void mapCommands();
     void buildWidgets();
     QWidget* buildFlashArea();
     QWidget* buildEepromArea();
@@ -154,7 +158,7 @@ private:
     StatusLine* statusLine_ = nullptr;
     MessagesPanel* messagesPanel_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
-    std::map<int, QPushButton*> buttons_;
+    std::map<int, std::function<void()>> commands_; // command id -> handler: the command map
 };
 
 } // namespace tovel::app

@@ -25,8 +25,8 @@ Answer ProductionBoardUi::ask(const Question& question) {
     return Answer::No;
 }
 
-int ProductionBoardUi::runModal(OperationRunner& runner) {
-    const int result = host_.runModal(runner);
+Outcome ProductionBoardUi::runModal(OperationRunner& runner) {
+    const Outcome result = host_.runModal(runner);
     if (progress_) progress_(100);
     return result;
 }

@@ -35,7 +35,7 @@ public:
     }
     Answer ask(const Question& question) override;
     void setBusy(bool /*busy*/) override {}
-    int runModal(OperationRunner& runner) override;
+    Outcome runModal(OperationRunner& runner) override;
     std::optional<std::string> chooseFile(const FileChoice& /*choice*/) override { return std::nullopt; }
 
 private:

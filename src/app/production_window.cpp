@@ -217,7 +217,7 @@ void ProductionWindow::start() {
 
     ProductionLine::Hooks hooks;
     hooks.advanceJobCounters = false; // the job is on screen: its counters move on this thread
-    hooks.judge = [this](std::size_t k, bool runOk) {
+    hooks.judge = [this](std::size_t k, bool runOk, Outcome) {
         return ChipVerdict{runOk ? 0 : -1, boards_[k]->ui->lastStatus()};
     };
     hooks.stageChanged = [this](std::size_t k, BoardStage stage) {

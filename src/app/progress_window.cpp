@@ -9,8 +9,8 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "app/dialogs/window_translation.h"
 #include "app/progress_animation.h"
-#include "app/window_translation.h"
 #include "board/operation_runner.h"
 #include "i18n/ui_translation.h"
 
@@ -29,7 +29,7 @@ ProgressWindow::ProgressWindow(QWidget* parent, const Messages& messages)
     percent_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cancel_->setAutoDefault(false);
     cancel_->setDefault(false);
-    setControlId(cancel_, 2);
+    setControlId(cancel_, ui::progressWindow::CancelId);
     connect(cancel_, &QPushButton::clicked, this, &ProgressWindow::reject);
 
     auto* layout = new QVBoxLayout(this);
@@ -52,7 +52,7 @@ ProgressWindow::~ProgressWindow() {
     if (runner_ != nullptr) runner_->setObserver(nullptr);
 }
 
-int ProgressWindow::run(OperationRunner& runner) {
+Outcome ProgressWindow::run(OperationRunner& runner) {
     runner_ = &runner;
     runner.setObserver(this);
     if (!runner.launch()) {
@@ -72,7 +72,8 @@ int ProgressWindow::run(OperationRunner& runner) {
 void ProgressWindow::pollWorker() {
     if (runner_ == nullptr || !runner_->done()) return;
     pollTimer_.stop();
-    QDialog::done(runner_->result());
+    // The window's own result code plays no part: run() hands back the runner's outcome.
+    QDialog::done(QDialog::Accepted);
 }
 
 void ProgressWindow::accept() {}

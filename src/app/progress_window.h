@@ -2,7 +2,7 @@
 // of text, a looping animation, a bar with "%d%% completed", and Cancel. The worker thread
 // reports through ProgressObserver; each report is carried to the window's thread and applied
 // before the worker goes on, so the window shows every step in order. The window looks every
-// 150 ms whether the worker has finished and then closes with the worker's result code.
+// 150 ms whether the worker has finished and then closes, handing back the worker's outcome.
 //
 // Cancel (or Escape) only asks the worker to stop; the window waits for it. Enter does nothing,
 // and the window has no close box.
@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "board/progress_observer.h"
+#include "core/outcome.h"
 
 class QLabel;
 class QProgressBar;
@@ -37,9 +38,9 @@ public:
     ProgressWindow(QWidget* parent, const Messages& messages);
     ~ProgressWindow() override;
 
-    // Runs `runner` to its end behind this window and returns its result code (the "not started"
-    // code at once, without showing the window, when no worker thread could be made).
-    int run(OperationRunner& runner);
+    // Runs `runner` to its end behind this window and returns its outcome (the "not started"
+    // outcome at once, without showing the window, when no worker thread could be made).
+    Outcome run(OperationRunner& runner);
     // Cancel also raises `stop`, which the worker's pauses and reads watch, so that they end at
     // once rather than at the next chunk. Null (the default): Cancel only asks the worker.
     void cancelWaitsWith(StopRequest* stop) { stop_ = stop; }

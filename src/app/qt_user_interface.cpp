@@ -182,8 +182,8 @@ void QtUserInterface::setBusy(bool busy) {
     });
 }
 
-int QtUserInterface::runModal(OperationRunner& runner) {
-    int result = OperationRunner::kNotStartedResult;
+Outcome QtUserInterface::runModal(OperationRunner& runner) {
+    Outcome result = OperationRunner::kNotStartedResult;
     onWindowThread([this, &runner, &result] {
         const ArrowCursorWhileBusy arrow(busy());
         ProgressWindow window(parent_, *messages_);

@@ -66,7 +66,7 @@ public:
     void showBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
     Answer ask(const Question& question) override;
     void setBusy(bool busy) override;
-    int runModal(OperationRunner& runner) override;
+    Outcome runModal(OperationRunner& runner) override;
     std::optional<std::string> chooseFile(const FileChoice& choice) override;
 
     bool busy() const { return busyDepth_ > 0; }

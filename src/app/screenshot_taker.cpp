@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/dialogs/window_translation.h"
 #include "app/progress_window.h"
 
 namespace tovel::app {
@@ -77,9 +78,8 @@ void ScreenshotTaker::watchForDialog() {
     }
     if (steps_.click && !clicked_) {
         clicked_ = true;
-        // Dialogs name their controls "control<id>" (only dialogs are ever modal here).
-        if (auto* button =
-                modal->findChild<QAbstractButton*>(QStringLiteral("control%1").arg(*steps_.click))) {
+        // Dialogs know their controls by resource id (only dialogs are ever modal here).
+        if (auto* button = qobject_cast<QAbstractButton*>(findControl(*modal, *steps_.click))) {
             // Queued: the dialog it opens runs its own loop, in which this timer must keep firing.
             QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
             return;

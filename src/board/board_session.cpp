@@ -252,6 +252,7 @@ bool BoardSession::enterDataFlash() {
         if (found >= 0) break;
     }
     ui_.setStatus(std::string());
+    state_.dataFlashDetected = found == currentDeviceIndex_;
     if (found == currentDeviceIndex_)
         status(msg::AT45MemoryDetected);
     else if (found < 0)
@@ -444,12 +445,13 @@ bool BoardSession::readSignatureBytes(Signature& out) {
     return true;
 }
 
-void BoardSession::showBoardInfo(int comPort) {
+bool BoardSession::showBoardInfo(int comPort) {
     std::string text;
     SerialNumber serial{};
-    if (!readBoardVersion(comPort, &text, &serial, false)) return;
+    if (!readBoardVersion(comPort, &text, &serial, false)) return false;
     ui_.showPlain(messages_.format(msg::BoardInfo, text.c_str(), serial[0], serial[1], serial[2], serial[3],
                                    serial[4]));
+    return true;
 }
 
 } // namespace tovel

@@ -83,8 +83,9 @@ public:
     bool readBoardVersion(int comPort, std::string* textOut, SerialNumber* serialOut, bool loaderMode);
     // Three signature reads inside an open session; `out` is FF FF FF where nothing came.
     bool readSignatureBytes(Signature& out);
-    // The board information box of the Advanced menu.
-    void showBoardInfo(int comPort);
+    // The board information box of the Advanced menu. False when the version could not be read
+    // (reported).
+    bool showBoardInfo(int comPort);
 
     BoardState& state() { return state_; }
     const BoardState& state() const { return state_; }

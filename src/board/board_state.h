@@ -13,6 +13,7 @@ struct BoardState {
     std::string boardVersionText;               // the last LongVersion text
     bool loaderSeen = false;                    // the last version check met the board's loader ("ldr"/"ld2")
     bool versionMismatch = false;               // the last version check met another firmware version
+    bool dataFlashDetected = false;             // the last AT45 session found the AT45 it was opened for
 };
 
 } // namespace tovel

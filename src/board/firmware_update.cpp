@@ -17,8 +17,8 @@ std::string currentVersionText(BoardSession& session, int comPort) {
 
 } // namespace
 
-bool updateFirmware(BoardSession& session, int comPort, const std::string& imagePath,
-                    const SelfProgramSettings& settingsDialog) {
+Outcome updateFirmware(BoardSession& session, int comPort, const std::string& imagePath,
+                       const SelfProgramSettings& settingsDialog) {
     UserInterface& ui = session.ui();
     const Messages& messages = session.messages();
 
@@ -26,33 +26,33 @@ bool updateFirmware(BoardSession& session, int comPort, const std::string& image
     if (!image.ok) {
         ui.showInfo(messages.format(msg::CannotReadFile, image.path.c_str()) + "\n" + image.reason);
         ui.setStatus(messages.format(msg::CannotReadFileStatus, image.path.c_str()));
-        return false;
+        return Outcome::File;
     }
 
     const std::string current = currentVersionText(session, comPort);
     ui.showInfo(messages.text(msg::PowerCycleForBootloader));
     const std::optional<UploadSpeed> speed =
         settingsDialog ? settingsDialog(current, firmwareImageVersionText()) : std::nullopt;
-    if (!speed) return false;
+    if (!speed) return Outcome::Cancelled;
 
     if (!session.openLink(comPort, {.openOnly = true, .requireCompatibleVersion = false})) {
         session.endSession();
-        return false;
+        return Outcome::Connection;
     }
     FirmwareUploadRunner upload(session, image.bytes, *speed);
-    const int result = ui.runModal(upload);
+    const Outcome result = ui.runModal(upload);
     session.endSession();
 
-    if (result != 0) {
+    if (result != Outcome::Ok) {
         ui.setStatus(messages.text(msg::ErrorWhileVersionUpdating));
-        return false;
+        return Outcome::Connection;
     }
     ui.setStatus(messages.text(msg::VersionSuccessfullyUpdated));
     if (!session.readBoardVersion(comPort, nullptr, nullptr, true)) {
         ui.setStatus(messages.text(msg::ErrorWhileVersionUpdating));
-        return false;
+        return Outcome::Connection;
     }
-    return true;
+    return Outcome::Ok;
 }
 
 } // namespace tovel

@@ -19,8 +19,9 @@ using SelfProgramSettings = std::function<std::optional<UploadSpeed>(const std::
 
 // Runs the update for the board on `comPort` with the image at `imagePath` (empty: the installed
 // image). A missing or malformed image is reported ("Cannot read file '%s'" and the reason) before
-// anything is sent. Returns true when the upload succeeded and the new version was read back.
-bool updateFirmware(BoardSession& session, int comPort, const std::string& imagePath,
-                    const SelfProgramSettings& settingsDialog);
+// anything is sent. Ok when the upload succeeded and the new version was read back; File for the
+// image, Cancelled when the dialog was cancelled, Connection for every failure of the board.
+Outcome updateFirmware(BoardSession& session, int comPort, const std::string& imagePath,
+                       const SelfProgramSettings& settingsDialog);
 
 } // namespace tovel

@@ -22,12 +22,12 @@ FirmwareUploadRunner::FirmwareUploadRunner(BoardSession& session, const std::vec
                                            UploadSpeed speed)
     : OperationRunner(session.messages()), session_(session), image_(image), pacing_(uploadPacing(speed)) {}
 
-int FirmwareUploadRunner::connectionError() {
+Outcome FirmwareUploadRunner::connectionError() {
     session_.ui().showInfo(messages().text(msg::ConnectionError));
-    return -1;
+    return Outcome::Connection;
 }
 
-int FirmwareUploadRunner::run() {
+Outcome FirmwareUploadRunner::run() {
     SerialChannel& channel = session_.channel();
     Clock& clock = session_.clock();
     UserInterface& ui = session_.ui();
@@ -38,7 +38,7 @@ int FirmwareUploadRunner::run() {
     // it takes effect when the upload has ended.
     const StopRequest::Ending unstoppable(session_.stopRequest(), StopRequest::Shield::Everything);
     if (image_.size() != protocol::FirmwareImageSize)
-        return -1; // the handler checks; never send a torn image
+        return Outcome::Failed; // the handler checks; never send a torn image
 
     clock.sleepMs(pacing_.beforeStartLoader);
     if (!board::sendStartLoader(channel)) return connectionError();
@@ -47,7 +47,7 @@ int FirmwareUploadRunner::run() {
     if (ready < 0) return connectionError();
     if (ready != protocol::LoaderReady) {
         ui.showInfo(messages().text(msg::ProgrammerNotReadyUpdateFirmware));
-        return -1;
+        return Outcome::Connection;
     }
     clock.sleepMs(pacing_.beforeFirstGroup);
 
@@ -69,18 +69,18 @@ int FirmwareUploadRunner::run() {
         session_.recoverBoard();
         ui.showInfo(messages().text(msg::ConnectionError));
         ui.setStatus(messages().text(msg::ConnectionError));
-        return -1;
+        return Outcome::Connection;
     }
     clock.sleepMs(kBeforeProbeReplyMs);
     const int reply = channel.receiveByte();
-    if (reply == protocol::ProbeRunning || reply == protocol::ProbeRunningAlt) return 0;
+    if (reply == protocol::ProbeRunning || reply == protocol::ProbeRunningAlt) return Outcome::Ok;
 
     session_.recoverBoard();
     const unsigned id =
         reply == protocol::ProbeLoaderOnly ? msg::UpdateFirmwareVersionFailed : msg::ConnectionError;
     ui.showInfo(messages().text(id));
     ui.setStatus(messages().text(id));
-    return -1;
+    return Outcome::Connection;
 }
 
 } // namespace tovel

@@ -1,6 +1,7 @@
 // The worker of the firmware update: streams the image to the board's loader in 4-byte groups,
 // each acknowledged, then checks that the new firmware runs. Runs with the port already open at
-// 19200 baud; it cannot be cancelled. Result 0 on success, -1 on failure (already reported).
+// 19200 baud; it cannot be cancelled. Outcome Ok, Connection when the board did not answer in step
+// (already reported), Failed for an image of the wrong size (nothing is sent).
 #pragma once
 
 #include <cstdint>
@@ -34,10 +35,10 @@ public:
     FirmwareUploadRunner(BoardSession& session, const std::vector<std::uint8_t>& image, UploadSpeed speed);
 
 protected:
-    int run() override;
+    Outcome run() override;
 
 private:
-    int connectionError();
+    Outcome connectionError();
 
     BoardSession& session_;
     const std::vector<std::uint8_t>& image_;

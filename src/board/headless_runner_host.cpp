@@ -4,7 +4,7 @@
 
 namespace tovel {
 
-int HeadlessRunnerHost::runModal(OperationRunner& runner) {
+Outcome HeadlessRunnerHost::runModal(OperationRunner& runner) {
     {
         std::lock_guard lock(mutex_);
         cancelPending_ = false;

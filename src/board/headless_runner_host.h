@@ -24,9 +24,9 @@ public:
 
     explicit HeadlessRunnerHost(ProgressObserver* observer = nullptr) : observer_(observer) {}
 
-    // Runs `runner` to its end and returns its result code (kNotStartedResult when the worker
+    // Runs `runner` to its end and returns its outcome (kNotStartedResult when the worker
     // could not be started). Blocks the calling thread; one run at a time per host.
-    int runModal(OperationRunner& runner);
+    Outcome runModal(OperationRunner& runner);
     // The person's Cancel; safe from any thread. A request made while no run is in progress is
     // dropped when the next run starts.
     void requestCancel();

@@ -54,11 +54,11 @@ void OperationRunner::join() {
 
 void OperationRunner::requestCancel() { cancelRequested_.store(true); }
 
-int OperationRunner::result() const {
+Outcome OperationRunner::result() const {
     // Once the worker has ended its code stands, also against a late Cancel: the operation's real
     // outcome (data written, say) must not be reported as a stop.
     if (done_.load()) return workerResult_.load();
-    return cancelRequested_.load() ? kCancelResult : 0;
+    return cancelRequested_.load() ? kCancelResult : Outcome::Ok;
 }
 
 void OperationRunner::start(const std::string& title, const std::string& text, long total) {

@@ -1,13 +1,13 @@
 // The frame a long board transfer runs in: a worker thread that runs the operation while the
 // caller's thread waits in a front end's modal progress display, with a percentage, a cooperative
-// Cancel and the worker's result code handed back.
+// Cancel and the worker's outcome handed back.
 //
 // Each operation derives from OperationRunner, adds its parameters and supplies `run`. The caller
 // opens the board session before and ends it after; the worker only exchanges commands on it.
 // A runner is used for one operation only:
 //
 //   MyOperation op(...);                 // the handler, on the caller's thread
-//   int code = ui.runModal(op);          // the front end hosts it (see HeadlessRunnerHost)
+//   Outcome result = ui.runModal(op);    // the front end hosts it (see HeadlessRunnerHost)
 //   if (op.cancelRequested()) ...        // a stop by the person rather than a failure
 #pragma once
 
@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/outcome.h"
 #include "core/stop_request.h"
 #include "i18n/messages.h"
 
@@ -26,10 +27,10 @@ class ProgressObserver;
 
 class OperationRunner {
 public:
-    // The code a host returns when Cancel came before the worker ended, or the worker could not
-    // be started.
-    static constexpr int kCancelResult = 3;
-    static constexpr int kNotStartedResult = 2;
+    // What a host returns when Cancel came before the worker ended, or the worker could not be
+    // started (a failure: nothing was done).
+    static constexpr Outcome kCancelResult = Outcome::Cancelled;
+    static constexpr Outcome kNotStartedResult = Outcome::Failed;
 
     explicit OperationRunner(const Messages& messages) : messages_(messages) {}
     virtual ~OperationRunner();
@@ -53,8 +54,8 @@ public:
     void requestCancel();
     // Waits for the worker thread to end (after `done`, this is immediate).
     void join();
-    // The result code as the progress display holds it now.
-    int result() const;
+    // The outcome as the progress display holds it now.
+    Outcome result() const;
 
     // --- For the worker and, afterwards, the caller ---
 
@@ -63,8 +64,8 @@ public:
     }
 
 protected:
-    // The worker: runs on its own thread and returns the operation's result code.
-    virtual int run() = 0;
+    // The worker: runs on its own thread and returns the operation's outcome.
+    virtual Outcome run() = 0;
 
     // Called by `run`: title, one-line text and the count of units that means 100 %
     // (0 turns the percentage off). Resets the percentage to 0.
@@ -90,7 +91,7 @@ private:
 
     std::atomic<bool> done_{false};
     std::atomic<bool> cancelRequested_{false};
-    std::atomic<int> workerResult_{0};
+    std::atomic<Outcome> workerResult_{Outcome::Ok};
     pthread_t thread_{};
     bool threadRunning_ = false;
 };

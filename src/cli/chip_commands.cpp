@@ -22,31 +22,10 @@ Memory memoryOf(const CliOptions& options) {
 
 const Messages& messagesOf(CommandContext& context) { return context.workbench.messages(); }
 
-// Whether the core reported the catalogue text `id` (as a status text or in a box).
-bool reported(CommandContext& context, unsigned id) {
-    const std::string text = messagesOf(context).text(id);
-    for (const ReportedEvent& event : context.ui.events())
-        if (event.kind != ReportedEvent::Kind::Question && event.text.starts_with(text)) return true;
-    return false;
-}
+CommandOutcome outcomeOf(Outcome outcome) { return CommandOutcome{exitStatusOf(outcome), {}, {}}; }
 
-std::optional<ExitStatus> failureReported(CommandContext& context) {
-    return firstFailure(context.ui.events(), messagesOf(context));
-}
-
-// The outcome of an operation: success when `succeeded`, else the first failure it reported (or
-// `fallback` when it reported none that is known).
-CommandOutcome outcome(CommandContext& context, bool succeeded, ExitStatus fallback = ExitStatus::Failure) {
-    CommandOutcome result;
-    result.status = succeeded ? ExitStatus::Success : failureReported(context).value_or(fallback);
-    return result;
-}
-
-// Save As answers true once a file was chosen, also when writing it failed ("Cannot save file"
-// was shown): the file only counts as written when no failure was reported.
-CommandOutcome saveOutcome(CommandContext& context, bool saved) {
-    return outcome(context, saved && !failureReported(context), ExitStatus::FileError);
-}
+// Save As writes the file, or says why not ("Cannot save file").
+CommandOutcome saveOutcome(bool saved) { return outcomeOf(saved ? Outcome::Ok : Outcome::File); }
 
 std::string signatureText(const Signature& signature) {
     char text[16];
@@ -54,32 +33,22 @@ std::string signatureText(const Signature& signature) {
     return text;
 }
 
-CommandOutcome info(CommandContext& context) {
-    context.workbench.showBoardInfo();
-    return outcome(context, !failureReported(context));
-}
+CommandOutcome info(CommandContext& context) { return outcomeOf(context.workbench.showBoardInfo()); }
 
 CommandOutcome search(CommandContext& context) {
-    context.workbench.searchBoard();
-    const int port = context.workbench.comPort();
-    CommandOutcome result = outcome(context, port != 0, ExitStatus::Connection);
-    if (port != 0) result.details.add("comPort", port);
+    CommandOutcome result = outcomeOf(context.workbench.searchBoard());
+    if (const int port = context.workbench.comPort(); port != 0) result.details.add("comPort", port);
     return result;
 }
 
 CommandOutcome signature(CommandContext& context) {
     Workbench& workbench = context.workbench;
     const int selected = workbench.deviceNo();
-    if (DeviceTable::device(selected).isDataFlash()) {
-        workbench.readSignatureButton(); // the DataFlash detection
-        return outcome(context, !failureReported(context) && reported(context, msg::AT45MemoryDetected),
-                       ExitStatus::WrongChip);
-    }
+    if (DeviceTable::device(selected).isDataFlash())
+        return outcomeOf(workbench.readSignatureButton()); // the DataFlash detection
     // The 3-byte AT89S parts cannot be asked for their signature.
     if (!workbench.commandStates().readSignature) return notForDevice(context);
-    workbench.readSignature();
-    if (const std::optional<ExitStatus> failure = failureReported(context))
-        return CommandOutcome{*failure, {}, {}};
+    if (const Outcome read = workbench.readSignature(); read != Outcome::Ok) return outcomeOf(read);
 
     const Signature& read = workbench.state().lastSignature;
     const int found = DeviceTable::findBySignature(read[0], read[1], read[2]);
@@ -93,22 +62,17 @@ CommandOutcome signature(CommandContext& context) {
 
 CommandOutcome erase(CommandContext& context) {
     if (!context.workbench.commandStates().chipErase) return notForDevice(context);
-    context.workbench.chipErase();
-    return outcome(context, context.workbench.state().operationStatus == 0);
+    return outcomeOf(context.workbench.chipErase());
 }
 
 CommandOutcome blankCheck(CommandContext& context) {
     if (!context.workbench.commandStates().blankCheck) return notForDevice(context);
-    context.workbench.blankCheck();
-    const int status = context.workbench.state().operationStatus;
-    if (status == 1) return CommandOutcome{ExitStatus::NotBlank, {}, {}};
-    return outcome(context, status == 0);
+    return outcomeOf(context.workbench.blankCheck());
 }
 
 CommandOutcome calibration(CommandContext& context) {
     if (!context.workbench.commandStates().readCalibrationBytes) return notForDevice(context);
-    context.workbench.readCalibrationBytes();
-    return outcome(context, !failureReported(context));
+    return outcomeOf(context.workbench.readCalibrationBytes());
 }
 
 CommandOutcome read(CommandContext& context) {
@@ -117,22 +81,18 @@ CommandOutcome read(CommandContext& context) {
     const CommandStates states = workbench.commandStates();
     if (!(memory == Memory::Flash ? states.readFlash : states.readEeprom)) return notForDevice(context);
 
-    if (memory == Memory::Flash)
-        workbench.readFlash();
-    else
-        workbench.readEeprom();
-    const bool read = reported(context, memory == Memory::Flash ? msg::FlashReadOK : msg::ReadEepromOK);
-    if (!read || failureReported(context)) return outcome(context, false);
+    const Outcome read = memory == Memory::Flash ? workbench.readFlash() : workbench.readEeprom();
+    if (read != Outcome::Ok) return outcomeOf(read);
 
     // The buffer's own Save As writes the file: its format follows the file name.
     context.ui.answerNextFileChoice(context.options.files[0]);
-    return saveOutcome(context, workbench.saveBufferAs(memory));
+    return saveOutcome(workbench.saveBufferAs(memory));
 }
 
 // Loads FILE into the buffer for program and verify. Nothing when it was loaded.
 std::optional<CommandOutcome> loadImage(CommandContext& context, Memory memory) {
     if (!context.imageLoaded && !context.workbench.loadBufferFile(memory, context.options.files[0]))
-        return outcome(context, false, ExitStatus::FileError);
+        return outcomeOf(Outcome::File); // the box said why
     const CommandStates states = context.workbench.commandStates();
     if (!(memory == Memory::Flash ? states.programFlash : states.programEeprom)) return notForDevice(context);
     return std::nullopt;
@@ -141,11 +101,8 @@ std::optional<CommandOutcome> loadImage(CommandContext& context, Memory memory) 
 CommandOutcome program(CommandContext& context) {
     const Memory memory = memoryOf(context.options);
     if (std::optional<CommandOutcome> refused = loadImage(context, memory)) return std::move(*refused);
-    if (memory == Memory::Flash)
-        context.workbench.programFlash();
-    else
-        context.workbench.programEeprom();
-    return outcome(context, context.workbench.state().operationStatus == 0);
+    return outcomeOf(memory == Memory::Flash ? context.workbench.programFlash()
+                                             : context.workbench.programEeprom());
 }
 
 CommandOutcome verify(CommandContext& context) {
@@ -154,12 +111,9 @@ CommandOutcome verify(CommandContext& context) {
     if (std::optional<CommandOutcome> refused = loadImage(context, memory)) return std::move(*refused);
     OperationState& state = workbench.state();
     state.firstMismatch = -1;
-    if (memory == Memory::Flash)
-        workbench.verifyFlash();
-    else
-        workbench.verifyEeprom();
+    CommandOutcome result =
+        outcomeOf(memory == Memory::Flash ? workbench.verifyFlash() : workbench.verifyEeprom());
     const bool verified = memory == Memory::Flash ? state.flashVerified : state.eepromVerified;
-    CommandOutcome result = outcome(context, verified);
     if (!verified && state.firstMismatch >= 0) {
         result.status = ExitStatus::VerifyMismatch;
         result.details.add("firstMismatch", state.firstMismatch);
@@ -174,8 +128,10 @@ bool hasLockFuseBits(CommandContext& context) { return layoutOf(context.workbenc
 CommandOutcome fusesRead(CommandContext& context) {
     if (!hasLockFuseBits(context)) return notForDevice(context);
     LockFuseSettings settings;
-    const bool read = context.workbench.readLockFuse(settings);
-    if (!read || settings.readable == 0 || failureReported(context)) return outcome(context, false);
+    if (const Outcome read = context.workbench.readLockFuse(settings); read != Outcome::Ok)
+        return outcomeOf(read);
+    // A chip without a lock-read instruction ("cannot read") gives no bits to report.
+    if (settings.readable == 0) return outcomeOf(Outcome::Failed);
     reportLockFuse(context.reporter, context.workbench.deviceNo(), settings, messagesOf(context));
     return CommandOutcome{};
 }
@@ -183,16 +139,13 @@ CommandOutcome fusesRead(CommandContext& context) {
 CommandOutcome fusesProgram(CommandContext& context) {
     if (!hasLockFuseBits(context)) return notForDevice(context);
     const LockFuseSettings& settings = context.workbench.project().lockFuseSelection;
-    if (!lockFuseSettingsAccepted(context, settings)) return outcome(context, false, ExitStatus::Cancelled);
-    const bool done = context.workbench.programLockFuse(settings);
-    return outcome(context, done && !failureReported(context));
+    if (!lockFuseSettingsAccepted(context, settings)) return outcomeOf(Outcome::Cancelled);
+    return outcomeOf(context.workbench.programLockFuse(settings).outcome);
 }
 
 CommandOutcome fusesVerify(CommandContext& context) {
     if (!hasLockFuseBits(context)) return notForDevice(context);
-    context.workbench.verifyLockFuse(context.workbench.project().lockFuseSelection);
-    return outcome(context, !failureReported(context) && reported(context, msg::LockFuseBitsVerifyOK),
-                   ExitStatus::VerifyMismatch);
+    return outcomeOf(context.workbench.verifyLockFuse(context.workbench.project().lockFuseSelection));
 }
 
 CommandOutcome updateFirmware(CommandContext& context) {
@@ -216,9 +169,8 @@ CommandOutcome updateFirmware(CommandContext& context) {
         return context.options.reducedSpeed ? UploadSpeed::Reduced : UploadSpeed::Normal;
     };
     const std::string image = context.options.files.empty() ? std::string() : context.options.files[0];
-    const bool updated = context.workbench.updateFirmware(image, dialog);
-    if (declined) return CommandOutcome{ExitStatus::Cancelled, {}, {}};
-    return outcome(context, updated, ExitStatus::Connection);
+    const Outcome updated = context.workbench.updateFirmware(image, dialog);
+    return outcomeOf(declined ? Outcome::Cancelled : updated);
 }
 
 CommandOutcome convert(CommandContext& context) {
@@ -227,9 +179,9 @@ CommandOutcome convert(CommandContext& context) {
     // The EEPROM buffer keeps an odd size; the Flash buffer fills it up to whole words.
     const Memory memory =
         hasExtension(in, ".eep") || hasExtension(out, ".eep") ? Memory::Eeprom : Memory::Flash;
-    if (!context.workbench.loadBufferFile(memory, in)) return outcome(context, false, ExitStatus::FileError);
+    if (!context.workbench.loadBufferFile(memory, in)) return outcomeOf(Outcome::File);
     context.ui.answerNextFileChoice(out);
-    return saveOutcome(context, context.workbench.saveBufferAs(memory));
+    return saveOutcome(context.workbench.saveBufferAs(memory));
 }
 
 } // namespace

@@ -160,7 +160,7 @@ private:
         if (options_.changedOnly) workbench.project().writeChangedOnly = true;
 
         if (options_.gang()) {
-            ui.clearEvents();
+            ui.clearLastStatus();
             CommandContext context{workbench, ui, reporter_, options_, readLine_, &stop, deviceChosen};
             const CommandOutcome outcome =
                 runGang(context, GangEnvironment{scratch.path(), environment_.stdoutIsTerminal});
@@ -190,7 +190,7 @@ private:
         }
         workbench.overridePortAndSpeed(comPort, options_.baudIndex.value_or(workbench.baudIndex()));
 
-        ui.clearEvents();
+        ui.clearLastStatus();
         CommandContext context{workbench, ui, reporter_, options_, readLine_, &stop, deviceChosen};
         CommandOutcome outcome =
             options_.command == Command::AutoProgram ? runAutoProgram(context) : runChipCommand(context);

@@ -26,18 +26,16 @@ CliUserInterface::CliUserInterface(Reporter& reporter, std::optional<bool> answe
     host_.watchStop(stop);
 }
 
-void CliUserInterface::remember(ReportedEvent event) {
-    std::lock_guard lock(mutex_);
-    events_.push_back(std::move(event));
-}
-
 std::string CliUserInterface::boxCaption() const {
     return messages_ != nullptr ? messages_->text(msg::BoxCaption)
                                 : message(msg::BoxCaption, Language::English);
 }
 
 void CliUserInterface::setStatus(const std::string& text) {
-    remember({ReportedEvent::Kind::Status, {}, text});
+    {
+        std::lock_guard lock(mutex_);
+        lastStatus_ = text;
+    }
     reporter_.status(text);
 }
 
@@ -48,7 +46,6 @@ void CliUserInterface::showInfo(const std::string& text) {
 void CliUserInterface::showPlain(const std::string& text) { showBox(boxCaption(), text, BoxIcon::None); }
 
 void CliUserInterface::showBox(const std::string& caption, const std::string& text, BoxIcon icon) {
-    remember({ReportedEvent::Kind::Box, caption, text});
     reporter_.box(caption, text, icon);
 }
 
@@ -64,13 +61,12 @@ Answer CliUserInterface::ask(const Question& question) {
         word = yes ? CliText::AnswerYes : CliText::AnswerNo;
     }
     const Language language = messages_ != nullptr ? messages_->language() : Language::English;
-    remember({ReportedEvent::Kind::Question, question.caption, question.text, answer});
     reporter_.question(question.caption, question.text, answer, cliText(word, language));
     return answer;
 }
 
-int CliUserInterface::runModal(OperationRunner& runner) {
-    const int result = host_.runModal(runner);
+Outcome CliUserInterface::runModal(OperationRunner& runner) {
+    const Outcome result = host_.runModal(runner);
     reporter_.progressEnd();
     return result;
 }
@@ -83,21 +79,14 @@ std::optional<std::string> CliUserInterface::chooseFile(const FileChoice& /*choi
 
 void CliUserInterface::showDetail(const std::string& text) { reporter_.note("detail", text); }
 
-std::vector<ReportedEvent> CliUserInterface::events() const {
-    std::lock_guard lock(mutex_);
-    return events_;
-}
-
-void CliUserInterface::clearEvents() {
-    std::lock_guard lock(mutex_);
-    events_.clear();
-}
-
 std::string CliUserInterface::lastStatus() const {
     std::lock_guard lock(mutex_);
-    for (auto it = events_.rbegin(); it != events_.rend(); ++it)
-        if (it->kind == ReportedEvent::Kind::Status) return it->text;
-    return {};
+    return lastStatus_;
+}
+
+void CliUserInterface::clearLastStatus() {
+    std::lock_guard lock(mutex_);
+    lastStatus_.clear();
 }
 
 } // namespace tovel::cli

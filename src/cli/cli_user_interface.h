@@ -1,8 +1,8 @@
 // The person-facing interface of the core, for a terminal: status texts, boxes and questions go
 // to the reporter as they come; questions are answered as the command line said (--yes, --no;
 // No by default, the safe answer); long operations run behind a headless progress display whose
-// Cancel is the interrupt flag (Ctrl-C). Everything reported is also kept in order, so that the
-// run's outcome can be told afterwards.
+// Cancel is the interrupt flag (Ctrl-C). The last status text is kept for the run's result line;
+// what the run came to is the operation's outcome, never read back from the texts.
 #pragma once
 
 #include <atomic>
@@ -13,7 +13,6 @@
 
 #include "board/headless_runner_host.h"
 #include "board/progress_observer.h"
-#include "cli/exit_status.h"
 #include "cli/reporter.h"
 #include "core/user_interface.h"
 #include "i18n/messages.h"
@@ -52,7 +51,7 @@ public:
     void showBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
     Answer ask(const Question& question) override;
     void setBusy(bool /*busy*/) override {}
-    int runModal(OperationRunner& runner) override;
+    Outcome runModal(OperationRunner& runner) override;
     // The command line never asks for a file: it answers with the file set by `answerNextFileChoice`,
     // or Cancel.
     std::optional<std::string> chooseFile(const FileChoice& choice) override;
@@ -60,13 +59,11 @@ public:
 
     void answerNextFileChoice(std::string path) { nextFile_ = std::move(path); }
 
-    // What was reported since the last clear, in order.
-    std::vector<ReportedEvent> events() const;
-    void clearEvents();
+    // The last status text since the last clear (empty: none).
     std::string lastStatus() const;
+    void clearLastStatus();
 
 private:
-    void remember(ReportedEvent event);
     std::string boxCaption() const;
 
     Reporter& reporter_;
@@ -77,7 +74,7 @@ private:
     std::optional<std::string> nextFile_;
 
     mutable std::mutex mutex_;
-    std::vector<ReportedEvent> events_;
+    std::string lastStatus_;
 };
 
 } // namespace tovel::cli

@@ -1,14 +1,11 @@
-// The exit status of tovelisp-cli, so that a script can tell every kind of failure apart, and how
-// it is derived from what an operation reported (its status texts, boxes and the answers given)
-// when the operation did not succeed. The first failure reported decides, as on a real bench the
-// first error is the one that matters.
+// The exit status of tovelisp-cli, so that a script can tell every kind of failure apart, and the
+// one table that turns an operation's outcome into it. Texts never take part: the same run exits
+// with the same status in every language.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "core/user_interface.h"
+#include "core/outcome.h"
 #include "i18n/messages.h"
 
 namespace tovel::cli {
@@ -27,31 +24,14 @@ enum class ExitStatus : int {
 
 inline int code(ExitStatus status) { return static_cast<int>(status); }
 
+// The exit status of an operation's outcome.
+ExitStatus exitStatusOf(Outcome outcome);
+
 // The outcome's name in the JSON result: "ok", "failed", "usage", "connection", "wrong-chip",
 // "verify-mismatch", "not-blank", "file", "cancelled".
 const char* outcomeName(ExitStatus status);
 
 // The outcome in words, for the person's summary ("OK" for success).
 std::string describeOutcome(ExitStatus status, Language language);
-
-// One thing the core told the person, in order.
-struct ReportedEvent {
-    enum class Kind { Status, Box, Question };
-    Kind kind = Kind::Status;
-    std::string caption;
-    std::string text;
-    Answer answer = Answer::No; // questions only
-};
-
-// The kind of the first failure among `events` (texts in the language of `messages`); nothing when
-// none of them is a known failure text.
-std::optional<ExitStatus> firstFailure(const std::vector<ReportedEvent>& events, const Messages& messages);
-// As firstFailure, with Failure when nothing known was reported.
-ExitStatus classifyFailure(const std::vector<ReportedEvent>& events, const Messages& messages);
-
-// The first failure reported after the status text `markerId` (for a step that the core lets fail
-// without failing the whole run, as the lock bits of auto-program); nothing when none was.
-std::optional<ExitStatus> failureAfter(const std::vector<ReportedEvent>& events, unsigned markerId,
-                                       const Messages& messages);
 
 } // namespace tovel::cli

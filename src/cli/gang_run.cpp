@@ -191,10 +191,12 @@ private:
     ProductionLine::Hooks hooks() {
         ProductionLine::Hooks hooks;
         hooks.beforeRun = [this](std::size_t k) {
-            boards_[k]->ui->clearEvents();
+            boards_[k]->ui->clearLastStatus();
             boards_[k]->workbench->state().firstMismatch = -1;
         };
-        hooks.judge = [this](std::size_t k, bool runOk) { return judge(*boards_[k], runOk); };
+        hooks.judge = [this](std::size_t k, bool runOk, Outcome outcome) {
+            return judge(*boards_[k], runOk, outcome);
+        };
         hooks.chipDone = [this](std::size_t k, const ChipRecord& chip, const std::string& flashCounter,
                                 const std::string& eepromCounter) {
             return chipDone(*boards_[k], chip, flashCounter, eepromCounter);
@@ -217,12 +219,8 @@ private:
 
     // The run's own result decides; a lock-bit failure, which the window lets pass with a box,
     // fails the chip on a production line.
-    ChipVerdict judge(Board& board, bool runOk) {
-        const std::vector<ReportedEvent> events = board.ui->events();
-        const Messages& messages = board.workbench->messages();
-        ExitStatus status = runOk
-                                ? failureAfter(events, msg::LockBits, messages).value_or(ExitStatus::Success)
-                                : classifyFailure(events, messages);
+    ChipVerdict judge(Board& board, bool runOk, Outcome outcome) {
+        ExitStatus status = exitStatusOf(outcome);
         if (!runOk && status == ExitStatus::Success) status = ExitStatus::Failure;
         return {code(status), board.ui->lastStatus()};
     }
@@ -265,7 +263,7 @@ private:
         CommandContext context{*board.workbench, *board.ui, *board.reporter, options_, LineReader{},
                                job_.stop,        true};
         context.imageLoaded = true;
-        board.ui->clearEvents();
+        board.ui->clearLastStatus();
         const CommandOutcome outcome = runChipCommand(context);
         ++tally.chips;
         if (outcome.status == ExitStatus::Success)

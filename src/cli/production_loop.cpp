@@ -91,18 +91,13 @@ private:
     void programChip() {
         ++chips_;
         const Counters counters = countersOf(workbench_);
-        context_.ui.clearEvents();
+        context_.ui.clearLastStatus();
         workbench_.state().firstMismatch = -1;
-        const bool ok = workbench_.runUnattendedAutoProgram();
-        const std::vector<ReportedEvent> events = context_.ui.events();
-        const Messages& messages = workbench_.messages();
-        // The window counts a run whose lock bits failed as done (a box tells the person); on a
-        // production line that chip must not pass.
-        ExitStatus status = ExitStatus::Success;
-        if (!ok)
-            status = classifyFailure(events, messages);
-        else if (const std::optional<ExitStatus> lockFailure = failureAfter(events, msg::LockBits, messages))
-            status = *lockFailure;
+        // The window counts a run whose lock bits failed as done (a box tells the person); the
+        // run's outcome does not, and on a production line that chip must not pass.
+        const Outcome outcome = workbench_.runUnattendedAutoProgram();
+        ExitStatus status = exitStatusOf(outcome);
+        if (!workbench_.autoProgramOk() && status == ExitStatus::Success) status = ExitStatus::Failure;
         const std::string result = context_.ui.lastStatus();
 
         const long mismatch = status == ExitStatus::VerifyMismatch ? workbench_.state().firstMismatch : -1;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/outcome.h"
+
 namespace tovel {
 
 class OperationRunner;
@@ -45,8 +47,8 @@ public:
     virtual void showBox(const std::string& caption, const std::string& text, BoxIcon icon) = 0;
     virtual Answer ask(const Question& question) = 0;
     virtual void setBusy(bool busy) = 0;
-    // Runs a long operation behind a modal progress display and returns its result code.
-    virtual int runModal(OperationRunner& runner) = 0;
+    // Runs a long operation behind a modal progress display and returns its outcome.
+    virtual Outcome runModal(OperationRunner& runner) = 0;
     // The path chosen, or nothing when the person cancelled.
     virtual std::optional<std::string> chooseFile(const FileChoice& choice) = 0;
     // A line of detail after the last box (the line and reason of a file error): the command

@@ -17,7 +17,7 @@ public:
     void showBox(const std::string&, const std::string& text, BoxIcon) override { said.push_back(text); }
     Answer ask(const Question&) override { return Answer::No; }
     void setBusy(bool) override {}
-    int runModal(OperationRunner&) override { return 0; }
+    Outcome runModal(OperationRunner&) override { return Outcome::Ok; }
     std::optional<std::string> chooseFile(const FileChoice&) override { return std::nullopt; }
 
     std::vector<std::string> said;

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "i18n/control_ids.h"
 #include "i18n/messages.h"
 
 namespace tovel::ui {
@@ -30,9 +31,6 @@ enum DialogId : unsigned {
     LoadAddressDialogId = 149,
     SelfProgramDialogId = 150,
 };
-
-// The two radio buttons of the Language dialog.
-enum LanguageDialogControl : unsigned { EnglishRadioId = 1125, RussianRadioId = 1126 };
 
 // Top-level menu positions that menu keys refer to (key = -position). Flash (1) and Eeprom (2) have
 // no row: their titles are the same in both languages.
@@ -56,7 +54,7 @@ struct BilingualText {
 };
 
 struct ControlTranslation {
-    unsigned controlId;
+    unsigned controlId; // an enumerator of the window's namespace in control_ids.h
     BilingualText text;
 };
 
@@ -70,8 +68,8 @@ struct DialogTranslation {
     bool hasTitle() const { return title.english != nullptr; }
 };
 
-// A key above zero is the command id of a menu item; zero or less names the top-level entry at
-// position -key.
+// A key above zero is the command id of a menu item (command_ids.h); zero or less names the
+// top-level entry at position -key.
 struct MenuTranslation {
     int key;
     BilingualText text;

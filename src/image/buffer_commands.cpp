@@ -2,7 +2,8 @@
 
 namespace tovel {
 
-bool runBufferCommand(MemoryBuffer& buffer, BufferCommand command, UserInterface& ui, int& operationStatus) {
+bool runBufferCommand(MemoryBuffer& buffer, BufferCommand command, UserInterface& ui,
+                      Outcome& operationStatus) {
     bool done = false;
     switch (command) {
     case BufferCommand::Load:
@@ -12,9 +13,9 @@ bool runBufferCommand(MemoryBuffer& buffer, BufferCommand command, UserInterface
         done = buffer.openAndLoadAt();
         break;
     case BufferCommand::Reload:
-        operationStatus = -1;
+        operationStatus = Outcome::Failed;
         done = buffer.reload();
-        if (done) operationStatus = 0;
+        operationStatus = done ? Outcome::Ok : Outcome::File;
         break;
     case BufferCommand::Save:
         // The status line is refreshed whatever the result.

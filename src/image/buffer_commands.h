@@ -2,6 +2,7 @@
 // main window runs them: the buffer operation, then the status line.
 #pragma once
 
+#include "core/outcome.h"
 #include "core/user_interface.h"
 #include "image/memory_buffer.h"
 
@@ -9,8 +10,10 @@ namespace tovel {
 
 enum class BufferCommand { Load, LoadAt, Reload, Save, SaveAs, Close };
 
-// `operationStatus` is the program-wide result of the last operation: Reload sets it to -1
-// before it starts and to 0 when the file was loaded again. Returns the operation's result.
-bool runBufferCommand(MemoryBuffer& buffer, BufferCommand command, UserInterface& ui, int& operationStatus);
+// `operationStatus` is the program-wide result of the last operation: Reload sets it to Failed
+// before it starts, then to Ok when the file was loaded again or File when it was not. Returns the
+// operation's result.
+bool runBufferCommand(MemoryBuffer& buffer, BufferCommand command, UserInterface& ui,
+                      Outcome& operationStatus);
 
 } // namespace tovel

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "image/hex_digits.h"
 #include "image/image_limits.h"
 
 namespace tovel {
@@ -22,21 +23,7 @@ enum RecordType : int {
     StartLinearAddress = 5,
 };
 
-constexpr std::array<std::int16_t, 256> makeDigitValues() {
-    std::array<std::int16_t, 256> values{};
-    for (int c = 0; c < 256; ++c) {
-        if (c >= '0' && c <= '9')
-            values[c] = static_cast<std::int16_t>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            values[c] = static_cast<std::int16_t>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            values[c] = static_cast<std::int16_t>(c - 'A' + 10);
-        else
-            values[c] = -1;
-    }
-    return values;
-}
-constexpr std::array<std::int16_t, 256> kDigitValue = makeDigitValues();
+using hex_digits::kDigitValue;
 
 bool isDigit(std::uint8_t c) { return kDigitValue[c] >= 0; }
 bool isBlank(std::uint8_t c) { return c == ' ' || c == '\t'; }

@@ -1,20 +1,19 @@
 #include "image/hex_encoder.h"
 
 #include <algorithm>
-#include <array>
-#include <memory>
-#include <new>
+
+#include "image/hex_digits.h"
 
 namespace tovel {
 
 namespace {
 
+using hex_digits::writePair;
+
 constexpr std::size_t kRecordBytes = 16;
 constexpr std::size_t kSegmentSpan = 65536;
 // Segment records address at most 1 MiB (a 16-bit segment times 16).
 constexpr std::size_t kSegmentAddressLimit = 1024 * 1024;
-// Large chunks mean few write calls.
-constexpr std::size_t kChunkSize = 256 * 1024;
 // A record without data: colon, count, address, type, checksum, CR LF.
 constexpr std::size_t kEmptyRecordText = 1 + 2 + 4 + 2 + 2 + 2;
 constexpr std::size_t kMaxRecordText = kEmptyRecordText + 2 * kRecordBytes;
@@ -26,65 +25,37 @@ enum RecordType : std::uint8_t {
     ExtendedLinearAddress = 4
 };
 
-constexpr std::array<char, 512> makeDigitPairs() {
-    constexpr char digits[] = "0123456789ABCDEF";
-    std::array<char, 512> pairs{};
-    for (int value = 0; value < 256; ++value) {
-        pairs[2 * value] = digits[value >> 4];
-        pairs[2 * value + 1] = digits[value & 15];
-    }
-    return pairs;
-}
-constexpr std::array<char, 512> kDigitPairs = makeDigitPairs();
-
 class RecordWriter {
 public:
-    // `textLength`: the whole text's length; the buffer need not be longer.
-    RecordWriter(const HexTextSink& sink, std::size_t textLength)
-        : sink_(sink), capacity_(std::clamp(textLength, kMaxRecordText, kChunkSize)),
-          buffer_(new (std::nothrow) char[capacity_]) {}
+    RecordWriter(const HexTextSink& sink, std::size_t textLength) : text_(sink, textLength, kMaxRecordText) {}
 
     bool record(RecordType type, std::uint16_t address, std::span<const std::uint8_t> bytes) {
-        if (!buffer_ || (used_ + kMaxRecordText > capacity_ && !flush())) return false;
-        char* out = buffer_.get() + used_;
+        char* out = text_.reserve();
+        if (out == nullptr) return false;
         const auto count = static_cast<std::uint8_t>(bytes.size());
         const auto addressHigh = static_cast<std::uint8_t>(address >> 8);
         const auto addressLow = static_cast<std::uint8_t>(address & 0xFF);
         unsigned sum = count + addressHigh + addressLow + type;
         *out++ = ':';
-        out = pair(out, count);
-        out = pair(out, addressHigh);
-        out = pair(out, addressLow);
-        out = pair(out, type);
+        out = writePair(out, count);
+        out = writePair(out, addressHigh);
+        out = writePair(out, addressLow);
+        out = writePair(out, type);
         for (std::uint8_t byte : bytes) {
-            out = pair(out, byte);
+            out = writePair(out, byte);
             sum += byte;
         }
-        out = pair(out, static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
+        out = writePair(out, static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
         *out++ = '\r';
         *out++ = '\n';
-        used_ = static_cast<std::size_t>(out - buffer_.get());
+        text_.commit(out);
         return true;
     }
 
-    bool flush() {
-        if (used_ == 0) return true;
-        const bool accepted = sink_(std::span<const char>(buffer_.get(), used_));
-        used_ = 0;
-        return accepted;
-    }
+    bool flush() { return text_.flush(); }
 
 private:
-    static char* pair(char* out, std::uint8_t value) {
-        out[0] = kDigitPairs[2 * value];
-        out[1] = kDigitPairs[2 * value + 1];
-        return out + 2;
-    }
-
-    const HexTextSink& sink_;
-    std::size_t capacity_;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t used_ = 0;
+    ChunkedTextWriter text_;
 };
 
 // Whether an address record goes before the data record at `offset`.

@@ -6,13 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 
-namespace tovel {
+#include "image/chunked_text_writer.h" // HexTextSink: receives the text in chunks; false stops the writer
 
-// Receives the text in chunks; returns false to stop the writer.
-using HexTextSink = std::function<bool(std::span<const char>)>;
+namespace tovel {
 
 // Returns false when the sink refused a chunk.
 bool encodeHex(std::span<const std::uint8_t> data, const HexTextSink& sink);

@@ -1,32 +1,21 @@
 #include "image/srec_encoder.h"
 
 #include <algorithm>
-#include <array>
-#include <memory>
-#include <new>
+
+#include "image/hex_digits.h"
 
 namespace tovel {
 
 namespace {
 
+using hex_digits::writePair;
+
 constexpr std::size_t kRecordBytes = 16;
-constexpr std::size_t kChunkSize = 256 * 1024;
 // "S", type, count pair, checksum pair, CR LF: a record without address or data.
 constexpr std::size_t kRecordFrame = 1 + 1 + 2 + 2 + 2;
 constexpr std::size_t kMaxRecordText = kRecordFrame + 2 * (4 + kRecordBytes);
 constexpr std::uint32_t kS5Limit = 0xFFFF;
 constexpr std::uint32_t kS6Limit = 0xFFFFFF;
-
-constexpr std::array<char, 512> makeDigitPairs() {
-    constexpr char digits[] = "0123456789ABCDEF";
-    std::array<char, 512> pairs{};
-    for (int value = 0; value < 256; ++value) {
-        pairs[2 * value] = digits[value >> 4];
-        pairs[2 * value + 1] = digits[value & 15];
-    }
-    return pairs;
-}
-constexpr std::array<char, 512> kDigitPairs = makeDigitPairs();
 
 // The address field every record of an image of `size` bytes uses: 2, 3 or 4 bytes.
 std::size_t addressBytesFor(std::size_t size) {
@@ -45,53 +34,37 @@ std::size_t recordLength(std::size_t addressBytes, std::size_t dataBytes) {
 
 class RecordWriter {
 public:
-    RecordWriter(const HexTextSink& sink, std::size_t textLength)
-        : sink_(sink), capacity_(std::clamp(textLength, kMaxRecordText, kChunkSize)),
-          buffer_(new (std::nothrow) char[capacity_]) {}
+    RecordWriter(const HexTextSink& sink, std::size_t textLength) : text_(sink, textLength, kMaxRecordText) {}
 
     bool record(char type, std::uint32_t address, std::size_t addressBytes,
                 std::span<const std::uint8_t> bytes) {
-        if (!buffer_ || (used_ + kMaxRecordText > capacity_ && !flush())) return false;
-        char* out = buffer_.get() + used_;
+        char* out = text_.reserve();
+        if (out == nullptr) return false;
         const auto count = static_cast<std::uint8_t>(addressBytes + bytes.size() + 1);
         unsigned sum = count;
         *out++ = 'S';
         *out++ = type;
-        out = pair(out, count);
+        out = writePair(out, count);
         for (std::size_t i = addressBytes; i-- > 0;) {
             const auto byte = static_cast<std::uint8_t>(address >> (8 * i));
-            out = pair(out, byte);
+            out = writePair(out, byte);
             sum += byte;
         }
         for (std::uint8_t byte : bytes) {
-            out = pair(out, byte);
+            out = writePair(out, byte);
             sum += byte;
         }
-        out = pair(out, static_cast<std::uint8_t>(~sum & 0xFF));
+        out = writePair(out, static_cast<std::uint8_t>(~sum & 0xFF));
         *out++ = '\r';
         *out++ = '\n';
-        used_ = static_cast<std::size_t>(out - buffer_.get());
+        text_.commit(out);
         return true;
     }
 
-    bool flush() {
-        if (used_ == 0) return true;
-        const bool accepted = sink_(std::span<const char>(buffer_.get(), used_));
-        used_ = 0;
-        return accepted;
-    }
+    bool flush() { return text_.flush(); }
 
 private:
-    static char* pair(char* out, std::uint8_t value) {
-        out[0] = kDigitPairs[2 * value];
-        out[1] = kDigitPairs[2 * value + 1];
-        return out + 2;
-    }
-
-    const HexTextSink& sink_;
-    std::size_t capacity_;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t used_ = 0;
+    ChunkedTextWriter text_;
 };
 
 } // namespace

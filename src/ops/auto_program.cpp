@@ -39,8 +39,8 @@ struct MemorySteps {
     bool reload, program, verify;
     bool& autoIncrement;
     std::uint32_t counterAddress;
-    void (*programHandler)(ChipContext&);
-    void (*verifyHandler)(ChipContext&);
+    Outcome (*programHandler)(ChipContext&);
+    Outcome (*verifyHandler)(ChipContext&);
     const bool& verified;
     unsigned reloadError, programError, verifyError, noImageError;
 
@@ -62,7 +62,9 @@ class AutoProgramRun {
 public:
     explicit AutoProgramRun(ChipContext& context) : context_(context) {}
 
-    void run();
+    // The run's outcome: Ok only when every step switched on succeeded, the lock and fuse bits
+    // included (the window shows DONE after a lock/fuse failure, which a box reports).
+    Outcome run();
 
 private:
     // Before an erase, blank-check, program or verify step.
@@ -72,21 +74,21 @@ private:
             static_cast<unsigned>(context_.project.resetStrobeMs > 0 ? context_.project.resetStrobeMs : 0));
     }
     void succeeded() { context_.clock.sleepMs(kAfterStepMs); }
-    bool fail(unsigned textId) {
+    // Ends the run at a failed step with the run's text `textId`; the step's outcome stands.
+    Outcome fail(unsigned textId, Outcome step) {
         status(textId);
-        return false;
+        return step;
     }
     void status(unsigned id) { context_.ui.setStatus(context_.messages.text(id)); }
-    int operationStatus() const { return context_.state.operationStatus; }
 
     // A step switched on with no image to work on fails the run before the chip is touched.
-    bool imagesPresent(const MemorySteps& flash, const MemorySteps& eeprom);
-    bool eraseAndBlankCheck();
-    // Reload, program and verify with the counter switched off, then the counter. False when a
-    // step failed (reported).
-    bool memorySteps(const MemorySteps& steps, std::size_t& programmedCount);
-    void lockAndFuseBits();
-    void finish();
+    Outcome imagesPresent(const MemorySteps& flash, const MemorySteps& eeprom);
+    Outcome eraseAndBlankCheck();
+    // Reload, program and verify with the counter switched off, then the counter. The outcome of
+    // the step that failed (reported), else Ok.
+    Outcome memorySteps(const MemorySteps& steps, std::size_t& programmedCount);
+    Outcome lockAndFuseBits();
+    Outcome finish(Outcome lockAndFuse);
 
     ChipContext& context_;
     bool acted_ = false;
@@ -94,7 +96,7 @@ private:
     std::size_t eepromCount_ = 0;
 };
 
-void AutoProgramRun::run() {
+Outcome AutoProgramRun::run() {
     OperationState& state = context_.state;
     state.flashVerified = true; // a run without verify steps counts as verified
     state.eepromVerified = true;
@@ -102,7 +104,7 @@ void AutoProgramRun::run() {
     if (context_.settings.comPort == 0) {
         status(msg::SelectComPortOrSearch);
         context_.ui.showInfo(context_.messages.text(msg::NoBoardSpecified));
-        return;
+        return Outcome::Connection;
     }
     status(msg::AutoprogramRunning);
 
@@ -137,40 +139,40 @@ void AutoProgramRun::run() {
                              msg::AutoprogramErrorNoEepromImage,
                              chipMemorySize(device, MemoryKind::Eeprom) != 0};
 
-    if (!imagesPresent(flash, eeprom)) return;
-    if (!eraseAndBlankCheck()) return;
-    if (!memorySteps(flash, flashCount_)) return;
-    if (!memorySteps(eeprom, eepromCount_)) return;
-    if (project.programFuses) lockAndFuseBits();
-    finish();
+    if (const Outcome images = imagesPresent(flash, eeprom); images != Outcome::Ok) return images;
+    if (const Outcome erased = eraseAndBlankCheck(); erased != Outcome::Ok) return erased;
+    if (const Outcome flashDone = memorySteps(flash, flashCount_); flashDone != Outcome::Ok) return flashDone;
+    if (const Outcome eepromDone = memorySteps(eeprom, eepromCount_); eepromDone != Outcome::Ok)
+        return eepromDone;
+    return finish(project.programFuses ? lockAndFuseBits() : Outcome::Ok);
 }
 
-bool AutoProgramRun::imagesPresent(const MemorySteps& flash, const MemorySteps& eeprom) {
+Outcome AutoProgramRun::imagesPresent(const MemorySteps& flash, const MemorySteps& eeprom) {
     for (const MemorySteps* steps : {&flash, &eeprom})
-        if (steps->needsImage() && !steps->imageAvailable()) return fail(steps->noImageError);
-    return true;
+        if (steps->needsImage() && !steps->imageAvailable()) return fail(steps->noImageError, Outcome::File);
+    return Outcome::Ok;
 }
 
-bool AutoProgramRun::eraseAndBlankCheck() {
+Outcome AutoProgramRun::eraseAndBlankCheck() {
     const Project& project = context_.project;
     if (project.autoErase) {
         pause();
         acted_ = true;
-        chipErase(context_);
-        if (operationStatus() < 0) return fail(msg::AutoprogramErrorErasingDevice);
+        if (const Outcome erased = chipErase(context_); erased != Outcome::Ok)
+            return fail(msg::AutoprogramErrorErasingDevice, erased);
         succeeded();
     }
     if (project.autoEmptyCheck) {
         pause();
-        blankCheck(context_);
-        if (operationStatus() == 1) return fail(msg::AutoprogramErrorFlashNotEmpty);
-        if (operationStatus() < 0) return fail(msg::AutoprogramErrorCheckingDevice);
+        const Outcome blank = blankCheck(context_);
+        if (blank == Outcome::NotBlank) return fail(msg::AutoprogramErrorFlashNotEmpty, blank);
+        if (blank != Outcome::Ok) return fail(msg::AutoprogramErrorCheckingDevice, blank);
         succeeded();
     }
-    return true;
+    return Outcome::Ok;
 }
 
-bool AutoProgramRun::memorySteps(const MemorySteps& steps, std::size_t& programmedCount) {
+Outcome AutoProgramRun::memorySteps(const MemorySteps& steps, std::size_t& programmedCount) {
     MemoryBuffer& buffer = steps.buffer;
     bool incrementCounter = false;
     {
@@ -180,27 +182,28 @@ bool AutoProgramRun::memorySteps(const MemorySteps& steps, std::size_t& programm
         incrementCounter = counterOff.stored();
         // Every step switched on runs: one without an image fails the run, never is skipped.
         if (steps.reload) {
-            runBufferCommand(buffer, BufferCommand::Reload, context_.ui, context_.state.operationStatus);
-            if (operationStatus() < 0) return fail(steps.reloadError);
+            if (!runBufferCommand(buffer, BufferCommand::Reload, context_.ui, context_.state.operationStatus))
+                return fail(steps.reloadError, Outcome::File);
             succeeded();
         }
         if (!buffer.hasData()) {
-            if (steps.needsImage()) return fail(steps.noImageError);
-            return true; // nothing for a part without this memory
+            if (steps.needsImage()) return fail(steps.noImageError, Outcome::File);
+            return Outcome::Ok; // nothing for a part without this memory
         }
         if (steps.program) {
             pause();
             acted_ = true;
-            steps.programHandler(context_);
-            if (operationStatus() < 0) return fail(steps.programError);
+            if (const Outcome programmed = steps.programHandler(context_); programmed != Outcome::Ok)
+                return fail(steps.programError, programmed);
             programmedCount = context_.state.programmedBytes;
             succeeded();
         }
         if (steps.verify) {
             pause();
             acted_ = true;
-            steps.verifyHandler(context_);
-            if (operationStatus() < 0 || !steps.verified) return fail(steps.verifyError);
+            const Outcome verified = steps.verifyHandler(context_);
+            if (verified != Outcome::Ok || !steps.verified)
+                return fail(steps.verifyError, verified != Outcome::Ok ? verified : Outcome::VerifyMismatch);
             succeeded();
         }
     }
@@ -208,20 +211,28 @@ bool AutoProgramRun::memorySteps(const MemorySteps& steps, std::size_t& programm
         incrementSerialCounter(buffer, steps.counterAddress, CounterFileRule::AnyFile) &&
         context_.refreshBuffer)
         context_.refreshBuffer(buffer);
-    return true;
+    return Outcome::Ok;
 }
 
-void AutoProgramRun::lockAndFuseBits() {
+Outcome AutoProgramRun::lockAndFuseBits() {
     status(msg::LockBits);
-    if (!programLockFuse(context_, context_.project.lockFuseSelection))
+    const LockFuseWrite written = programLockFuse(context_, context_.project.lockFuseSelection);
+    if (!written.sessionOpened && written.outcome != Outcome::Ok)
         context_.ui.showInfo(context_.messages.text(msg::ErrorProgrammingLockBits));
+    return written.outcome;
 }
 
-void AutoProgramRun::finish() {
+Outcome AutoProgramRun::finish(Outcome lockAndFuse) {
     OperationState& state = context_.state;
     const Messages& messages = context_.messages;
-    if (!acted_) return status(msg::NoActionsAutoprogram);
-    if (!state.flashVerified || !state.eepromVerified) return status(msg::AutoprogramVerificationFailed);
+    if (!acted_) {
+        status(msg::NoActionsAutoprogram);
+        return lockAndFuse != Outcome::Ok ? lockAndFuse : Outcome::Failed;
+    }
+    if (!state.flashVerified || !state.eepromVerified) {
+        status(msg::AutoprogramVerificationFailed);
+        return lockAndFuse != Outcome::Ok ? lockAndFuse : Outcome::VerifyMismatch;
+    }
     // DONE is earned: every step switched on ran and succeeded (a step without its image failed
     // the run above), each verify step compared every byte it counts, and the counts are the
     // bytes each program step saw acknowledged by the chip.
@@ -239,18 +250,19 @@ void AutoProgramRun::finish() {
         text = messages.text(msg::AutoprogramDoneNothing);
     context_.ui.setStatus(text);
     state.autoProgramOk = true;
+    return lockAndFuse;
 }
 
 } // namespace
 
-void autoProgram(ChipContext& context) { AutoProgramRun(context).run(); }
+Outcome autoProgram(ChipContext& context) { return AutoProgramRun(context).run(); }
 
-bool runUnattendedAutoProgram(ChipContext& context) {
+Outcome runUnattendedAutoProgram(ChipContext& context) {
     context.state.autoProgramOk = false;
-    autoProgram(context);
+    const Outcome outcome = autoProgram(context);
     const bool ok = context.state.autoProgramOk;
     context.ui.showPlain(context.messages.text(ok ? msg::AutoprogramOk : msg::AutoprogramErrorSummary));
-    return ok;
+    return outcome;
 }
 
 } // namespace tovel

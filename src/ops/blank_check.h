@@ -1,11 +1,13 @@
-// Blank check: does the chip's whole Flash read as 0xFF? Sets the operation status to 0 (blank),
-// 1 (not blank) or -1 (error or cancelled); auto-program reads it.
+// Blank check: does the chip's whole Flash read as 0xFF? Returns the outcome (Ok blank, NotBlank,
+// or why it could not tell) and keeps it as the operation status; auto-program reads it.
 #pragma once
+
+#include "core/outcome.h"
 
 namespace tovel {
 
 struct ChipContext;
 
-void blankCheck(ChipContext& context);
+Outcome blankCheck(ChipContext& context);
 
 } // namespace tovel

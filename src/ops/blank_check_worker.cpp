@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "ops/transfer_result.h"
-
 namespace tovel {
 
 namespace {
@@ -24,18 +22,18 @@ ReadingJob blankCheckJob(const DeviceRecord& device, std::uint8_t readDelayCode,
     return job;
 }
 
-int BlankCheckWorker::run() {
+Outcome BlankCheckWorker::run() {
     switch (readChip(msg::BlankCheck, msg::CheckingFlash, msg::CheckingFlash, msg::CheckingFlash)) {
-    case Outcome::Done:
-        return transfer_result::Done;
-    case Outcome::Stopped:
-        return transfer_result::PollingErrorOrNotBlank;
-    case Outcome::Cancelled:
-        return transfer_result::Cancelled;
-    case Outcome::Failed:
+    case ReadEnd::Done:
+        return Outcome::Ok;
+    case ReadEnd::Stopped:
+        return Outcome::NotBlank;
+    case ReadEnd::Cancelled:
+        return Outcome::Cancelled;
+    case ReadEnd::Failed:
         break;
     }
-    return transfer_result::Failed;
+    return Outcome::Failed;
 }
 
 bool BlankCheckWorker::accept(std::size_t, const std::uint8_t* bytes, std::size_t count) {

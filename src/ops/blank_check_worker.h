@@ -1,6 +1,6 @@
 // The blank-check worker: reads the chip's Flash from address 0 and stops at the first block
-// (chunk, byte or DataFlash page) that holds a byte other than 0xFF. Result codes: 0 blank,
-// 100 not blank, 1 cancelled, -1 failure.
+// (chunk, byte or DataFlash page) that holds a byte other than 0xFF. Outcome Ok (blank), NotBlank,
+// Cancelled or Failed.
 #pragma once
 
 #include "ops/chip_reading_runner.h"
@@ -18,7 +18,7 @@ public:
         : ChipReadingRunner(messages, channel, clock, job) {}
 
 protected:
-    int run() override;
+    Outcome run() override;
     bool accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) override;
 };
 

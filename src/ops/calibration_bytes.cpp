@@ -14,13 +14,14 @@ namespace {
 constexpr unsigned kBeforeReadMs = 40;
 constexpr std::size_t kMaxCalibrationBytes = 4;
 
-void readFailed(ChipContext& context, OperationFrame& frame, bool sendFailed) {
+Outcome readFailed(ChipContext& context, OperationFrame& frame, bool sendFailed) {
     const std::string error = context.messages.text(msg::ErrorReadingCalibrationBytes);
     if (sendFailed) context.ui.setStatus(error);
     frame.disconnect(OperationFrame::Warning::Quiet);
     context.ui.setStatus(error);
     context.ui.setBusy(false);
     context.ui.showInfo(context.messages.text(msg::ConnectionError));
+    return Outcome::Connection;
 }
 
 } // namespace
@@ -39,11 +40,11 @@ std::string calibrationBoxText(std::span<const std::uint8_t> bytes, const Messag
     return text;
 }
 
-void readCalibrationBytes(ChipContext& context) {
+Outcome readCalibrationBytes(ChipContext& context) {
     // No port check of its own: with no port chosen the session says it cannot open one.
     // "Reading calibration bytes..." comes once, after connecting.
     OperationFrame frame(context, OperationFrame::kNoStatusText, OperationFrame::SetsStatus::No);
-    if (!frame.connect(OperationFrame::kSpeed19200)) return;
+    if (!frame.connect(OperationFrame::kSpeed19200)) return frame.notConnected();
     context.ui.setStatus(context.messages.text(msg::ReadingCalibrationBytes));
     context.clock.sleepMs(kBeforeReadMs);
 
@@ -60,6 +61,7 @@ void readCalibrationBytes(ChipContext& context) {
     context.ui.setStatus(calibrationStatusText(read, context.messages));
     context.ui.showInfo(calibrationBoxText(read, context.messages));
     frame.disconnect(OperationFrame::Warning::Quiet);
+    return Outcome::Ok;
 }
 
 } // namespace tovel

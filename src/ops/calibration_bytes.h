@@ -7,13 +7,14 @@
 #include <span>
 #include <string>
 
+#include "core/outcome.h"
 #include "i18n/messages.h"
 
 namespace tovel {
 
 struct ChipContext;
 
-void readCalibrationBytes(ChipContext& context);
+Outcome readCalibrationBytes(ChipContext& context);
 
 // "Calibration byte(s):" followed by " %02X" for each byte.
 std::string calibrationStatusText(std::span<const std::uint8_t> bytes, const Messages& messages);

@@ -9,6 +9,7 @@
 
 #include "board/board_session.h"
 #include "core/clock.h"
+#include "core/outcome.h"
 #include "core/user_interface.h"
 #include "i18n/messages.h"
 #include "image/memory_buffer.h"
@@ -19,8 +20,9 @@ namespace tovel {
 
 // Results of the last operations, read by auto-program and the lock/fuse commands.
 struct OperationState {
-    // -1 failed or not completed, 0 succeeded, 1 signature mismatch or Flash not blank, 2 locked.
-    int operationStatus = -1;
+    // The outcome of the last operation that keeps it (chip erase, blank check, program, verify,
+    // the signature comparison, Reload); Failed while one runs and has not finished.
+    Outcome operationStatus = Outcome::Failed;
     bool flashVerified = false;
     bool eepromVerified = false;
     long firstMismatch = -1;
@@ -29,6 +31,12 @@ struct OperationState {
     // Bytes the last programming run handed to the chip and saw acknowledged: what its "Done"
     // reports and auto-program counts (an image larger than the chip is cut to the chip).
     std::size_t programmedBytes = 0;
+
+    // Keeps `outcome` as the operation status and hands it on.
+    Outcome keep(Outcome outcome) {
+        operationStatus = outcome;
+        return outcome;
+    }
 };
 
 struct ChipContext {

@@ -41,34 +41,38 @@ bool sendErase(SerialChannel& channel, Clock& clock, const DeviceRecord& device)
     return sendAvrErase(channel);
 }
 
-void connectionError(ChipContext& context, OperationFrame& frame) {
+Outcome connectionError(ChipContext& context, OperationFrame& frame) {
     frame.disconnect(OperationFrame::Warning::Quiet);
     context.ui.showInfo(context.messages.text(msg::ConnectionError));
     context.ui.setStatus(context.messages.text(msg::ConnectionError));
+    return Outcome::Connection;
 }
 
-void eraseDataFlash(ChipContext& context, OperationFrame& frame) {
+Outcome eraseDataFlash(ChipContext& context, OperationFrame& frame) {
     DataFlashEraseWorker worker(context.messages, context.session.channel(), context.clock,
                                 DataFlashGeometry::of(frame.device()));
-    const int result = context.ui.runModal(worker);
-    if (result == 0) {
+    const Outcome result = context.ui.runModal(worker);
+    Outcome outcome = Outcome::Ok;
+    if (result == Outcome::Ok) {
         context.ui.setStatus(context.messages.text(msg::DeviceErased));
-        context.state.operationStatus = 0;
     } else if (worker.cancelRequested()) {
         context.ui.setStatus(context.messages.text(msg::EraseOperationTerminated));
+        outcome = Outcome::Cancelled;
     } else {
         context.ui.showInfo(context.messages.text(msg::ConnectionError));
         context.ui.setStatus(context.messages.text(msg::ConnectionError));
+        outcome = Outcome::Connection;
     }
     frame.disconnect(OperationFrame::Warning::Quiet);
+    return frame.judged(outcome);
 }
 
 // After the erase: a new session reads the signature to see whether the chip is still locked.
-void checkSignatureAfterErase(ChipContext& context, OperationFrame& frame) {
+Outcome checkSignatureAfterErase(ChipContext& context, OperationFrame& frame) {
     const Messages& messages = context.messages;
     context.ui.setStatus(messages.text(msg::CheckingSignature));
     context.clock.sleepMs(kBeforeSignatureCheckMs);
-    if (!frame.connect(OperationFrame::kSpeed19200)) return;
+    if (!frame.connect(OperationFrame::kSpeed19200)) return frame.notConnected();
 
     Signature signature{};
     const bool read = context.session.readSignatureBytes(signature);
@@ -76,39 +80,31 @@ void checkSignatureAfterErase(ChipContext& context, OperationFrame& frame) {
     if (!read) {
         // The erase itself went through; only its confirmation is missing.
         context.ui.showInfo(messages.text(msg::ErrorReadingSignature));
-        context.state.operationStatus = 0;
         context.ui.setStatus(messages.text(msg::DeviceErased));
         frame.disconnect(OperationFrame::Warning::Quiet);
-        return;
+        return Outcome::Ok;
     }
     frame.disconnect();
 
     const SignatureIdentity identity = identifySignature(signature);
     if (identity.kind == SignatureIdentity::Kind::Locked) {
         context.ui.setStatus(messages.text(msg::ChipNotErasedDeviceLocked));
-        context.state.operationStatus = -1;
         context.ui.showInfo(messages.text(msg::DeviceStillLocked));
-        return;
+        return Outcome::Locked;
     }
     const std::string name = signatureName(identity, messages);
     context.ui.setStatus(
         messages.format(msg::ChipErasedSignature, signature[0], signature[1], signature[2], name.c_str()));
     if (identity.kind == SignatureIdentity::Kind::Device && identity.deviceNo != frame.deviceIndex())
         context.selectDevice(identity.deviceNo);
-    context.state.operationStatus = 0;
     context.ui.setStatus(messages.text(msg::DeviceErased));
+    return Outcome::Ok;
 }
 
-} // namespace
-
-void chipErase(ChipContext& context) {
-    OperationFrame frame(context, msg::ErasingDevice);
-    if (!frame.begin(OperationFrame::kSpeed19200)) return;
+Outcome eraseChip(ChipContext& context, OperationFrame& frame) {
+    if (!frame.begin(OperationFrame::kSpeed19200)) return frame.notConnected();
     const DeviceRecord& device = frame.device();
-    if (device.isDataFlash()) {
-        eraseDataFlash(context, frame);
-        return;
-    }
+    if (device.isDataFlash()) return eraseDataFlash(context, frame);
 
     SerialChannel& channel = context.session.channel();
     if (!sendErase(channel, context.clock, device)) return connectionError(context, frame);
@@ -120,10 +116,16 @@ void chipErase(ChipContext& context) {
     if (device.spiVariant != SpiVariant::Avr) {
         // AT89S and AT25 parts have no readable signature to confirm the erase with.
         context.ui.setStatus(context.messages.text(msg::DeviceErased));
-        context.state.operationStatus = 0;
-        return;
+        return Outcome::Ok;
     }
-    checkSignatureAfterErase(context, frame);
+    return checkSignatureAfterErase(context, frame);
+}
+
+} // namespace
+
+Outcome chipErase(ChipContext& context) {
+    OperationFrame frame(context, msg::ErasingDevice);
+    return context.state.keep(eraseChip(context, frame));
 }
 
 } // namespace tovel

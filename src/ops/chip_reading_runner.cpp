@@ -40,12 +40,12 @@ long ChipReadingRunner::readUnits() const {
     return static_cast<long>(job_.count / kChunkBytes);
 }
 
-ChipReadingRunner::Outcome ChipReadingRunner::readChip(unsigned titleId, unsigned textId, unsigned at25TextId,
+ChipReadingRunner::ReadEnd ChipReadingRunner::readChip(unsigned titleId, unsigned textId, unsigned at25TextId,
                                                        unsigned dataFlashTextId) {
     const std::string title = messages().text(titleId);
     const TransferPath path = job_.path;
     if ((path == TransferPath::At25 || path == TransferPath::DataFlash) && job_.device.pageSize == 0)
-        return Outcome::Failed;
+        return ReadEnd::Failed;
     const unsigned text = path == TransferPath::At25        ? at25TextId
                           : path == TransferPath::DataFlash ? dataFlashTextId
                                                             : textId;
@@ -54,15 +54,15 @@ ChipReadingRunner::Outcome ChipReadingRunner::readChip(unsigned titleId, unsigne
     return readPath();
 }
 
-ChipReadingRunner::Outcome ChipReadingRunner::readWithinDisplay(long firstUnit) {
+ChipReadingRunner::ReadEnd ChipReadingRunner::readWithinDisplay(long firstUnit) {
     if ((job_.path == TransferPath::At25 || job_.path == TransferPath::DataFlash) &&
         job_.device.pageSize == 0)
-        return Outcome::Failed;
+        return ReadEnd::Failed;
     firstUnit_ = firstUnit;
     return readPath();
 }
 
-ChipReadingRunner::Outcome ChipReadingRunner::readPath() {
+ChipReadingRunner::ReadEnd ChipReadingRunner::readPath() {
     switch (job_.path) {
     case TransferPath::At25:
         return readAt25();
@@ -85,10 +85,10 @@ bool ChipReadingRunner::selectSegment(std::size_t offset) {
     return true;
 }
 
-ChipReadingRunner::Outcome ChipReadingRunner::readAvr() {
+ChipReadingRunner::ReadEnd ChipReadingRunner::readAvr() {
     if (!board::setWaitCode(channel(), job_.delayCode)) {
         noteConnectionErrorBox();
-        return Outcome::Failed;
+        return ReadEnd::Failed;
     }
     const bool flash = job_.memory == MemoryKind::Flash;
     const std::size_t chunks = ceilDiv(job_.count, kChunkBytes);
@@ -97,45 +97,45 @@ ChipReadingRunner::Outcome ChipReadingRunner::readAvr() {
         const auto length = static_cast<std::uint8_t>(std::min(kChunkBytes, job_.count - offset));
         if (flash && !selectSegment(offset)) {
             noteConnectionErrorBox();
-            return Outcome::Failed;
+            return ReadEnd::Failed;
         }
         const std::uint8_t* bytes =
             flash ? board::readFlashBytes(channel(), length) : board::readEepromBytes(channel(), length);
         if (bytes == nullptr) {
             noteConnectionErrorBox();
-            return Outcome::Failed;
+            return ReadEnd::Failed;
         }
-        if (!accept(offset, bytes, length)) return Outcome::Stopped;
-        if (cancelRequested()) return Outcome::Cancelled;
+        if (!accept(offset, bytes, length)) return ReadEnd::Stopped;
+        if (cancelRequested()) return ReadEnd::Cancelled;
         pauseMs(job_.chunkPauseMs);
         unitRead(static_cast<long>(k));
     }
-    return Outcome::Done;
+    return ReadEnd::Done;
 }
 
-ChipReadingRunner::Outcome ChipReadingRunner::readAt89() {
+ChipReadingRunner::ReadEnd ChipReadingRunner::readAt89() {
     const std::uint8_t instruction = job_.memory == MemoryKind::Flash ? kAt89ReadCode : kAt89ReadData;
     for (std::size_t i = 0; i < job_.count; ++i) {
         const int reply = board::spiInstrRead(channel(), instruction, low(i >> 8), low(i));
         if (reply < 0) {
             noteConnectionErrorBox();
-            return Outcome::Failed;
+            return ReadEnd::Failed;
         }
         const auto byte = static_cast<std::uint8_t>(reply);
-        if (!accept(i, &byte, 1)) return Outcome::Stopped;
-        if (cancelRequested()) return Outcome::Cancelled;
+        if (!accept(i, &byte, 1)) return ReadEnd::Stopped;
+        if (cancelRequested()) return ReadEnd::Cancelled;
         unitRead(static_cast<long>(i / kChunkBytes));
         pauseMs(job_.byteDelayMs);
     }
-    return Outcome::Done;
+    return ReadEnd::Done;
 }
 
-ChipReadingRunner::Outcome ChipReadingRunner::readAt25() {
+ChipReadingRunner::ReadEnd ChipReadingRunner::readAt25() {
     SerialChannel& link = channel();
     const std::size_t pageSize = job_.device.pageSize;
-    if (!board::at25Select(link)) return Outcome::Failed;
+    if (!board::at25Select(link)) return ReadEnd::Failed;
     pauseMs(kAt25FramePauseMs);
-    if (!board::at25Deselect(link)) return Outcome::Failed;
+    if (!board::at25Deselect(link)) return ReadEnd::Failed;
     pauseMs(kAt25FramePauseMs);
     const std::size_t pages = ceilDiv(job_.count, pageSize);
     for (std::size_t p = 0; p < pages; ++p) {
@@ -143,45 +143,45 @@ ChipReadingRunner::Outcome ChipReadingRunner::readAt25() {
         const std::size_t length = std::min(pageSize, job_.count - offset);
         if (!board::at25Select(link) || !board::spiSendByte(link, kAt25Read) ||
             !board::spiSendByte(link, low(offset >> 8)) || !board::spiSendByte(link, low(offset)))
-            return Outcome::Failed;
+            return ReadEnd::Failed;
         for (std::size_t j = 0; j < length; ++j) {
             const int reply = board::spiReadByte(link);
-            if (reply < 0) return Outcome::Failed;
+            if (reply < 0) return ReadEnd::Failed;
             const auto byte = static_cast<std::uint8_t>(reply);
-            if (!accept(offset + j, &byte, 1)) return Outcome::Stopped;
+            if (!accept(offset + j, &byte, 1)) return ReadEnd::Stopped;
         }
-        if (!board::at25Deselect(link)) return Outcome::Failed;
-        if (cancelRequested()) return Outcome::Cancelled;
+        if (!board::at25Deselect(link)) return ReadEnd::Failed;
+        if (cancelRequested()) return ReadEnd::Cancelled;
         unitRead(static_cast<long>(p));
     }
-    if (!job_.leaveAt25AfterRead) return Outcome::Done;
+    if (!job_.leaveAt25AfterRead) return ReadEnd::Done;
     pauseMs(kAt25LeavePauseMs);
-    return board::leaveProgramming(link) ? Outcome::Done : Outcome::Failed;
+    return board::leaveProgramming(link) ? ReadEnd::Done : ReadEnd::Failed;
 }
 
-ChipReadingRunner::Outcome ChipReadingRunner::readDataFlash() {
+ChipReadingRunner::ReadEnd ChipReadingRunner::readDataFlash() {
     SerialChannel& link = channel();
     const std::size_t pageSize = job_.device.pageSize;
     if (!board::spiDeselect(link) || !board::spiSelect(link) ||
         !board::spiWriteBlock(link, kDataFlashContinuousRead.data(), kDataFlashContinuousRead.size()))
-        return Outcome::Failed;
+        return ReadEnd::Failed;
     const std::size_t pages = ceilDiv(job_.count, pageSize);
     for (std::size_t p = 0; p < pages; ++p) {
         const std::size_t offset = p * pageSize;
         const std::size_t length = std::min(pageSize, job_.count - offset);
-        if (!board::sendSpiReadBlock(link, static_cast<std::uint16_t>(length))) return Outcome::Failed;
+        if (!board::sendSpiReadBlock(link, static_cast<std::uint16_t>(length))) return ReadEnd::Failed;
         const std::uint8_t* bytes = link.receive(length);
-        if (bytes == nullptr) return Outcome::Failed;
+        if (bytes == nullptr) return ReadEnd::Failed;
         // The bytes count even when the acknowledge after them does not come.
         const bool goOn = accept(offset, bytes, length);
         const bool acknowledged = link.receiveByte() == protocol::Ack;
-        if (!goOn) return Outcome::Stopped;
-        if (!acknowledged) return Outcome::Failed;
-        if (cancelRequested()) return Outcome::Cancelled;
+        if (!goOn) return ReadEnd::Stopped;
+        if (!acknowledged) return ReadEnd::Failed;
+        if (cancelRequested()) return ReadEnd::Cancelled;
         unitRead(static_cast<long>(p));
     }
     // The frame stays open: ending the session ends it.
-    return Outcome::Done;
+    return ReadEnd::Done;
 }
 
 } // namespace tovel

@@ -26,7 +26,8 @@ struct ReadingJob {
 
 class ChipReadingRunner : public ChipTransferRunner {
 protected:
-    enum class Outcome {
+    // How a read ended.
+    enum class ReadEnd {
         Done,      // every byte was read and accepted
         Stopped,   // `accept` asked to stop
         Cancelled, // Cancel was pressed
@@ -39,12 +40,12 @@ protected:
     // Starts the progress display with `titleId` and the text the path calls for (`textId` on
     // the AVR and AT89S paths; the AT25 and AT45 paths name their own memory), then reads.
     // A failure on the AVR and AT89S paths notes the "Connection error" box.
-    Outcome readChip(unsigned titleId, unsigned textId, unsigned at25TextId, unsigned dataFlashTextId);
+    ReadEnd readChip(unsigned titleId, unsigned textId, unsigned at25TextId, unsigned dataFlashTextId);
 
     // Reads as `readChip` does, on a progress display the caller has started: read unit k is
     // reported as `firstUnit + k`. The AT25 path leaves programming mode only when the job
     // says so.
-    Outcome readWithinDisplay(long firstUnit);
+    ReadEnd readWithinDisplay(long firstUnit);
     // The progress units a read of the job takes.
     long readUnits() const;
 
@@ -55,13 +56,13 @@ protected:
     void setReadingJob(const ReadingJob& job) { job_ = job; }
 
 private:
-    Outcome readPath();
+    ReadEnd readPath();
     void unitRead(long k) { setProgress(firstUnit_ + k); }
 
-    Outcome readAvr();
-    Outcome readAt89();
-    Outcome readAt25();
-    Outcome readDataFlash();
+    ReadEnd readAvr();
+    ReadEnd readAt89();
+    ReadEnd readAt25();
+    ReadEnd readDataFlash();
     bool selectSegment(std::size_t offset);
 
     ReadingJob job_;

@@ -28,10 +28,10 @@ protected:
         if (ms > 0) clock_.sleepMs(ms);
     }
     void noteConnectionErrorBox() { connectionErrorBox_ = true; }
-    // Notes the box and returns `code`, for `return failWithBox(...)`.
-    int failWithBox(int code) {
+    // Notes the box and returns `outcome`, for `return failWithBox(...)`.
+    Outcome failWithBox(Outcome outcome) {
         noteConnectionErrorBox();
-        return code;
+        return outcome;
     }
 
 private:

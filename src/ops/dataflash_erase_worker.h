@@ -1,5 +1,6 @@
 // The AT45 DataFlash erase behind the progress display: one block erase (8 pages) after another,
-// each in its own SPI frame. Result 0 done, 1 cancelled, -1 a reply other than the acknowledge.
+// each in its own SPI frame. Outcome Ok, Cancelled, or Failed for a reply other than the
+// acknowledge.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +35,7 @@ public:
         : OperationRunner(messages), channel_(channel), clock_(clock), geometry_(geometry) {}
 
 protected:
-    int run() override;
+    Outcome run() override;
 
 private:
     SerialChannel& channel_;

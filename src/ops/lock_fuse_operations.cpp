@@ -68,36 +68,39 @@ SignatureCheck checkSignature(ChipContext& context, int deviceNo) {
     return context.ui.ask(question) == Answer::Yes ? SignatureCheck::Matches : SignatureCheck::Declined;
 }
 
-// The signature gate on the open session: true to go on; otherwise the session is ended without
+// The signature gate on the open session: Ok to go on; otherwise the session is ended without
 // the disconnection warning and the reason given (`readFailedBox` when the read failed).
-bool passSignatureGate(ChipContext& context, LockFuseSession& session, int deviceNo, unsigned readFailedBox) {
+Outcome passSignatureGate(ChipContext& context, LockFuseSession& session, int deviceNo,
+                          unsigned readFailedBox) {
     switch (checkSignature(context, deviceNo)) {
     case SignatureCheck::ReadFailed:
         session.end(false);
         box(context, readFailedBox);
-        return false;
+        return Outcome::Connection;
     case SignatureCheck::Declined:
         session.end(false);
         status(context, msg::OperationCancelled);
-        return false;
+        return Outcome::WrongChip;
     case SignatureCheck::Matches:
         break;
     }
-    return true;
+    return Outcome::Ok;
 }
 
 // A chip without a lock-read instruction: an AVR one is still identified by its signature.
-bool reportUnreadable(ChipContext& context, const DeviceRecord& device, int deviceNo) {
+Outcome reportUnreadable(ChipContext& context, const DeviceRecord& device, int deviceNo) {
     if (device.spiVariant == SpiVariant::Avr) {
         status(context, msg::VerifyingSignature);
         BusyCursor busy(context.ui);
         LockFuseSession session(context);
-        if (!session.connect()) return false;
-        if (!passSignatureGate(context, session, deviceNo, msg::ConnectionError)) return false;
+        if (!session.connect()) return Outcome::Connection;
+        if (const Outcome gate = passSignatureGate(context, session, deviceNo, msg::ConnectionError);
+            gate != Outcome::Ok)
+            return gate;
         session.end();
     }
     box(context, msg::DeviceCannotReadLockFuse);
-    return true;
+    return Outcome::Ok;
 }
 
 // SpiInstrRead of one byte; nothing when the command could not be sent or no reply came.
@@ -107,79 +110,80 @@ std::optional<std::uint8_t> readByte(SerialChannel& channel, const SpiBytes3& in
     return static_cast<std::uint8_t>(reply);
 }
 
-// Writes the fuse bytes in the order 1, 2, 3; false at the first that failed (reported).
-bool writeFuses(ChipContext& context, SerialChannel& channel, const FuseLayout& layout,
-                const LockFuseSettings& settings) {
+// Writes the fuse bytes in the order 1, 2, 3; stops at the first that failed (reported).
+Outcome writeFuses(ChipContext& context, SerialChannel& channel, const FuseLayout& layout,
+                   const LockFuseSettings& settings) {
     for (const FuseByteWrite& write : encodeFuses(layout, settings)) {
         const SpiBytes4& b = write.instruction;
         const int reply = board::spiInstr4(channel, b[0], b[1], b[2], b[3]);
         if (reply == board::kNotSent) {
             box(context, msg::ConnectionError);
-            return false;
+            return Outcome::Connection;
         }
         if (reply != kAck) {
             box(context, msg::ErrorProgrammingLockFuseBits);
-            return false;
+            return Outcome::Failed;
         }
         status(context, msg::LockFuseBitsProgrammed);
     }
-    return true;
+    return Outcome::Ok;
 }
 
-bool writeAvrLock(ChipContext& context, SerialChannel& channel, const std::vector<SpiInstruction>& lock) {
+Outcome writeAvrLock(ChipContext& context, SerialChannel& channel, const std::vector<SpiInstruction>& lock) {
     for (const SpiInstruction& instruction : lock) {
         const SpiBytes4& b = instruction.bytes;
         if (!board::sendSpiInstr4(channel, b[0], b[1], b[2], b[3])) {
             box(context, msg::ConnectionError);
-            return false;
+            return Outcome::Connection;
         }
         context.clock.sleepMs(kLockWriteMs);
         if (board::receiveReplyByte(channel) != kAck) {
             box(context, msg::ErrorProgrammingLockFuseBits);
-            return false;
+            return Outcome::Failed;
         }
         status(context, msg::LockFuseBitsProgrammed);
     }
-    return true;
+    return Outcome::Ok;
 }
 
 // One instruction per level step. A command that cannot be sent ends the steps: the link is gone.
-bool writeSteppedLock(ChipContext& context, SerialChannel& channel,
-                      const std::vector<SpiInstruction>& steps) {
+// Failed (reported by the caller) when a step was not acknowledged.
+Outcome writeSteppedLock(ChipContext& context, SerialChannel& channel,
+                         const std::vector<SpiInstruction>& steps) {
     bool allAcknowledged = true;
     for (const SpiInstruction& step : steps) {
         const SpiBytes4& b = step.bytes;
         if (!board::sendSpiInstr4(channel, b[0], b[1], b[2], b[3])) {
             box(context, msg::ConnectionError);
-            return false;
+            return Outcome::Connection;
         }
         if (board::receiveReplyByte(channel) != kAck) allAcknowledged = false;
         context.clock.sleepMs(kLockStepMs);
     }
-    return allAcknowledged;
+    return allAcknowledged ? Outcome::Ok : Outcome::Failed;
 }
 
-bool writeThreeByteLock(ChipContext& context, SerialChannel& channel,
-                        const std::vector<SpiInstruction>& lock) {
-    bool ok = true;
+Outcome writeThreeByteLock(ChipContext& context, SerialChannel& channel,
+                           const std::vector<SpiInstruction>& lock) {
+    Outcome outcome = Outcome::Ok;
     for (const SpiInstruction& instruction : lock) {
         if (!board::sendSpiInstr3(channel, instruction.bytes.data(), instruction.length)) {
             box(context, msg::ConnectionError);
             context.clock.sleepMs(kThreeByteLockMs);
-            ok = false; // not written: never reported as programmed
+            if (outcome == Outcome::Ok) outcome = Outcome::Connection; // not written: never "programmed"
             continue;
         }
         if (board::receiveReplyByte(channel) == kAck)
             context.clock.sleepMs(kThreeByteLockMs);
-        else
-            ok = false;
+        else if (outcome == Outcome::Ok)
+            outcome = Outcome::Failed;
     }
-    return ok;
+    return outcome;
 }
 
 } // namespace
 
-bool readLockFuse(ChipContext& context, LockFuseSettings& settings) {
+Outcome readLockFuse(ChipContext& context, LockFuseSettings& settings) {
     settings = LockFuseSettings{};
     const int deviceNo = selectedDeviceNo(context);
     const DeviceRecord& device = DeviceTable::device(deviceNo);
@@ -188,13 +192,15 @@ bool readLockFuse(ChipContext& context, LockFuseSettings& settings) {
 
     BusyCursor busy(context.ui);
     LockFuseSession session(context);
-    if (!session.connect()) return false;
+    if (!session.connect()) return Outcome::Connection;
     SerialChannel& channel = session.channel();
     const LockFuseReadPlan plan = readInstructions(*layout);
 
-    if (device.spiVariant == SpiVariant::Avr &&
-        !passSignatureGate(context, session, deviceNo, msg::ConnectionErrorWhileReadingSignature))
-        return false;
+    if (device.spiVariant == SpiVariant::Avr) {
+        const Outcome gate =
+            passSignatureGate(context, session, deviceNo, msg::ConnectionErrorWhileReadingSignature);
+        if (gate != Outcome::Ok) return gate;
+    }
 
     std::optional<std::uint8_t> lockByte = readByte(channel, *plan.lock);
     FuseByteValues fuseBytes{0xFF, 0xFF, 0xFF};
@@ -213,58 +219,59 @@ bool readLockFuse(ChipContext& context, LockFuseSettings& settings) {
         // Nothing half-read is handed back.
         session.end(false);
         box(context, msg::ConnectionError);
-        return false;
+        return Outcome::Connection;
     }
 
     const DecodedLockFuse decoded = decodeRead(*layout, *lockByte, fuseBytes);
     if (decoded.unrecognizedLockBits) box(context, msg::UnrecognizedLockBitsCombination);
     settings = decoded.settings;
     session.end();
-    return true;
+    return Outcome::Ok;
 }
 
-bool programLockFuse(ChipContext& context, const LockFuseSettings& settings) {
+LockFuseWrite programLockFuse(ChipContext& context, const LockFuseSettings& settings) {
     if (context.settings.comPort == 0) {
         status(context, msg::SelectComPortOrSearch);
         box(context, msg::NoBoardSpecified);
-        return false;
+        return {Outcome::Connection, false};
     }
     const int deviceNo = selectedDeviceNo(context);
     const DeviceRecord& device = DeviceTable::device(deviceNo);
     const FuseLayout* layout = layoutOf(deviceNo);
-    if (layout == nullptr) return true; // nothing on this chip to write
+    if (layout == nullptr) return {Outcome::Ok, false}; // nothing on this chip to write
 
     BusyCursor busy(context.ui);
     LockFuseSession session(context);
-    if (!session.connect()) return false;
+    if (!session.connect()) return {Outcome::Connection, false};
     SerialChannel& channel = session.channel();
     const std::vector<SpiInstruction> lock = encodeLock(*layout, device.spiVariant, settings);
 
     const LockProcedure procedure = lockProcedureFor(device.spiVariant);
-    bool ok = false;
+    Outcome outcome = Outcome::Failed;
     if (procedure == LockProcedure::Avr) {
         // Fuses first: once the lock bits are set they may not be changed.
-        ok = writeFuses(context, channel, *layout, settings) && writeAvrLock(context, channel, lock);
+        outcome = writeFuses(context, channel, *layout, settings);
+        if (outcome == Outcome::Ok) outcome = writeAvrLock(context, channel, lock);
         session.end();
     } else {
-        ok = procedure == LockProcedure::Stepped ? writeSteppedLock(context, channel, lock)
-                                                 : writeThreeByteLock(context, channel, lock);
+        outcome = procedure == LockProcedure::Stepped ? writeSteppedLock(context, channel, lock)
+                                                      : writeThreeByteLock(context, channel, lock);
         session.end();
-        if (ok)
+        if (outcome == Outcome::Ok)
             status(context, msg::LockFuseBitsProgrammed);
         else
             box(context, msg::ErrorProgrammingLockFuseBits);
     }
-    if (ok) box(context, msg::LockFuseBitsProgrammed);
-    return true;
+    if (outcome == Outcome::Ok) box(context, msg::LockFuseBitsProgrammed);
+    return {outcome, true};
 }
 
-void verifyLockFuse(ChipContext& context, const LockFuseSettings& expected) {
+Outcome verifyLockFuse(ChipContext& context, const LockFuseSettings& expected) {
     LockFuseSettings read;
-    if (!readLockFuse(context, read)) return;
+    if (const Outcome outcome = readLockFuse(context, read); outcome != Outcome::Ok) return outcome;
     const int deviceNo = selectedDeviceNo(context);
     const FuseLayout* layout = layoutOf(deviceNo);
-    if (layout == nullptr) return;
+    if (layout == nullptr) return Outcome::Failed; // no bits to compare
     const std::optional<std::string> differences = lockFuseDifferences(
         *layout, DeviceTable::device(deviceNo).spiVariant, expected, read, context.messages);
     const std::string caption = context.messages.text(msg::QuestionCaption);
@@ -272,20 +279,24 @@ void verifyLockFuse(ChipContext& context, const LockFuseSettings& expected) {
         context.ui.showBox(caption, *differences, BoxIcon::Error);
     else
         context.ui.showBox(caption, context.messages.text(msg::LockFuseBitsVerifyOK), BoxIcon::Information);
+    // Bits that cannot be read were not compared, whatever the box says of them.
+    if (read.readable == 0) return Outcome::Failed;
+    return differences ? Outcome::VerifyMismatch : Outcome::Ok;
 }
 
-void lockFuseCommand(ChipContext& context,
-                     const std::function<void(int deviceNo, const LockFuseSettings& read)>& openDialog) {
+Outcome lockFuseCommand(ChipContext& context,
+                        const std::function<void(int deviceNo, const LockFuseSettings& read)>& openDialog) {
     const int deviceNo = selectedDeviceNo(context);
-    if (DeviceTable::device(deviceNo).fuseLayout < 0) return;
+    if (DeviceTable::device(deviceNo).fuseLayout < 0) return Outcome::Ok;
     if (context.settings.comPort == 0) {
         status(context, msg::SelectComPortOrSearch);
         box(context, msg::NoBoardSpecified);
-        return;
+        return Outcome::Connection;
     }
     LockFuseSettings read;
-    if (!readLockFuse(context, read)) return;
+    if (const Outcome outcome = readLockFuse(context, read); outcome != Outcome::Ok) return outcome;
     if (openDialog) openDialog(deviceNo, read);
+    return Outcome::Ok;
 }
 
 } // namespace tovel

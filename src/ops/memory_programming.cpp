@@ -5,7 +5,6 @@
 #include "ops/serial_counter.h"
 #include "ops/signature_gate.h"
 #include "ops/transfer_jobs.h"
-#include "ops/transfer_result.h"
 
 namespace tovel {
 
@@ -27,45 +26,50 @@ constexpr ProgrammingTexts kEepromTexts{
     msg::ProgrammingEeprom,      msg::EepromNothingToProgram, msg::EepromProgramDoneBytesProgrammed,
     msg::EepromProgramCancelled, msg::ErrorProgrammingEeprom, msg::ErrorProgrammingEeprom};
 
-// Runs the worker and reports. False when nothing was handed to the chip because the person
-// declined to write only the part of the image that fits.
-bool writeBuffer(ChipContext& context, const OperationFrame& frame, MemoryBuffer& buffer, MemoryKind memory,
-                 const ProgrammingTexts& texts) {
+// Runs the worker and reports. `written` false when nothing was handed to the chip because the
+// person declined to write only the part of the image that fits.
+Outcome writeBuffer(ChipContext& context, const OperationFrame& frame, MemoryBuffer& buffer,
+                    MemoryKind memory, const ProgrammingTexts& texts, bool& written) {
     const Messages& messages = context.messages;
     const DeviceRecord& device = frame.device();
     context.state.programmedBytes = 0;
+    written = false;
     buffer.setAllAttributes(ByteAttribute::NotConfirmed);
     const std::size_t limit = memoryLimit(device, memory);
     if (buffer.size() > limit && !confirmOnlyFirstBytes(context, limit, memory)) {
         // Nothing was written: that is not "Done".
         context.ui.setStatus(messages.text(texts.cancelled));
-        return false;
+        return Outcome::Cancelled;
     }
+    written = true;
 
     const std::size_t count = transferCount(buffer.size(), device, memory);
     ProgrammingWorker worker(messages, context.session.channel(), context.clock,
                              programmingJob(context, device, memory, count), buffer.data(),
                              buffer.attributes());
     if (context.project.writeChangedOnly) worker.writeOnlyChanges(readingJob(context, device, memory, count));
-    const int result = runOnBuffer(context, buffer, worker);
-    if (result == transfer_result::Done) {
-        // The worker ends Done only after every one of the `count` bytes was acknowledged.
+    const Outcome result = runOnBuffer(context, buffer, worker);
+    if (result == Outcome::Ok) {
+        // The worker ends Ok only after every one of the `count` bytes was acknowledged.
         context.state.programmedBytes = count;
         context.ui.setStatus(messages.format(texts.done, static_cast<int>(count)));
-        context.state.operationStatus = 0;
-    } else if (worker.cancelRequested()) {
+        return Outcome::Ok;
+    }
+    if (worker.cancelRequested()) {
         context.ui.setStatus(messages.text(texts.cancelled));
-    } else if (result == transfer_result::PollingErrorOrNotBlank) {
+        return Outcome::Cancelled;
+    }
+    if (result == Outcome::PollingFailed) {
         context.ui.setStatus(messages.text(msg::ErrorDuringPolling));
         context.ui.showInfo(messages.text(msg::ErrorDuringPolling));
-    } else {
-        context.ui.setStatus(messages.text(texts.failedStatus));
-        context.ui.showInfo(messages.text(texts.failedBox));
+        return failureOf(worker, Outcome::PollingFailed);
     }
-    return true;
+    context.ui.setStatus(messages.text(texts.failedStatus));
+    context.ui.showInfo(messages.text(texts.failedBox));
+    return failureOf(worker, Outcome::Failed);
 }
 
-void programMemory(ChipContext& context, MemoryKind memory) {
+Outcome programMemory(ChipContext& context, MemoryKind memory) {
     const bool flash = memory == MemoryKind::Flash;
     const ProgrammingTexts& texts = flash ? kFlashTexts : kEepromTexts;
     OperationFrame frame(context, texts.status);
@@ -73,12 +77,15 @@ void programMemory(ChipContext& context, MemoryKind memory) {
     // Zero bytes written is not "Done": the operation status stays failed and no board is touched.
     if (!buffer.hasData()) {
         context.ui.setStatus(context.messages.text(texts.nothingToProgram));
-        return;
+        return Outcome::Failed;
     }
-    if (!frame.beginAtLinkSpeed()) return;
-    if (flash && runSignatureGate(context, frame) == GateOutcome::Stop) return;
+    if (!frame.beginAtLinkSpeed()) return frame.notConnected();
+    if (flash) {
+        if (const Outcome gate = runSignatureGate(context, frame); gate != Outcome::Ok) return gate;
+    }
 
-    const bool written = writeBuffer(context, frame, buffer, memory, texts);
+    bool written = false;
+    const Outcome outcome = frame.judged(writeBuffer(context, frame, buffer, memory, texts, written));
     context.repaint(buffer);
     frame.disconnect();
     context.repaint(buffer);
@@ -89,12 +96,17 @@ void programMemory(ChipContext& context, MemoryKind memory) {
     const std::uint32_t address =
         flash ? context.project.autoIncAddressFlash : context.project.autoIncAddressEeprom;
     if (written && counterOn && incrementSerialCounter(buffer, address)) context.repaint(buffer);
+    return outcome;
 }
 
 } // namespace
 
-void programFlash(ChipContext& context) { programMemory(context, MemoryKind::Flash); }
+Outcome programFlash(ChipContext& context) {
+    return context.state.keep(programMemory(context, MemoryKind::Flash));
+}
 
-void programEeprom(ChipContext& context) { programMemory(context, MemoryKind::Eeprom); }
+Outcome programEeprom(ChipContext& context) {
+    return context.state.keep(programMemory(context, MemoryKind::Eeprom));
+}
 
 } // namespace tovel

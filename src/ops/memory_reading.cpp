@@ -3,7 +3,6 @@
 #include "ops/chip_context.h"
 #include "ops/operation_frame.h"
 #include "ops/transfer_jobs.h"
-#include "ops/transfer_result.h"
 
 namespace tovel {
 
@@ -24,28 +23,31 @@ constexpr ReadingTexts kEepromTexts{msg::ReadingEeprom,       msg::ReadEepromOK,
                                     msg::ReadEepromCancelled, msg::ErrorReadingEeprom,
                                     msg::ErrorReadingEeprom,  msg::EepromLengthChecksum};
 
-void readMemory(ChipContext& context, MemoryKind memory) {
+Outcome readMemory(ChipContext& context, MemoryKind memory) {
     const bool flash = memory == MemoryKind::Flash;
     const ReadingTexts& texts = flash ? kFlashTexts : kEepromTexts;
     const Messages& messages = context.messages;
     MemoryBuffer& buffer = flash ? context.flash : context.eeprom;
 
     OperationFrame frame(context, texts.status, OperationFrame::SetsStatus::No);
-    if (!frame.checkPort()) return;
+    if (!frame.checkPort()) return frame.notConnected();
     const DeviceRecord& device = frame.device();
-    if (!buffer.create(chipMemorySize(device, memory))) return;
-    if (!frame.connect(context.settings.baudIndex)) return;
+    if (!buffer.create(chipMemorySize(device, memory))) return Outcome::File; // "Not enough memory"
+    if (!frame.connect(context.settings.baudIndex)) return frame.notConnected();
 
     ReadWorker worker(messages, context.session.channel(), context.clock,
                       readingJob(context, device, memory, buffer.size()), buffer.data(), buffer.attributes());
-    const int result = runOnBuffer(context, buffer, worker);
-    if (result == transfer_result::Done) {
+    const Outcome result = runOnBuffer(context, buffer, worker);
+    Outcome outcome = Outcome::Ok;
+    if (result == Outcome::Ok) {
         context.ui.setStatus(messages.text(texts.ok));
     } else if (worker.cancelRequested()) {
         context.ui.setStatus(messages.text(texts.cancelled));
+        outcome = Outcome::Cancelled;
     } else {
         context.ui.showInfo(messages.text(texts.failedBox));
         context.ui.setStatus(messages.text(texts.failedStatus));
+        outcome = failureOf(worker, Outcome::Failed);
     }
     context.repaint(buffer);
     frame.disconnect();
@@ -53,19 +55,21 @@ void readMemory(ChipContext& context, MemoryKind memory) {
     const int size = static_cast<int>(buffer.size());
     context.ui.setStatus(
         messages.format(texts.lengthLine, size, size, static_cast<unsigned>(buffer.checksum())));
+    // What was read came from whatever chip is in the socket, not the AT45 asked for.
+    return frame.dataFlashMissing() ? Outcome::WrongChip : outcome;
 }
 
 } // namespace
 
-void readFlash(ChipContext& context) { readMemory(context, MemoryKind::Flash); }
+Outcome readFlash(ChipContext& context) { return readMemory(context, MemoryKind::Flash); }
 
-void readEeprom(ChipContext& context) {
+Outcome readEeprom(ChipContext& context) {
     if (chipMemorySize(DeviceTable::device(projectDeviceIndex(context.project)), MemoryKind::Eeprom) == 0) {
         context.ui.setStatus(context.messages.text(msg::ReadingEeprom));
         context.ui.setStatus(context.messages.text(msg::DeviceDoesNotHaveEeprom));
-        return;
+        return Outcome::Failed;
     }
-    readMemory(context, MemoryKind::Eeprom);
+    return readMemory(context, MemoryKind::Eeprom);
 }
 
 } // namespace tovel

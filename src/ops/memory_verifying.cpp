@@ -3,7 +3,6 @@
 #include "ops/chip_context.h"
 #include "ops/operation_frame.h"
 #include "ops/transfer_jobs.h"
-#include "ops/transfer_result.h"
 #include "ops/verify_worker.h"
 
 namespace tovel {
@@ -26,60 +25,71 @@ constexpr VerifyingTexts kEepromTexts{
     msg::VerifyingEeprom,         msg::NoEepromFileSelected,        msg::EepromVerifyOKBytesVerified,
     msg::EepromVerifyErrorAtByte, msg::EepromVerificationCancelled, msg::ConnectionErrorWhileVerifyingEeprom};
 
-void verifyMemory(ChipContext& context, MemoryKind memory) {
+Outcome verifyMemory(ChipContext& context, MemoryKind memory) {
     const bool flash = memory == MemoryKind::Flash;
     const VerifyingTexts& texts = flash ? kFlashTexts : kEepromTexts;
     const Messages& messages = context.messages;
     MemoryBuffer& buffer = flash ? context.flash : context.eeprom;
     bool& verified = flash ? context.state.flashVerified : context.state.eepromVerified;
     verified = false;
-    context.state.operationStatus = -1;
 
     // Checks that need no board come before the busy cursor.
     const DeviceRecord& device = DeviceTable::device(projectDeviceIndex(context.project));
     unsigned refusal = 0;
-    if (buffer.size() == 0)
+    Outcome refused = Outcome::Failed;
+    if (buffer.size() == 0) {
         refusal = texts.noFile;
-    else if (!flash && chipMemorySize(device, memory) == 0)
+        refused = Outcome::File;
+    } else if (!flash && chipMemorySize(device, memory) == 0) {
         refusal = msg::DeviceDoesntHaveEeprom;
+    }
     if (refusal != 0) {
         context.ui.setStatus(messages.text(texts.status));
         context.ui.setStatus(messages.text(refusal));
-        return;
+        return refused;
     }
 
     OperationFrame frame(context, texts.status);
-    if (!frame.beginAtLinkSpeed()) return;
+    if (!frame.beginAtLinkSpeed()) return frame.notConnected();
     context.state.firstMismatch = -1;
     const std::size_t count = transferCount(buffer.size(), frame.device(), memory);
     VerifyWorker worker(messages, context.session.channel(), context.clock,
                         readingJob(context, frame.device(), memory, count), buffer.data(),
                         buffer.attributes());
-    const int result = runOnBuffer(context, buffer, worker);
+    const Outcome result = runOnBuffer(context, buffer, worker);
     context.state.firstMismatch = worker.firstMismatch();
-    if (result == transfer_result::Done && worker.allEqual()) {
+    Outcome outcome = Outcome::Ok;
+    if (result == Outcome::Ok && worker.allEqual()) {
         // Every one of the `count` bytes was read back and compared equal.
         context.ui.setStatus(messages.format(texts.ok, static_cast<int>(count)));
         verified = true;
-        context.state.operationStatus = 0;
-    } else if (result == transfer_result::Done) {
+    } else if (result == Outcome::Ok) {
         const int address = static_cast<int>(worker.firstMismatch());
         context.ui.setStatus(messages.format(texts.mismatch, address, static_cast<unsigned>(address)));
+        outcome = Outcome::VerifyMismatch;
     } else if (worker.cancelRequested()) {
         context.ui.setStatus(messages.text(texts.cancelled));
+        outcome = Outcome::Cancelled;
     } else {
+        // The status and the box name the connection, whatever the worker noted.
         context.ui.setStatus(messages.text(texts.failed));
         context.ui.showInfo(messages.text(texts.failed));
+        outcome = Outcome::Connection;
     }
     context.repaint(buffer);
     frame.disconnect();
     context.repaint(buffer);
+    return frame.judged(outcome);
 }
 
 } // namespace
 
-void verifyFlash(ChipContext& context) { verifyMemory(context, MemoryKind::Flash); }
+Outcome verifyFlash(ChipContext& context) {
+    return context.state.keep(verifyMemory(context, MemoryKind::Flash));
+}
 
-void verifyEeprom(ChipContext& context) { verifyMemory(context, MemoryKind::Eeprom); }
+Outcome verifyEeprom(ChipContext& context) {
+    return context.state.keep(verifyMemory(context, MemoryKind::Eeprom));
+}
 
 } // namespace tovel

@@ -21,7 +21,7 @@ SessionParams sessionParamsOf(const ProjectSettings& project) {
 
 OperationFrame::OperationFrame(ChipContext& context, unsigned statusTextId, SetsStatus setsStatus)
     : context_(context), deviceIndex_(projectDeviceIndex(context.project)) {
-    if (setsStatus == SetsStatus::Yes) context_.state.operationStatus = -1;
+    if (setsStatus == SetsStatus::Yes) context_.state.operationStatus = Outcome::Failed;
     if (statusTextId != kNoStatusText) context_.ui.setStatus(context_.messages.text(statusTextId));
     context_.ui.setBusy(true);
 }
@@ -47,6 +47,21 @@ bool OperationFrame::connect(int speedIndex) {
     connected_ = context_.session.openSession(sessionParamsOf(context_.project), context_.settings.comPort,
                                               speedIndex);
     return connected_;
+}
+
+Outcome OperationFrame::notConnected() const {
+    const StopRequest* stop = context_.session.stopRequest();
+    return stop != nullptr && stop->requested() ? Outcome::Cancelled : Outcome::Connection;
+}
+
+Outcome OperationFrame::judged(Outcome outcome) const {
+    // A blank check that found data found it on whatever chip is there.
+    const bool failed = outcome != Outcome::Ok && outcome != Outcome::NotBlank;
+    return failed && dataFlashMissing() ? Outcome::WrongChip : outcome;
+}
+
+bool OperationFrame::dataFlashMissing() const {
+    return device().isDataFlash() && !context_.session.state().dataFlashDetected;
 }
 
 bool OperationFrame::disconnect(Warning warning) {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "board/session_params.h"
+#include "core/outcome.h"
 #include "devices/device_table.h"
 
 namespace tovel {
@@ -61,6 +62,15 @@ public:
     // was open.
     bool disconnect(Warning warning = Warning::Show);
     bool connected() const { return connected_; }
+    // Why `begin`, `checkPort` or `connect` said false: Connection, or Cancelled when a stop
+    // request ended the session before it was open.
+    Outcome notConnected() const;
+    // The outcome of the operation that ran in this frame: `outcome`, except that every failure on
+    // an AT45 that the session did not detect is put down to the chip in the socket (data found by a
+    // blank check is no failure of that kind).
+    Outcome judged(Outcome outcome) const;
+    // An AT45 session whose chip was not detected: what it reads is not the chip asked for.
+    bool dataFlashMissing() const;
 
     // The device the operation works on: the project's selection at the time the frame began.
     int deviceIndex() const { return deviceIndex_; }

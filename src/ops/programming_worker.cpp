@@ -7,13 +7,10 @@
 #include "board/board_commands.h"
 #include "board/board_protocol.h"
 #include "image/byte_attribute.h"
-#include "ops/transfer_result.h"
 
 namespace tovel {
 
 namespace {
-
-using namespace transfer_result;
 
 constexpr std::size_t kChunkBytes = 64;
 constexpr unsigned kAt25FramePauseMs = 5;
@@ -40,8 +37,8 @@ std::uint8_t low(std::size_t value) { return static_cast<std::uint8_t>(value & 0
 
 std::size_t ceilDiv(std::size_t count, std::size_t unit) { return (count + unit - 1) / unit; }
 
-int writeFailure(board::WriteReply reply) {
-    return reply == board::WriteReply::PollingError ? PollingErrorOrNotBlank : Failed;
+Outcome writeFailure(board::WriteReply reply) {
+    return reply == board::WriteReply::PollingError ? Outcome::PollingFailed : Outcome::Failed;
 }
 
 } // namespace
@@ -109,7 +106,7 @@ void ProgrammingWorker::beginWrites(unsigned textId, long units) {
 }
 
 // One display for the read and the writes: the read's units first, then the write units.
-int ProgrammingWorker::readChipFirst(TransferPath path) {
+Outcome ProgrammingWorker::readChipFirst(TransferPath path) {
     const unsigned text = path == TransferPath::At25        ? msg::ProgrammingEeprom
                           : path == TransferPath::DataFlash ? msg::ProgrammingFlash
                                                             : textId();
@@ -117,15 +114,15 @@ int ProgrammingWorker::readChipFirst(TransferPath path) {
     start(messages().text(msg::Program), messages().text(text), firstWriteUnit_ + writeUnits(path));
     chip_.assign(job_.count, 0xFF);
     switch (readWithinDisplay(0)) {
-    case Outcome::Done:
-        return Done;
-    case Outcome::Cancelled:
-        return Cancelled;
-    case Outcome::Stopped:
-    case Outcome::Failed:
+    case ReadEnd::Done:
+        return Outcome::Ok;
+    case ReadEnd::Cancelled:
+        return Outcome::Cancelled;
+    case ReadEnd::Stopped:
+    case ReadEnd::Failed:
         break;
     }
-    return Failed;
+    return Outcome::Failed;
 }
 
 unsigned ProgrammingWorker::textId() const {
@@ -137,10 +134,10 @@ void ProgrammingWorker::markProgrammed(std::size_t offset, std::size_t length) {
                 static_cast<std::uint8_t>(ByteAttribute::Programmed));
 }
 
-int ProgrammingWorker::run() {
+Outcome ProgrammingWorker::run() {
     const TransferPath path = transferPathOf(job_.device);
     if (compare_) {
-        if (const int read = readChipFirst(path); read != Done) return read;
+        if (const Outcome read = readChipFirst(path); read != Outcome::Ok) return read;
     }
     switch (path) {
     case TransferPath::DataFlash:
@@ -152,7 +149,7 @@ int ProgrammingWorker::run() {
     case TransferPath::Avr:
         break;
     }
-    if (!board::setWaitCode(channel(), job_.delayCode)) return failWithBox(Failed);
+    if (!board::setWaitCode(channel(), job_.delayCode)) return failWithBox(Outcome::Failed);
     const bool pageMode = job_.device.pageSize != 0 && job_.memory == MemoryKind::Flash;
     return pageMode ? avrPages() : avrBytes();
 }
@@ -166,11 +163,11 @@ bool ProgrammingWorker::selectSegment(std::size_t offset) {
     return true;
 }
 
-int ProgrammingWorker::avrPages() {
+Outcome ProgrammingWorker::avrPages() {
     const std::size_t pageBytes = avrPageBytes(job_.device);
     const std::size_t quarter = pageBytes / 4;
     beginWrites(msg::ProgrammingFlash, writeUnits(TransferPath::Avr));
-    if (!board::setAddress(channel(), 0)) return failWithBox(Failed);
+    if (!board::setAddress(channel(), 0)) return failWithBox(Outcome::Failed);
 
     std::vector<std::uint8_t> page(pageBytes);
     const std::size_t pages = ceilDiv(job_.count, pageBytes);
@@ -183,7 +180,7 @@ int ProgrammingWorker::avrPages() {
         // An erased page already holds 0xFF: writing it would only cost time.
         const bool blank = std::all_of(page.begin(), page.end(), [](std::uint8_t b) { return b == 0xFF; });
         if (!blank) {
-            if (!selectSegment(offset)) return failWithBox(Failed);
+            if (!selectSegment(offset)) return failWithBox(Outcome::Failed);
             for (std::size_t q = 0; q < 4; ++q) {
                 const board::WriteReply reply = board::writeFlashBytes(channel(), page.data() + q * quarter,
                                                                        static_cast<std::uint8_t>(quarter));
@@ -191,23 +188,23 @@ int ProgrammingWorker::avrPages() {
             }
             const std::size_t word = offset >> 1;
             if (!board::sendSpiInstr4(channel(), kWriteProgramMemoryPage, low(word >> 8), low(word), 0x00))
-                return failWithBox(Failed);
+                return failWithBox(Outcome::Failed);
             // The page delay runs from here: the time the reply takes counts toward it.
             const std::uint64_t sent = clock().tickUs();
             const int reply = channel().receiveByte();
             const std::uint64_t elapsed = clock().tickUs() - sent;
             if (elapsed < pageDelayUs) clock().sleepUs(pageDelayUs - elapsed);
-            if (reply != protocol::Ack) return failWithBox(Failed);
+            if (reply != protocol::Ack) return failWithBox(Outcome::Failed);
         }
         markProgrammed(offset, length);
-        if (cancelRequested()) return Cancelled;
+        if (cancelRequested()) return Outcome::Cancelled;
         pauseMs(job_.chunkPauseMs);
         unitWritten(static_cast<long>(p));
     }
-    return Done;
+    return Outcome::Ok;
 }
 
-int ProgrammingWorker::avrBytes() {
+Outcome ProgrammingWorker::avrBytes() {
     beginWrites(textId(), writeUnits(TransferPath::Avr));
     const std::size_t chunks = ceilDiv(job_.count, kChunkBytes);
     for (std::size_t k = 0; k < chunks; ++k) {
@@ -216,13 +213,14 @@ int ProgrammingWorker::avrBytes() {
         if (compare_) {
             if (!differs(offset, length)) {
                 markProgrammed(offset, length);
-                if (cancelRequested()) return Cancelled;
+                if (cancelRequested()) return Outcome::Cancelled;
                 unitWritten(static_cast<long>(k));
                 continue;
             }
-            if (const int written = writeChangedEeprom(offset, length); written != Done) return written;
+            if (const Outcome written = writeChangedEeprom(offset, length); written != Outcome::Ok)
+                return written;
             markProgrammed(offset, length);
-            if (cancelRequested()) return Cancelled;
+            if (cancelRequested()) return Outcome::Cancelled;
             pauseMs(job_.chunkPauseMs);
             unitWritten(static_cast<long>(k));
             continue;
@@ -233,19 +231,19 @@ int ProgrammingWorker::avrBytes() {
                                             ? board::writeFlashBytes(channel(), bytes, count)
                                             : board::writeEepromBytes(channel(), bytes, count);
         // A polling failure has its own message in the handler; everything else is a link fault.
-        if (reply == board::WriteReply::PollingError) return PollingErrorOrNotBlank;
-        if (reply != board::WriteReply::Done) return failWithBox(Failed);
+        if (reply == board::WriteReply::PollingError) return Outcome::PollingFailed;
+        if (reply != board::WriteReply::Done) return failWithBox(Outcome::Failed);
         markProgrammed(offset, length);
-        if (cancelRequested()) return Cancelled;
+        if (cancelRequested()) return Outcome::Cancelled;
         pauseMs(job_.chunkPauseMs);
         unitWritten(static_cast<long>(k));
     }
-    return Done;
+    return Outcome::Ok;
 }
 
 // Each run of differing bytes of the chunk at its own address: the board's pointer is moved
 // over the bytes the chip already holds.
-int ProgrammingWorker::writeChangedEeprom(std::size_t offset, std::size_t length) {
+Outcome ProgrammingWorker::writeChangedEeprom(std::size_t offset, std::size_t length) {
     std::size_t j = 0;
     while (j < length) {
         if (!differs(offset + j, 1)) {
@@ -254,46 +252,47 @@ int ProgrammingWorker::writeChangedEeprom(std::size_t offset, std::size_t length
         }
         std::size_t end = j + 1;
         while (end < length && differs(offset + end, 1)) ++end;
-        if (!board::setAddress(channel(), static_cast<std::uint16_t>(offset + j))) return failWithBox(Failed);
+        if (!board::setAddress(channel(), static_cast<std::uint16_t>(offset + j)))
+            return failWithBox(Outcome::Failed);
         const board::WriteReply reply =
             board::writeEepromBytes(channel(), data_.data() + offset + j, static_cast<std::uint8_t>(end - j));
-        if (reply == board::WriteReply::PollingError) return PollingErrorOrNotBlank;
-        if (reply != board::WriteReply::Done) return failWithBox(Failed);
+        if (reply == board::WriteReply::PollingError) return Outcome::PollingFailed;
+        if (reply != board::WriteReply::Done) return failWithBox(Outcome::Failed);
         j = end;
     }
-    return Done;
+    return Outcome::Ok;
 }
 
-int ProgrammingWorker::at89Bytes() {
+Outcome ProgrammingWorker::at89Bytes() {
     beginWrites(textId(), writeUnits(TransferPath::At89Bytes));
     const std::uint8_t instruction = job_.memory == MemoryKind::Flash ? kAt89WriteCode : kAt89WriteData;
     for (std::size_t i = 0; i < job_.count; ++i) {
         if (!differs(i, 1)) {
             markProgrammed(i, 1);
-            if (cancelRequested()) return Cancelled;
+            if (cancelRequested()) return Outcome::Cancelled;
             unitWritten(static_cast<long>(i));
             continue;
         }
         // The reply's value does not matter; only that it came.
         if (board::spiInstr4(channel(), instruction, low(i >> 8), low(i), data_[i]) < 0)
-            return failWithBox(Failed);
+            return failWithBox(Outcome::Failed);
         markProgrammed(i, 1);
-        if (cancelRequested()) return Cancelled;
+        if (cancelRequested()) return Outcome::Cancelled;
         pauseMs(job_.byteDelayMs);
         unitWritten(static_cast<long>(i));
     }
-    return Done;
+    return Outcome::Ok;
 }
 
-int ProgrammingWorker::at25Pages() {
+Outcome ProgrammingWorker::at25Pages() {
     const std::size_t pageSize = job_.device.pageSize;
-    if (pageSize == 0) return Failed;
+    if (pageSize == 0) return Outcome::Failed;
     const std::size_t pages = ceilDiv(job_.count, pageSize);
     beginWrites(msg::ProgrammingEeprom, static_cast<long>(pages));
     SerialChannel& link = channel();
-    if (!board::at25Select(link)) return Failed;
+    if (!board::at25Select(link)) return Outcome::Failed;
     pauseMs(kAt25FramePauseMs);
-    if (!board::at25Deselect(link)) return Failed;
+    if (!board::at25Deselect(link)) return Outcome::Failed;
     pauseMs(kAt25FramePauseMs);
 
     const auto instruction = [&link](std::uint8_t code) {
@@ -304,35 +303,35 @@ int ProgrammingWorker::at25Pages() {
         const std::size_t length = std::min(pageSize, job_.count - offset);
         if (!differs(offset, length)) {
             markProgrammed(offset, length);
-            if (cancelRequested()) return Cancelled;
+            if (cancelRequested()) return Outcome::Cancelled;
             unitWritten(static_cast<long>(p));
             continue;
         }
-        if (!instruction(kAt25WriteEnable)) return Failed;
+        if (!instruction(kAt25WriteEnable)) return Outcome::Failed;
         if (!board::at25Select(link) || !board::spiSendByte(link, kAt25Write) ||
             !board::spiSendByte(link, low(offset >> 8)) || !board::spiSendByte(link, low(offset)))
-            return Failed;
+            return Outcome::Failed;
         for (std::size_t j = 0; j < length; ++j) {
-            if (!board::spiSendByte(link, data_[offset + j])) return Failed;
+            if (!board::spiSendByte(link, data_[offset + j])) return Outcome::Failed;
             markProgrammed(offset + j, 1);
         }
-        if (!board::at25Deselect(link)) return Failed;
-        if (!instruction(kAt25WriteDisable)) return Failed;
-        if (cancelRequested()) return Cancelled;
+        if (!board::at25Deselect(link)) return Outcome::Failed;
+        if (!instruction(kAt25WriteDisable)) return Outcome::Failed;
+        if (cancelRequested()) return Outcome::Cancelled;
         unitWritten(static_cast<long>(p));
     }
     pauseMs(kAt25LeavePauseMs);
-    return board::leaveProgramming(link) ? Done : Failed;
+    return board::leaveProgramming(link) ? Outcome::Ok : Outcome::Failed;
 }
 
-int ProgrammingWorker::dataFlashPages() {
+Outcome ProgrammingWorker::dataFlashPages() {
     const std::size_t pageSize = job_.device.pageSize;
-    if (pageSize == 0) return Failed;
+    if (pageSize == 0) return Outcome::Failed;
     const std::size_t pages = ceilDiv(job_.count, pageSize);
     const unsigned shift = job_.device.dataFlashPageShift;
     beginWrites(msg::ProgrammingFlash, static_cast<long>(pages));
     SerialChannel& link = channel();
-    if (!board::spiDeselect(link)) return Failed;
+    if (!board::spiDeselect(link)) return Outcome::Failed;
 
     constexpr std::array<std::uint8_t, 4> bufferWrite{kDataFlashBuffer1Write, 0x00, 0x00, 0x00};
     std::vector<std::uint8_t> block(pageSize);
@@ -341,27 +340,28 @@ int ProgrammingWorker::dataFlashPages() {
         const std::size_t length = std::min(pageSize, job_.count - offset);
         if (!differs(offset, length)) {
             markProgrammed(offset, length);
-            if (cancelRequested()) return Cancelled;
+            if (cancelRequested()) return Outcome::Cancelled;
             unitWritten(static_cast<long>(p));
             continue;
         }
         if (!board::spiSelect(link) || !board::spiWriteBlock(link, bufferWrite.data(), bufferWrite.size()))
-            return Failed;
+            return Outcome::Failed;
         std::fill(std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset), length, block.begin()),
                   block.end(), std::uint8_t{0xFF});
-        if (!board::spiWriteBlock(link, block.data(), static_cast<std::uint16_t>(pageSize))) return Failed;
+        if (!board::spiWriteBlock(link, block.data(), static_cast<std::uint16_t>(pageSize)))
+            return Outcome::Failed;
         markProgrammed(offset, length);
-        if (!board::spiDeselect(link) || !board::spiSelect(link)) return Failed;
+        if (!board::spiDeselect(link) || !board::spiSelect(link)) return Outcome::Failed;
         const std::size_t address = p << shift;
         const std::array<std::uint8_t, 4> program{kDataFlashBuffer1ToPageWithErase, low(address >> 8),
                                                   low(address), 0x00};
         if (!board::spiWriteBlock(link, program.data(), program.size()) || !board::spiDeselect(link))
-            return Failed;
+            return Outcome::Failed;
         pauseMs(job_.pageDelayMs);
-        if (cancelRequested()) return Cancelled;
+        if (cancelRequested()) return Outcome::Cancelled;
         unitWritten(static_cast<long>(p));
     }
-    return Done;
+    return Outcome::Ok;
 }
 
 } // namespace tovel

@@ -7,8 +7,8 @@
 // differs: single bytes of EEPROM on the AVR and AT89S byte paths, whole pages on the AT25 and
 // AT45 paths. Bytes the chip already holds count as programmed.
 //
-// Result codes (transfer_result.h): 0 done, 1 cancelled, 100 the board's polling failed, -1 any
-// other failure. The first failed send or missing reply ends the run; nothing is retried.
+// Outcomes: Ok, Cancelled, PollingFailed (the board's polling failed) or Failed. The first failed
+// send or missing reply ends the run; nothing is retried.
 #pragma once
 
 #include <cstddef>
@@ -48,11 +48,11 @@ public:
     void writeOnlyChanges(const ReadingJob& compareRead);
 
 protected:
-    int run() override;
+    Outcome run() override;
     bool accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) override;
 
 private:
-    int readChipFirst(TransferPath path);
+    Outcome readChipFirst(TransferPath path);
     long writeUnits(TransferPath path) const;
     // Starts the display for the writes, unless the comparing read already started it for both.
     void beginWrites(unsigned textId, long units);
@@ -60,13 +60,13 @@ private:
     // Whether the chip's bytes in [offset, offset + length) differ from the image (always, when
     // the chip was not read first).
     bool differs(std::size_t offset, std::size_t length) const;
-    int writeChangedEeprom(std::size_t offset, std::size_t length);
+    Outcome writeChangedEeprom(std::size_t offset, std::size_t length);
 
-    int avrPages();
-    int avrBytes();
-    int at89Bytes();
-    int at25Pages();
-    int dataFlashPages();
+    Outcome avrPages();
+    Outcome avrBytes();
+    Outcome at89Bytes();
+    Outcome at25Pages();
+    Outcome dataFlashPages();
     // Sends the extended-address instruction when the page at `offset` lies in another 128 KiB
     // segment than the chip's extended address points to.
     bool selectSegment(std::size_t offset);

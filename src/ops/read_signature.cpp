@@ -22,10 +22,10 @@ bool readSignatureOf(SerialChannel& channel, const DeviceRecord& device, Signatu
     return true;
 }
 
-void readSignature(ChipContext& context) {
+Outcome readSignature(ChipContext& context) {
     const Messages& messages = context.messages;
     OperationFrame frame(context, msg::ReadingSignature, OperationFrame::SetsStatus::No);
-    if (!frame.begin(OperationFrame::kSpeed19200)) return;
+    if (!frame.begin(OperationFrame::kSpeed19200)) return frame.notConnected();
 
     Signature signature{};
     const bool read = readSignatureOf(context.session.channel(), frame.device(), signature);
@@ -35,31 +35,33 @@ void readSignature(ChipContext& context) {
         frame.disconnect(OperationFrame::Warning::Quiet);
         context.ui.setStatus(messages.text(msg::ErrorReadingSignatureStatus));
         context.ui.showInfo(messages.text(msg::ErrorReadingSignature));
-        return;
+        return Outcome::Connection;
     }
     frame.disconnect();
 
     const SignatureIdentity identity = identifySignature(signature);
     if (identity.kind == SignatureIdentity::Kind::Locked) {
         context.ui.setStatus(messages.text(msg::DeviceLockedStatus));
-        return;
+        return Outcome::Locked;
     }
     const std::string name = signatureName(identity, messages);
     context.ui.setStatus(
         messages.format(msg::SignatureNamed, signature[0], signature[1], signature[2], name.c_str()));
     if (identity.kind == SignatureIdentity::Kind::Device && identity.deviceNo != frame.deviceIndex())
         context.selectDevice(identity.deviceNo);
+    return Outcome::Ok;
 }
 
-void readSignatureButton(ChipContext& context) {
+Outcome readSignatureButton(ChipContext& context) {
     const DeviceRecord& device = DeviceTable::device(projectDeviceIndex(context.project));
     if (device.isDataFlash()) {
         OperationFrame frame(context, msg::ReadingSignature, OperationFrame::SetsStatus::No);
-        if (frame.begin(OperationFrame::kSpeed19200)) frame.disconnect();
-        return;
+        if (!frame.begin(OperationFrame::kSpeed19200)) return frame.notConnected();
+        frame.disconnect();
+        return frame.dataFlashMissing() ? Outcome::WrongChip : Outcome::Ok;
     }
-    if (device.spiVariant != SpiVariant::Avr && device.spiVariant != SpiVariant::At89S51) return;
-    readSignature(context);
+    if (device.spiVariant != SpiVariant::Avr && device.spiVariant != SpiVariant::At89S51) return Outcome::Ok;
+    return readSignature(context);
 }
 
 } // namespace tovel

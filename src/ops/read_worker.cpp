@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "image/byte_attribute.h"
-#include "ops/transfer_result.h"
 
 namespace tovel {
 
@@ -21,19 +20,19 @@ ReadWorker::ReadWorker(const Messages& messages, SerialChannel& channel, Clock& 
     : ChipReadingRunner(messages, channel, clock, sizedJob(job, std::min(data.size(), attributes.size()))),
       data_(data), attributes_(attributes) {}
 
-int ReadWorker::run() {
+Outcome ReadWorker::run() {
     const bool flash = job().memory == MemoryKind::Flash;
     switch (readChip(msg::Read, flash ? msg::ReadingFlash : msg::ReadingEeprom, msg::ReadingEeprom,
                      msg::ReadingFlash)) {
-    case Outcome::Done:
-        return transfer_result::Done;
-    case Outcome::Cancelled:
-        return transfer_result::Cancelled;
-    case Outcome::Stopped:
-    case Outcome::Failed:
+    case ReadEnd::Done:
+        return Outcome::Ok;
+    case ReadEnd::Cancelled:
+        return Outcome::Cancelled;
+    case ReadEnd::Stopped:
+    case ReadEnd::Failed:
         break;
     }
-    return transfer_result::Failed;
+    return Outcome::Failed;
 }
 
 bool ReadWorker::accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) {

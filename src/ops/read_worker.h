@@ -1,6 +1,6 @@
 // The read worker: copies the chip's memory into a buffer's bytes, marking each byte received
-// as read from the chip. Result codes: 0 done, 1 cancelled, -1 failure (the bytes received
-// before the failure stay).
+// as read from the chip. Outcome Ok, Cancelled or Failed (the bytes received before the failure
+// stay).
 #pragma once
 
 #include <span>
@@ -16,7 +16,7 @@ public:
                std::span<std::uint8_t> data, std::span<std::uint8_t> attributes);
 
 protected:
-    int run() override;
+    Outcome run() override;
     bool accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) override;
 
 private:

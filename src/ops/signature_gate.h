@@ -3,21 +3,23 @@
 // on. compareSignature is also the building block of the other signature checks.
 #pragma once
 
+#include "core/outcome.h"
+
 namespace tovel {
 
 struct ChipContext;
 class OperationFrame;
 
 // Reads the signature on the open session (AVR instruction) into the shared last signature and
-// sets the operation status: 0 the selected device, 1 another device, 2 locked (00 01 02), -1
-// unreadable (after the box "Error reading signature"). The selection is never changed.
-void compareSignature(ChipContext& context);
+// returns, and keeps as the operation status: Ok the selected device, WrongChip another device,
+// Locked (00 01 02), Connection unreadable (after the box "Error reading signature"). The
+// selection is never changed.
+Outcome compareSignature(ChipContext& context);
 
-enum class GateOutcome { GoOn, Stop };
-
-// Runs only for a device other than AT45 with the project's signature check on; otherwise GoOn.
-// On Stop the frame's session has been ended and the person told; the handler just returns.
-// A locked chip may be erased here at the person's request (no signature check follows).
-GateOutcome runSignatureGate(ChipContext& context, OperationFrame& frame);
+// Runs only for a device other than AT45 with the project's signature check on; otherwise Ok.
+// Ok: go on. Anything else stops the handler with that outcome: the frame's session has been
+// ended and the person told; the handler just returns it. A locked chip may be erased here at the
+// person's request (no signature check follows).
+Outcome runSignatureGate(ChipContext& context, OperationFrame& frame);
 
 } // namespace tovel

@@ -30,24 +30,28 @@ ReadingJob readingJob(const ChipContext& context, const DeviceRecord& device, Me
     return job;
 }
 
-int runWorker(ChipContext& context, ChipTransferRunner& worker) {
-    const int result = context.ui.runModal(worker);
+Outcome runWorker(ChipContext& context, ChipTransferRunner& worker) {
+    const Outcome result = context.ui.runModal(worker);
     // A read cut short by a stop request is no connection error.
     if (worker.connectionErrorBox() && !worker.cancelRequested())
         context.ui.showInfo(context.messages.text(msg::ConnectionError));
     return result;
 }
 
-int runOnBuffer(ChipContext& context, MemoryBuffer& buffer, ChipTransferRunner& worker) {
+Outcome runOnBuffer(ChipContext& context, MemoryBuffer& buffer, ChipTransferRunner& worker) {
     buffer.setPlain(true);
     context.repaint(buffer);
-    const int result = context.ui.runModal(worker);
+    const Outcome result = context.ui.runModal(worker);
     buffer.setPlain(false);
     context.repaint(buffer);
     // A read cut short by a stop request is no connection error.
     if (worker.connectionErrorBox() && !worker.cancelRequested())
         context.ui.showInfo(context.messages.text(msg::ConnectionError));
     return result;
+}
+
+Outcome failureOf(const ChipTransferRunner& worker, Outcome failure) {
+    return worker.connectionErrorBox() && !worker.cancelRequested() ? Outcome::Connection : failure;
 }
 
 bool confirmOnlyFirstBytes(ChipContext& context, std::size_t limit, MemoryKind memory) {

@@ -20,10 +20,13 @@ ReadingJob readingJob(const ChipContext& context, const DeviceRecord& device, Me
 
 // Marks `buffer` plain and repaints it, runs `worker` behind the progress display, clears plain
 // and repaints, then shows the worker's "Connection error" box if it raised one. Returns the
-// worker's result code.
-int runOnBuffer(ChipContext& context, MemoryBuffer& buffer, ChipTransferRunner& worker);
+// worker's outcome, which chooses the handler's texts.
+Outcome runOnBuffer(ChipContext& context, MemoryBuffer& buffer, ChipTransferRunner& worker);
 // The same for a worker that touches no buffer.
-int runWorker(ChipContext& context, ChipTransferRunner& worker);
+Outcome runWorker(ChipContext& context, ChipTransferRunner& worker);
+// What a failed run (`failure`, not Ok) comes to for the person: a run whose "Connection error" box
+// was shown failed on the connection, whatever else the handler then says about it.
+Outcome failureOf(const ChipTransferRunner& worker, Outcome failure);
 
 // The question before a run on an image larger than the chip: "Warning: only first %d bytes %s
 // will be processed." True when the person chose OK.

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "image/byte_attribute.h"
-#include "ops/transfer_result.h"
 
 namespace tovel {
 
@@ -24,21 +23,21 @@ VerifyWorker::VerifyWorker(const Messages& messages, SerialChannel& channel, Clo
     : ChipReadingRunner(messages, channel, clock, clampedJob(job, std::min(data.size(), attributes.size()))),
       data_(data), attributes_(attributes) {}
 
-int VerifyWorker::run() {
+Outcome VerifyWorker::run() {
     // Bytes past what the chip holds are never confirmed.
     std::fill(attributes_.begin(), attributes_.end(), kNotConfirmed);
     const bool flash = job().memory == MemoryKind::Flash;
     switch (readChip(msg::Verify, flash ? msg::VerifyingFlash : msg::VerifyingEepromTitle,
                      msg::VerifyingEepromTitle, msg::VerifyingFlash)) {
-    case Outcome::Done:
-        return transfer_result::Done;
-    case Outcome::Cancelled:
-        return transfer_result::Cancelled;
-    case Outcome::Stopped:
-    case Outcome::Failed:
+    case ReadEnd::Done:
+        return Outcome::Ok;
+    case ReadEnd::Cancelled:
+        return Outcome::Cancelled;
+    case ReadEnd::Stopped:
+    case ReadEnd::Failed:
         break;
     }
-    return transfer_result::Failed;
+    return Outcome::Failed;
 }
 
 bool VerifyWorker::accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) {

@@ -1,7 +1,6 @@
 // The verify worker: reads the chip and compares it with a buffer byte by byte. Equal bytes are
 // marked verified, differing bytes and bytes the chip does not hold stay not confirmed; a
-// difference never stops the run. Result codes: 0 done (look at `allEqual`), 1 cancelled,
-// -1 failure.
+// difference never stops the run. Outcome Ok (look at `allEqual`), Cancelled or Failed.
 #pragma once
 
 #include <span>
@@ -21,7 +20,7 @@ public:
     long firstMismatch() const { return firstMismatch_; }
 
 protected:
-    int run() override;
+    Outcome run() override;
     bool accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) override;
 
 private:

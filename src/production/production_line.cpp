@@ -181,9 +181,10 @@ void ProductionLine::programChip(std::size_t board, const std::optional<Signatur
             : "";
 
     if (hooks_.beforeRun) hooks_.beforeRun(board);
-    const bool runOk = workbench.runUnattendedAutoProgram();
+    const Outcome outcome = workbench.runUnattendedAutoProgram();
+    const bool runOk = workbench.autoProgramOk();
     // The verdict comes from the run's own result; the judge may only make it stricter.
-    ChipVerdict judged = hooks_.judge ? hooks_.judge(board, runOk) : ChipVerdict{runOk ? 0 : -1, {}};
+    ChipVerdict judged = hooks_.judge ? hooks_.judge(board, runOk, outcome) : ChipVerdict{runOk ? 0 : -1, {}};
     const int verdict = !runOk && judged.code == 0 ? -1 : judged.code;
     chip.status = judged.status;
 

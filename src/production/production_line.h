@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "board/board_session.h"
+#include "core/outcome.h"
 #include "core/stop_request.h"
 #include "production/chip_record.h"
 #include "production/serial_allocator.h"
@@ -69,9 +70,11 @@ public:
         // Called on the board's thread right before a chip's run (the front end forgets what the
         // board said so far).
         std::function<void(std::size_t board)> beforeRun;
-        // The chip's verdict from the run's result (`runOk`: auto-program ended OK). Called on the
-        // board's thread right after the run. A run that did not end OK never passes.
-        std::function<ChipVerdict(std::size_t board, bool runOk)> judge;
+        // The chip's verdict from the run's result (`runOk`: auto-program ended OK, as the window
+        // says; `outcome`: the run's outcome, which also fails a chip whose lock and fuse bits
+        // alone failed). Called on the board's thread right after the run. A run that did not
+        // end OK never passes.
+        std::function<ChipVerdict(std::size_t board, bool runOk, Outcome outcome)> judge;
         // The chip's record after its run (numbers, result, durations) and the counters' hex
         // text as stamped; nothing when it was logged, else why the line must stop.
         std::function<std::optional<std::string>(std::size_t board, const ChipRecord& chip,

@@ -139,6 +139,12 @@ struct Workbench::Impl final : ProjectObserver, MemoryBufferObserver {
 
     bool bufferUnsaved(const MemoryBuffer& buffer) const { return buffer.modified() && buffer.hasData(); }
 
+    // A board command that found no board: Connection, or Cancelled when a stop request cut it.
+    Outcome linkFailure() const {
+        const StopRequest* stop = session.stopRequest();
+        return stop != nullptr && stop->requested() ? Outcome::Cancelled : Outcome::Connection;
+    }
+
     // Save / Discard / Cancel; true when the caller may go on.
     bool askAboutUnsavedWork(const std::function<bool()>& save) {
         Question question;
@@ -248,7 +254,7 @@ bool Workbench::openProjectAtStartup(const std::optional<std::string>& commandLi
     return loaded;
 }
 
-bool Workbench::runUnattendedAutoProgram() { return tovel::runUnattendedAutoProgram(impl_->context); }
+Outcome Workbench::runUnattendedAutoProgram() { return tovel::runUnattendedAutoProgram(impl_->context); }
 
 // --- Unsaved work ---
 
@@ -424,18 +430,18 @@ bool Workbench::dropFile(const std::string& path, DropTarget target) {
 
 // --- Chip operations ---
 
-void Workbench::programFlash() { tovel::programFlash(impl_->context); }
-void Workbench::verifyFlash() { tovel::verifyFlash(impl_->context); }
-void Workbench::readFlash() { tovel::readFlash(impl_->context); }
-void Workbench::programEeprom() { tovel::programEeprom(impl_->context); }
-void Workbench::verifyEeprom() { tovel::verifyEeprom(impl_->context); }
-void Workbench::readEeprom() { tovel::readEeprom(impl_->context); }
-void Workbench::chipErase() { tovel::chipErase(impl_->context); }
-void Workbench::readSignature() { tovel::readSignature(impl_->context); }
-void Workbench::readSignatureButton() { tovel::readSignatureButton(impl_->context); }
-void Workbench::blankCheck() { tovel::blankCheck(impl_->context); }
-void Workbench::readCalibrationBytes() { tovel::readCalibrationBytes(impl_->context); }
-void Workbench::autoProgram() {
+Outcome Workbench::programFlash() { return tovel::programFlash(impl_->context); }
+Outcome Workbench::verifyFlash() { return tovel::verifyFlash(impl_->context); }
+Outcome Workbench::readFlash() { return tovel::readFlash(impl_->context); }
+Outcome Workbench::programEeprom() { return tovel::programEeprom(impl_->context); }
+Outcome Workbench::verifyEeprom() { return tovel::verifyEeprom(impl_->context); }
+Outcome Workbench::readEeprom() { return tovel::readEeprom(impl_->context); }
+Outcome Workbench::chipErase() { return tovel::chipErase(impl_->context); }
+Outcome Workbench::readSignature() { return tovel::readSignature(impl_->context); }
+Outcome Workbench::readSignatureButton() { return tovel::readSignatureButton(impl_->context); }
+Outcome Workbench::blankCheck() { return tovel::blankCheck(impl_->context); }
+Outcome Workbench::readCalibrationBytes() { return tovel::readCalibrationBytes(impl_->context); }
+Outcome Workbench::autoProgram() {
     // The lock and fuse choice is put to the person again before the run would write it, and a
     // No stops the run before it has done anything. (The unattended run does not come here.)
     const Project& project = impl_->project;
@@ -443,39 +449,42 @@ void Workbench::autoProgram() {
     if (project.programFuses && layout != nullptr &&
         !confirmLockFuseSettings(*layout, project.lockFuseSelection, impl_->messages, impl_->ui)) {
         impl_->ui.setStatus(impl_->messages.text(msg::OperationCancelled));
-        return;
+        return Outcome::Cancelled;
     }
-    tovel::autoProgram(impl_->context);
+    return tovel::autoProgram(impl_->context);
 }
 
-void Workbench::lockFuseCommand() {
-    tovel::lockFuseCommand(impl_->context, [this](int deviceNo, const LockFuseSettings& read) {
+Outcome Workbench::lockFuseCommand() {
+    return tovel::lockFuseCommand(impl_->context, [this](int deviceNo, const LockFuseSettings& read) {
         if (impl_->observer != nullptr) impl_->observer->openLockFuseDialog(deviceNo, read);
     });
 }
 
-bool Workbench::readLockFuse(LockFuseSettings& settings) {
+Outcome Workbench::readLockFuse(LockFuseSettings& settings) {
     return tovel::readLockFuse(impl_->context, settings);
 }
-bool Workbench::programLockFuse(const LockFuseSettings& settings) {
+LockFuseWrite Workbench::programLockFuse(const LockFuseSettings& settings) {
     return tovel::programLockFuse(impl_->context, settings);
 }
-void Workbench::verifyLockFuse(const LockFuseSettings& expected) {
-    tovel::verifyLockFuse(impl_->context, expected);
+Outcome Workbench::verifyLockFuse(const LockFuseSettings& expected) {
+    return tovel::verifyLockFuse(impl_->context, expected);
 }
 
 // --- Board commands ---
 
-void Workbench::searchBoard() {
+Outcome Workbench::searchBoard() {
     // The port found is kept for this run; it is written at exit or by the Board Settings dialog.
     impl_->settings.comPort = tovel::searchBoard(impl_->session);
     if (impl_->observer != nullptr)
         impl_->observer->boardSettingsChanged(impl_->settings.comPort, impl_->settings.baudIndex);
+    return impl_->settings.comPort != 0 ? Outcome::Ok : impl_->linkFailure();
 }
 
-void Workbench::showBoardInfo() { impl_->session.showBoardInfo(impl_->settings.comPort); }
+Outcome Workbench::showBoardInfo() {
+    return impl_->session.showBoardInfo(impl_->settings.comPort) ? Outcome::Ok : impl_->linkFailure();
+}
 
-bool Workbench::updateFirmware(const std::string& imagePath, const SelfProgramSettings& settingsDialog) {
+Outcome Workbench::updateFirmware(const std::string& imagePath, const SelfProgramSettings& settingsDialog) {
     return tovel::updateFirmware(impl_->session, impl_->settings.comPort, imagePath, settingsDialog);
 }
 

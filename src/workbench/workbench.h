@@ -17,9 +17,11 @@
 
 #include "board/firmware_update.h"
 #include "core/clock.h"
+#include "core/outcome.h"
 #include "core/user_interface.h"
 #include "devices/lock_fuse_settings.h"
 #include "i18n/messages.h"
+#include "ops/lock_fuse_operations.h"
 #include "project/board_settings.h"
 #include "workbench/drop_rules.h"
 #include "workbench/refresh_rules.h"
@@ -103,8 +105,9 @@ public:
     // set; the device and SCK period follow the project. True when a project was named and loaded.
     bool openProjectAtStartup(const std::optional<std::string>& commandLinePath);
     // The unattended run: clears autoProgramOk, runs auto-program, shows "AUTOPROGRAM: OK" or
-    // "AUTOPROGRAM: Error" in a plain box and returns whether the run ended OK.
-    bool runUnattendedAutoProgram();
+    // "AUTOPROGRAM: Error" in a plain box (after autoProgramOk) and returns the run's outcome,
+    // which also fails a run whose lock and fuse bits alone failed.
+    Outcome runUnattendedAutoProgram();
 
     // --- Unsaved work ---
 
@@ -151,32 +154,38 @@ public:
     bool dropFile(const std::string& path, DropTarget target);
 
     // --- Chip operations ---
+    // Each returns its outcome (what the person was told, as a value); those that keep an
+    // operation status (erase, blank check, program, verify) keep the same value there.
 
-    void programFlash();
-    void verifyFlash();
-    void readFlash();
-    void programEeprom();
-    void verifyEeprom();
-    void readEeprom();
-    void chipErase();
-    void readSignature();       // Advanced "&Read Signature..." (32777)
-    void readSignatureButton(); // the "Read signature" button (1103): AT45 detection included
-    void blankCheck();
-    void readCalibrationBytes();
-    void autoProgram();
+    Outcome programFlash();
+    Outcome verifyFlash();
+    Outcome readFlash();
+    Outcome programEeprom();
+    Outcome verifyEeprom();
+    Outcome readEeprom();
+    Outcome chipErase();
+    Outcome readSignature();       // Advanced "&Read Signature..." (32777)
+    Outcome readSignatureButton(); // the "Read signature" button (1103): AT45 detection included
+    Outcome blankCheck();
+    Outcome readCalibrationBytes();
+    // Cancelled when the person declined the lock and fuse values before the run.
+    Outcome autoProgram();
     // "&Lock&&Fuse Bits...": reads the chip, then asks the observer to open the dialog.
-    void lockFuseCommand();
-    // The lock/fuse operations of the dialog and the command line.
-    bool readLockFuse(LockFuseSettings& settings);
-    bool programLockFuse(const LockFuseSettings& settings);
-    void verifyLockFuse(const LockFuseSettings& expected);
+    Outcome lockFuseCommand();
+    // The lock/fuse operations of the dialog and the command line. A read is Ok also for a chip
+    // whose bits cannot be read (`readable` 0).
+    Outcome readLockFuse(LockFuseSettings& settings);
+    // `sessionOpened`: something was sent (the dialog then shows the values as the chip's).
+    LockFuseWrite programLockFuse(const LockFuseSettings& settings);
+    Outcome verifyLockFuse(const LockFuseSettings& expected);
 
     // --- Board commands ---
 
-    void searchBoard();
-    void showBoardInfo();
-    // `imagePath` empty: the installed image. True when the board runs the new firmware.
-    bool updateFirmware(const std::string& imagePath, const SelfProgramSettings& settingsDialog);
+    // Ok when a board was found (it becomes the port).
+    Outcome searchBoard();
+    Outcome showBoardInfo();
+    // `imagePath` empty: the installed image. Ok when the board runs the new firmware.
+    Outcome updateFirmware(const std::string& imagePath, const SelfProgramSettings& settingsDialog);
 
     // --- Settings ---
 

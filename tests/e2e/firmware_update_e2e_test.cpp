@@ -50,7 +50,7 @@ protected:
                               [&](const std::string& current, const std::string& next) {
                                   dialog = current + " -> " + next;
                                   return std::optional<UploadSpeed>(UploadSpeed::Normal);
-                              });
+                              }) == Outcome::Ok;
     }
 
     std::vector<std::uint8_t> imageBytes;

@@ -247,7 +247,7 @@ TEST_F(AutoProgramming, UnattendedRunReportsItsResult) {
     loadFlash(image(64));
     project().autoFlashProgram = true;
     ui.clear();
-    EXPECT_TRUE(bench().runUnattendedAutoProgram());
+    EXPECT_EQ(bench().runUnattendedAutoProgram(), Outcome::Ok);
     ASSERT_FALSE(ui.events().empty());
     EXPECT_EQ(ui.events().back().kind, UiEvent::Plain);
     EXPECT_EQ(ui.events().back().text, "AUTOPROGRAM: OK");
@@ -257,7 +257,7 @@ TEST_F(AutoProgramming, UnattendedRunReportsItsResult) {
     locked.stayLocked = true;
     start("ATmega8", locked);
     project().autoErase = true;
-    EXPECT_FALSE(bench().runUnattendedAutoProgram());
+    EXPECT_EQ(bench().runUnattendedAutoProgram(), Outcome::Locked);
     EXPECT_EQ(ui.statuses().back(), "Autoprogram: ERROR erasing device");
     EXPECT_EQ(ui.boxes(), (std::vector<std::string>{"Device is still locked", "AUTOPROGRAM: Error"}));
 }

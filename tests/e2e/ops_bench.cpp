@@ -18,7 +18,7 @@ OpsBench::OpsBench() {
     std::filesystem::create_directories(folder_);
     ui.runHook = [this](OperationRunner& runner) {
         cancel.running(&runner);
-        const int result = runner_.runModal(runner);
+        const Outcome result = runner_.runModal(runner);
         cancel.running(nullptr);
         return result;
     };

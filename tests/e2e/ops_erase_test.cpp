@@ -22,7 +22,7 @@ TEST_F(ErasingChips, AtMega8IsErasedAndItsSignatureChecked) {
     bench().chipErase();
 
     EXPECT_EQ(board().flash()[0], 0xFF);
-    EXPECT_EQ(bench().state().operationStatus, 0);
+    EXPECT_EQ(bench().state().operationStatus, Outcome::Ok);
     EXPECT_EQ(ui.lastStatus(), "Device erased");
     const auto statuses = ui.statuses();
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Chip erased; signature: 1E 93 07 - ATmega8"),
@@ -50,7 +50,7 @@ TEST_F(ErasingChips, AnotherChipInTheSocketBecomesTheSelection) {
     EXPECT_EQ(statuses.back(), "Device erased");
     EXPECT_EQ(bench().deviceNo(), row("ATmega16"));
     EXPECT_TRUE(bench().project().modified());
-    EXPECT_EQ(bench().state().operationStatus, 0);
+    EXPECT_EQ(bench().state().operationStatus, Outcome::Ok);
 }
 
 TEST_F(ErasingChips, ALockedChipThatStaysLockedIsReported) {
@@ -62,7 +62,7 @@ TEST_F(ErasingChips, ALockedChipThatStaysLockedIsReported) {
 
     EXPECT_EQ(ui.lastStatus(), "Chip not erased - device is locked");
     EXPECT_EQ(ui.boxes(), std::vector<std::string>{"Device is still locked"});
-    EXPECT_EQ(bench().state().operationStatus, -1);
+    EXPECT_EQ(bench().state().operationStatus, Outcome::Locked);
 }
 
 TEST_F(ErasingChips, At89S8252TakesTheThreeByteEraseWithoutSignatureCheck) {
@@ -75,7 +75,7 @@ TEST_F(ErasingChips, At89S8252TakesTheThreeByteEraseWithoutSignatureCheck) {
     EXPECT_FALSE(sent(kAvrErase));
     EXPECT_EQ(board().flash()[0], 0xFF);
     EXPECT_EQ(ui.lastStatus(), "Device erased");
-    EXPECT_EQ(bench().state().operationStatus, 0);
+    EXPECT_EQ(bench().state().operationStatus, Outcome::Ok);
 }
 
 TEST_F(ErasingChips, AtTiny26IsErasedTwiceAroundAnFFWriteToWordZero) {
@@ -106,7 +106,7 @@ TEST_F(ErasingChips, AnUnansweredEraseIsAConnectionError) {
 
     EXPECT_EQ(ui.boxes(), std::vector<std::string>{"Connection error"});
     EXPECT_EQ(ui.lastStatus(), "Connection error");
-    EXPECT_EQ(bench().state().operationStatus, -1);
+    EXPECT_EQ(bench().state().operationStatus, Outcome::Connection);
     EXPECT_FALSE(sent("35 30 00 00"));
     EXPECT_FALSE(board().inProgrammingMode());
 }
@@ -123,7 +123,7 @@ TEST_F(ErasingChips, At45Db041IsErasedBlockByBlock) {
     EXPECT_TRUE(sent("30 00 04 50 0F 80 00")); // block 1984, the last one
     EXPECT_EQ(board().flash()[1000], 0xFF);
     EXPECT_EQ(ui.lastStatus(), "Device erased");
-    EXPECT_EQ(bench().state().operationStatus, 0);
+    EXPECT_EQ(bench().state().operationStatus, Outcome::Ok);
     EXPECT_EQ(cancel.seen(), (std::vector<std::string>{"Erase", "Erasing device"}));
     EXPECT_FALSE(sent("35 30 00 00")); // no signature check follows
 }
@@ -136,7 +136,7 @@ TEST_F(ErasingChips, CancellingTheDataFlashEraseStopsIt) {
     EXPECT_LT(timesSent("6C 30 00 04 50"), 249u);
     EXPECT_EQ(ui.lastStatus(), "Erase operation terminated");
     EXPECT_TRUE(ui.boxes().empty());
-    EXPECT_EQ(bench().state().operationStatus, -1);
+    EXPECT_EQ(bench().state().operationStatus, Outcome::Cancelled);
     EXPECT_FALSE(board().inProgrammingMode());
 }
 

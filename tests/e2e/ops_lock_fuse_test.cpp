@@ -24,7 +24,7 @@ TEST_F(LockFuseBits, AtMega8AtLevelZeroWritesTheTwoFuseBytesAndNoLock) {
     LockFuseSettings settings;
     settings.fuse[static_cast<std::size_t>(fuseIndex("ATmega8", "SPIEN"))] = 1;
     settings.fuse[static_cast<std::size_t>(fuseIndex("ATmega8", "CKSEL0"))] = 1;
-    EXPECT_TRUE(bench().programLockFuse(settings));
+    EXPECT_TRUE(bench().programLockFuse(settings).sessionOpened);
 
     EXPECT_TRUE(sent("34 AC A0 FF FE"));
     EXPECT_TRUE(sent("34 AC A8 FF DF"));
@@ -47,7 +47,7 @@ TEST_F(LockFuseBits, ARefusedLowFuseStopsBeforeTheHighFuseAndTheLock) {
     start("ATmega8", options);
     LockFuseSettings settings;
     settings.lockMode = 2;
-    EXPECT_TRUE(bench().programLockFuse(settings));
+    EXPECT_TRUE(bench().programLockFuse(settings).sessionOpened);
 
     EXPECT_TRUE(sent("34 AC A0"));
     EXPECT_FALSE(sent("34 AC A8"));
@@ -62,7 +62,7 @@ TEST_F(LockFuseBits, At89S8253AtLevelTwoIsLockedByItsSteps) {
     ASSERT_EQ(board().lockBits() & 0x07, 0x07);
     LockFuseSettings settings;
     settings.lockMode = 2;
-    EXPECT_TRUE(bench().programLockFuse(settings));
+    EXPECT_TRUE(bench().programLockFuse(settings).sessionOpened);
     EXPECT_TRUE(sent("34 AC E1 00 FF"));
     EXPECT_TRUE(sent("34 AC E2 00 FF"));
     EXPECT_FALSE(sent("34 AC FF FF FF"));
@@ -74,7 +74,7 @@ TEST_F(LockFuseBits, At89S52AtLevelThreeTakesThreeSteps250MsApart) {
     start("AT89S52");
     LockFuseSettings settings;
     settings.lockMode = 3;
-    EXPECT_TRUE(bench().programLockFuse(settings));
+    EXPECT_TRUE(bench().programLockFuse(settings).sessionOpened);
 
     std::size_t at = 0;
     for (const char* step : {"34 AC E1 00 FF", "34 AC E2 00 FF", "34 AC E3 00 FF"}) {
@@ -92,7 +92,7 @@ TEST_F(LockFuseBits, At89S8252TakesOneThreeByteInstruction) {
     start("AT89S8252");
     LockFuseSettings settings;
     settings.lockMode = 3;
-    EXPECT_TRUE(bench().programLockFuse(settings));
+    EXPECT_TRUE(bench().programLockFuse(settings).sessionOpened);
 
     const std::size_t lock = findSent("33 AC 1F FF");
     ASSERT_NE(lock, std::string::npos);
@@ -107,10 +107,10 @@ TEST_F(LockFuseBits, ProgrammedValuesReadBackAndVerify) {
     settings.lockMode = 1;
     settings.fuse[static_cast<std::size_t>(fuseIndex("ATmega8", "SPIEN"))] = 1;
     settings.fuse[static_cast<std::size_t>(fuseIndex("ATmega8", "BOOTSZ0"))] = 1;
-    ASSERT_TRUE(bench().programLockFuse(settings));
+    ASSERT_TRUE(bench().programLockFuse(settings).sessionOpened);
 
     LockFuseSettings read;
-    ASSERT_TRUE(bench().readLockFuse(read));
+    ASSERT_EQ(bench().readLockFuse(read), Outcome::Ok);
     EXPECT_EQ(read.readable, 1);
     EXPECT_EQ(read.lockMode, 1);
     EXPECT_EQ(read.fuse, settings.fuse);
@@ -131,7 +131,7 @@ TEST_F(LockFuseBits, OnlySpienDifferingGivesExactlyOneLine) {
     board().setMemories(memories);
 
     LockFuseSettings expected;
-    ASSERT_TRUE(bench().readLockFuse(expected));
+    ASSERT_EQ(bench().readLockFuse(expected), Outcome::Ok);
     expected.fuse[static_cast<std::size_t>(fuseIndex("ATmega8", "SPIEN"))] = 1;
     ui.clear();
     bench().verifyLockFuse(expected);
@@ -167,7 +167,7 @@ TEST_F(LockFuseBits, AnotherChipAsksBeforeReadingAndNoStops) {
     ui.defaultAnswer = Answer::No;
     LockFuseSettings read;
     read.lockMode = 3;
-    EXPECT_FALSE(bench().readLockFuse(read));
+    EXPECT_EQ(bench().readLockFuse(read), Outcome::WrongChip);
 
     EXPECT_EQ(ui.questions(), std::vector<std::string>{"Device signature does not match your selection or "
                                                        "device is locked. Do you still want to continue?"});
@@ -179,7 +179,7 @@ TEST_F(LockFuseBits, AnotherChipAsksBeforeReadingAndNoStops) {
 TEST_F(LockFuseBits, AChipWithoutReadableBitsSaysSo) {
     start("AT89S8252");
     LockFuseSettings read;
-    EXPECT_TRUE(bench().readLockFuse(read));
+    EXPECT_EQ(bench().readLockFuse(read), Outcome::Ok);
     EXPECT_EQ(read.readable, 0);
     EXPECT_EQ(ui.boxes(),
               std::vector<std::string>{"This device do not have a 'read lock/fuse bits' function."});

@@ -18,12 +18,12 @@ sim::SimOptions withSignature(std::array<std::uint8_t, 3> signature) {
 
 TEST_F(ReadingIdentity, SignatureOfTheSelectedChip) {
     start("ATmega8");
-    bench().state().operationStatus = 7;
+    bench().state().operationStatus = Outcome::NotBlank; // a value a signature read never sets
     bench().readSignature();
 
     EXPECT_EQ(ui.lastStatus(), "Signature: 1E 93 07 - ATmega8");
     EXPECT_TRUE(ui.boxes().empty());
-    EXPECT_EQ(bench().state().operationStatus, 7); // left alone
+    EXPECT_EQ(bench().state().operationStatus, Outcome::NotBlank); // left alone
     EXPECT_EQ(bench().state().lastSignature, (Signature{0x1E, 0x93, 0x07}));
     EXPECT_FALSE(board().inProgrammingMode());
 }

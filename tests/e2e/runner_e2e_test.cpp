@@ -23,18 +23,18 @@ public:
     std::atomic<std::size_t> blocksRead{0};
 
 protected:
-    int run() override {
+    Outcome run() override {
         start("Read", "Reading Flash", static_cast<long>(size_ / 64));
-        if (!board::setWaitCode(session_.channel(), 0xDC)) return -1;
+        if (!board::setWaitCode(session_.channel(), 0xDC)) return Outcome::Failed;
         for (std::size_t block = 0; block < size_ / 64; ++block) {
-            if (cancelRequested()) return 1;
+            if (cancelRequested()) return Outcome::Cancelled;
             const std::uint8_t* bytes = board::readFlashBytes(session_.channel(), 64);
-            if (bytes == nullptr) return -1;
+            if (bytes == nullptr) return Outcome::Failed;
             data.insert(data.end(), bytes, bytes + 64);
             ++blocksRead;
             setProgress(static_cast<long>(block));
         }
-        return 0;
+        return Outcome::Ok;
     }
 
 private:
@@ -56,7 +56,7 @@ TEST(RunnerE2E, CancelStopsTheTransferWithTheWorkersCode) {
         while (reader.blocksRead < 10) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         bench.running.host.requestCancel();
     });
-    EXPECT_EQ(bench.ui.runModal(reader), 1);
+    EXPECT_EQ(bench.ui.runModal(reader), Outcome::Cancelled);
     person.join();
     EXPECT_TRUE(reader.cancelRequested());
     EXPECT_LT(reader.data.size(), 128u * 1024u);
@@ -74,7 +74,7 @@ TEST(RunnerE2E, CompleteTransferReadsWhatTheChipHolds) {
     SessionParams params;
     ASSERT_TRUE(bench.session.openSession(params, 1, 2));
     FlashReader reader(bench.session, content.size());
-    EXPECT_EQ(bench.ui.runModal(reader), 0);
+    EXPECT_EQ(bench.ui.runModal(reader), Outcome::Ok);
     EXPECT_EQ(reader.data, content);
     EXPECT_FALSE(reader.cancelRequested());
     EXPECT_TRUE(bench.session.recoverBoard());

@@ -54,7 +54,7 @@ TEST_F(At89Transfer, ReadVerifyAndBlankCheckUseTheReadInstruction) {
     blankCheck(context);
     EXPECT_EQ(ui.lastStatus(), "Blank check: Flash is not empty");
     EXPECT_EQ(timesSent("35 20"), 1u); // the first byte is programmed
-    EXPECT_EQ(state.operationStatus, 1);
+    EXPECT_EQ(state.operationStatus, Outcome::NotBlank);
 }
 
 TEST_F(At89Transfer, AMissingReplyEndsTheRunWithTheConnectionErrorBox) {

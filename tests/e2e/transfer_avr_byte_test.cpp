@@ -33,7 +33,7 @@ TEST_F(AvrByteTransfer, FlashWithoutPagesGoesIn64ByteChunksAndVerifies) {
     EXPECT_EQ(ui.lastStatus(), "Flash verify: OK (200 bytes verified)");
     EXPECT_EQ(attributeOf(flash, 0, 200), kVerified);
     EXPECT_TRUE(state.flashVerified);
-    EXPECT_EQ(state.operationStatus, 0);
+    EXPECT_EQ(state.operationStatus, Outcome::Ok);
 }
 
 TEST_F(AvrByteTransfer, EepromIsProgrammedReadAndVerified) {
@@ -78,7 +78,7 @@ TEST_F(AvrByteTransfer, APollingFailureInByteModeHasNoConnectionErrorBox) {
     EXPECT_EQ(ui.lastStatus(), "Error during polling");
     EXPECT_EQ(attributeOf(flash, 0, 64), kProgrammed);
     EXPECT_EQ(attributeOf(flash, 64, 256), kNotConfirmed);
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::PollingFailed);
 }
 
 TEST_F(AvrByteTransfer, AMissingChunkReplyIsAConnectionError) {

@@ -39,7 +39,7 @@ TEST_F(AvrPageTransfer, AHundredByteImageGoesInTwoPagesTheSecondPaddedWithErased
     EXPECT_EQ(statuses(), expected);
     EXPECT_TRUE(boxes().empty());
     EXPECT_EQ(attributeOf(flash, 0, 100), kProgrammed);
-    EXPECT_EQ(state.operationStatus, 0);
+    EXPECT_EQ(state.operationStatus, Outcome::Ok);
     EXPECT_FALSE(flash.plain());
     EXPECT_FALSE(ui.busy());
     EXPECT_FALSE(board().inProgrammingMode());
@@ -113,7 +113,7 @@ TEST_F(AvrPageTransfer, DecliningToWriteOnlyTheFirstPartWritesNothingAndSaysSo) 
     std::vector<std::string> expected = avrSessionLines("Programming Flash");
     expected.push_back("Programming cancelled");
     EXPECT_EQ(statuses(), expected);
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::Cancelled);
     EXPECT_EQ(attributeOf(flash, 0, 10000), kNotConfirmed);
 }
 
@@ -130,7 +130,7 @@ TEST_F(AvrPageTransfer, APollingFailureOnAPageLoadEndsWithBothBoxes) {
 
     EXPECT_EQ(boxes(), (std::vector<std::string>{"Connection error", "Error during polling"}));
     EXPECT_EQ(ui.lastStatus(), "Error during polling");
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::Connection);
     EXPECT_FALSE(sent("34 4C"));
     EXPECT_EQ(attributeOf(flash, 0, 3), kNotConfirmed);
     // The counter moves on after a failed run too: the chip may hold the number.
@@ -183,7 +183,7 @@ TEST_F(AvrPageTransfer, VerifyMarksEveryByteAndReportsTheFirstDifference) {
     EXPECT_EQ(statuses(), expected);
     EXPECT_EQ(state.firstMismatch, 10);
     EXPECT_FALSE(state.flashVerified);
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::VerifyMismatch);
     EXPECT_EQ(attributeOf(flash, 0, 10), kVerified);
     EXPECT_EQ(attributeOf(flash, 10, 11), kNotConfirmed);
     EXPECT_EQ(attributeOf(flash, 11, 50), kVerified);
@@ -219,13 +219,13 @@ TEST_F(AvrPageTransfer, ReadFillsTheBufferWithTheWholeChipAndEndsWithItsChecksum
     expected.push_back(lengthLine);
     EXPECT_EQ(statuses(), expected);
     EXPECT_TRUE(flash.modified());
-    EXPECT_EQ(state.operationStatus, -1); // a read leaves it alone
+    EXPECT_EQ(state.operationStatus, Outcome::Failed); // a read leaves it alone
 }
 
 TEST_F(AvrPageTransfer, AnErasedChipIsBlankAndAProgrammedByteStopsTheCheckAtItsChunk) {
     blankCheck(context);
     EXPECT_EQ(ui.lastStatus(), "Blank check: Flash is blank");
-    EXPECT_EQ(state.operationStatus, 0);
+    EXPECT_EQ(state.operationStatus, Outcome::Ok);
     EXPECT_EQ(timesSent("7D 40"), 128u);
 
     host_->clearLog();
@@ -233,7 +233,7 @@ TEST_F(AvrPageTransfer, AnErasedChipIsBlankAndAProgrammedByteStopsTheCheckAtItsC
     board().setFlash(70, {0x00});
     blankCheck(context);
     EXPECT_EQ(ui.lastStatus(), "Blank check: Flash is not empty");
-    EXPECT_EQ(state.operationStatus, 1);
+    EXPECT_EQ(state.operationStatus, Outcome::NotBlank);
     EXPECT_EQ(timesSent("7D 40"), 2u);
     EXPECT_TRUE(boxes().empty());
 }
@@ -255,7 +255,7 @@ TEST_F(AvrPageTransfer, CancelStopsAfterTheCurrentUnit) {
     fill(flash, pattern(1024));
     programFlash(context);
     EXPECT_EQ(ui.lastStatus(), "Programming cancelled");
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::Cancelled);
     EXPECT_EQ(attributeOf(flash, 0, 64), kProgrammed);
     EXPECT_EQ(attributeOf(flash, 64, 1024), kNotConfirmed);
 
@@ -263,7 +263,7 @@ TEST_F(AvrPageTransfer, CancelStopsAfterTheCurrentUnit) {
     board().setFlash(0, Bytes(64, 0xFF));
     blankCheck(context);
     EXPECT_EQ(ui.lastStatus(), "Blank check cancelled");
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::Cancelled);
 }
 
 TEST_F(AvrPageTransfer, TheSerialCounterMovesOnAfterEachRunAndTheChipGetsTheOldValue) {

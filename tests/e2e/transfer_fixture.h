@@ -136,7 +136,7 @@ protected:
     TransferTest() {
         ui.runHook = [this](OperationRunner& runner) {
             cancelAt.running(&runner);
-            const int result = runnerHost.runModal(runner);
+            const Outcome result = runnerHost.runModal(runner);
             cancelAt.running(nullptr);
             return result;
         };

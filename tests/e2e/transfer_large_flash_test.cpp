@@ -53,5 +53,25 @@ TEST_F(LargeFlashTransfer, TheBlankCheckLooksAbove128K) {
     EXPECT_EQ(timesSent("34 4D 00 01 00"), 1u);
 }
 
+// The chip has 4 KiB of EEPROM and ignores higher address bits: an 8 KiB EEPROM would write its
+// second half over the first. Only the bytes the chip holds are written, and they read back.
+TEST_F(LargeFlashTransfer, EepromStopsAtTheChipsFourKilobytes) {
+    const Bytes image = pattern(8192, 5);
+    fill(eeprom, image);
+    ui.queueAnswer(Answer::Ok); // the image is larger than the chip: write what fits
+    programEeprom(context);
+    ASSERT_EQ(ui.questions().size(), 1u);
+    EXPECT_NE(ui.questions()[0].find("4096"), std::string::npos);
+    EXPECT_EQ(ui.lastStatus(), "Eeprom program: Done (4096 bytes programmed)");
+    EXPECT_EQ(chipEeprom(0, 4096), Bytes(image.begin(), image.begin() + 4096));
+
+    ui.clear();
+    verifyEeprom(context);
+    EXPECT_EQ(ui.lastStatus(), "Eeprom verify: OK (4096 bytes verified)");
+
+    readEeprom(context);
+    EXPECT_EQ(eeprom.size(), 4096u);
+}
+
 } // namespace
 } // namespace tovel::test

@@ -54,7 +54,7 @@ TEST_F(SerialMemoryTransfer, DecliningToCutAnAt25ImageWritesNothing) {
               std::vector<std::string>{"Warning: only first 32768 bytes Eeprom will be processed."});
     EXPECT_EQ(ui.lastStatus(), "Eeprom program cancelled");
     EXPECT_FALSE(sent("39 36 06"));
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::Cancelled);
 }
 
 TEST_F(SerialMemoryTransfer, AnAt25FrameFailureEndsWithoutTheWorkersBox) {
@@ -114,7 +114,7 @@ TEST_F(SerialMemoryTransfer, At45ReadAndBlankCheckStreamTheArray) {
     blankCheck(context);
     EXPECT_EQ(ui.lastStatus(), "Blank check: Flash is not empty");
     EXPECT_EQ(timesSent("31 01 08"), 3u);
-    EXPECT_EQ(state.operationStatus, 1);
+    EXPECT_EQ(state.operationStatus, Outcome::NotBlank);
 }
 
 } // namespace

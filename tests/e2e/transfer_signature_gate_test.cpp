@@ -28,7 +28,7 @@ TEST_F(SignatureGate, AnotherAvrInTheSocketIsWrittenOnlyWhenThePersonSaysYes) {
     std::vector<std::string> expected = avrSessionLines("Programming Flash");
     expected.push_back("Programming cancelled");
     EXPECT_EQ(statuses(), expected);
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::WrongChip);
     EXPECT_EQ(state.lastSignature, (Signature{0x1E, 0x94, 0x03}));
     EXPECT_FALSE(sent("7B"));
     EXPECT_EQ(project.deviceIndex, DeviceTable::findByName("ATmega8")); // the selection stays
@@ -39,7 +39,7 @@ TEST_F(SignatureGate, AnotherAvrInTheSocketIsWrittenOnlyWhenThePersonSaysYes) {
     programFlash(context);
     EXPECT_EQ(ui.lastStatus(), "Flash program: Done (64 bytes programmed)");
     EXPECT_EQ(chipFlash(0, 64), pattern(64));
-    EXPECT_EQ(state.operationStatus, 0);
+    EXPECT_EQ(state.operationStatus, Outcome::Ok);
 }
 
 TEST_F(SignatureGate, TheRightChipPassesWithoutAQuestion) {
@@ -60,7 +60,7 @@ TEST_F(SignatureGate, ALockedChipIsErasedFirstWhenThePersonAgrees) {
     programFlash(context);
     EXPECT_EQ(questions(), std::vector<std::string>{kLockedQuestion});
     EXPECT_EQ(ui.lastStatus(), "Programming cancelled");
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::Locked);
     EXPECT_FALSE(sent("34 AC 80 04 00"));
 
     ui.clear();
@@ -85,7 +85,7 @@ TEST_F(SignatureGate, AnUnreadableSignatureStopsBeforeWriting) {
     EXPECT_EQ(boxes(), (std::vector<std::string>{"Error reading signature",
                                                  "Connection error while verifying signature"}));
     EXPECT_EQ(ui.lastStatus(), "Connection error while verifying signature");
-    EXPECT_EQ(state.operationStatus, -1);
+    EXPECT_EQ(state.operationStatus, Outcome::Connection);
     EXPECT_FALSE(sent("7B"));
     EXPECT_FALSE(ui.busy());
 }
@@ -95,10 +95,10 @@ TEST_F(SignatureGate, CompareSignatureTellsTheSelectedChipFromAnother) {
     OperationFrame frame(context, msg::ProgrammingFlash);
     ASSERT_TRUE(frame.beginAtLinkSpeed());
     compareSignature(context);
-    EXPECT_EQ(state.operationStatus, 0);
+    EXPECT_EQ(state.operationStatus, Outcome::Ok);
     select("ATmega16");
     compareSignature(context);
-    EXPECT_EQ(state.operationStatus, 1);
+    EXPECT_EQ(state.operationStatus, Outcome::WrongChip);
     EXPECT_EQ(project.deviceIndex, DeviceTable::findByName("ATmega16")); // never switched here
 }
 

@@ -66,11 +66,11 @@ TEST_F(DrivingTheWorkbench, ClosingFlashDisablesProgrammingButNotReading) {
 
 TEST_F(DrivingTheWorkbench, ProgrammingAnEmptyBufferIsNotDone) {
     start("ATmega8");
-    bench().state().operationStatus = 0;
+    bench().state().operationStatus = Outcome::Ok;
     ui.clear();
     bench().programFlash();
     EXPECT_EQ(ui.lastStatus(), "Flash program: nothing to program, the Flash buffer is empty");
-    EXPECT_EQ(bench().state().operationStatus, -1);
+    EXPECT_EQ(bench().state().operationStatus, Outcome::Failed);
     bench().programEeprom();
     EXPECT_EQ(ui.lastStatus(), "Eeprom program: nothing to program, the EEPROM buffer is empty");
     for (const std::string& status : ui.statuses())
@@ -167,7 +167,7 @@ TEST_F(DrivingTheWorkbench, UnattendedRunWithoutABoardEndsInError) {
     lonely.project().autoErase = true;
     ui.clear();
 
-    EXPECT_FALSE(lonely.runUnattendedAutoProgram());
+    EXPECT_EQ(lonely.runUnattendedAutoProgram(), Outcome::Connection);
     EXPECT_EQ(ui.statuses().back(), "Autoprogram: ERROR erasing device");
     EXPECT_EQ(ui.boxes().back(), "AUTOPROGRAM: Error");
 }

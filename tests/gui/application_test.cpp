@@ -11,10 +11,10 @@
 #include "app/qt_user_interface.h"
 #include "app/status_line.h"
 #include "devices/device_table.h"
+#include "i18n/command_ids.h"
 #include "image/memory_buffer.h"
 #include "project/project.h"
 #include "support/gui_test_support.h"
-#include "workbench/command_ids.h"
 #include "workbench/workbench.h"
 
 using namespace tovel;

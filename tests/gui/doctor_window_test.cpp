@@ -13,9 +13,9 @@
 #include "board/port_map.h"
 #include "board/posix_serial_channel.h"
 #include "core/clock.h"
+#include "i18n/command_ids.h"
 #include "sim/command_line.h"
 #include "sim/pty_board_host.h"
-#include "workbench/command_ids.h"
 #include "workbench/workbench.h"
 
 using namespace tovel;

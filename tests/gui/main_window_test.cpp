@@ -38,11 +38,11 @@
 #include "board/posix_serial_channel.h"
 #include "core/clock.h"
 #include "devices/device_table.h"
+#include "i18n/command_ids.h"
 #include "image/memory_buffer.h"
 #include "project/project.h"
 #include "project/settings_file.h"
 #include "support/gui_test_support.h"
-#include "workbench/command_ids.h"
 
 using namespace tovel;
 using namespace tovel::app;

@@ -22,7 +22,7 @@ namespace {
 // A worker whose body the test supplies; it may look at the window through `probe`.
 class ScriptedRunner : public OperationRunner {
 public:
-    ScriptedRunner(const Messages& messages, std::function<int(ScriptedRunner&)> body)
+    ScriptedRunner(const Messages& messages, std::function<Outcome(ScriptedRunner&)> body)
         : OperationRunner(messages), body_(std::move(body)) {}
 
     using OperationRunner::hideCancel;
@@ -30,8 +30,8 @@ public:
     using OperationRunner::start;
 
 private:
-    int run() override { return body_(*this); }
-    std::function<int(ScriptedRunner&)> body_;
+    Outcome run() override { return body_(*this); }
+    std::function<Outcome(ScriptedRunner&)> body_;
 };
 
 // Reads the window's state on the window's thread, from the worker.
@@ -67,9 +67,9 @@ private Q_SLOTS:
             seen << QString::number(probe<int>(window, [&] { return window.barValue(); }));
             r.setProgress(3071);
             seen << probe<QString>(window, [&] { return window.percentText(); });
-            return 0;
+            return Outcome::Ok;
         });
-        QCOMPARE(window.run(runner), 0);
+        QCOMPARE(window.run(runner), Outcome::Ok);
         QCOMPARE(seen, (QStringList{"Programming Flash|Program", "", "1% completed", "1", "99% completed"}));
         QVERIFY(!window.isVisible());
     }
@@ -79,9 +79,9 @@ private Q_SLOTS:
         ScriptedRunner runner(messages_, [&](ScriptedRunner& r) {
             r.start("Erase", "Erasing device", 0);
             r.setProgress(5);
-            return 0;
+            return Outcome::Ok;
         });
-        QCOMPARE(window.run(runner), 0);
+        QCOMPARE(window.run(runner), Outcome::Ok);
         QCOMPARE(window.barValue(), 0);
         QCOMPARE(window.percentText(), QString());
     }
@@ -94,14 +94,14 @@ private Q_SLOTS:
             while (!r.cancelRequested()) std::this_thread::sleep_for(5ms);
             sawCancel = true;
             std::this_thread::sleep_for(500ms); // the window must still be up
-            return 1;
+            return Outcome::Cancelled;
         });
         bool visibleAfterCancel = false;
         QTimer::singleShot(100, &window, [&] {
             QTest::mouseClick(cancelButton(window), Qt::LeftButton);
             QTimer::singleShot(100, &window, [&] { visibleAfterCancel = window.isVisible(); });
         });
-        QCOMPARE(window.run(runner), 1); // the worker's code, not the Cancel result
+        QCOMPARE(window.run(runner), Outcome::Cancelled); // the worker's code, not the Cancel result
         QVERIFY(sawCancel);
         QVERIFY(runner.cancelRequested());
         QVERIFY(visibleAfterCancel);
@@ -113,12 +113,14 @@ private Q_SLOTS:
         window.cancelWaitsWith(&stop);
         ScriptedRunner runner(messages_, [&](ScriptedRunner& r) {
             r.start("Reading Flash", "Read", 100);
-            return stop.sleepMs(60000) ? 0 : 1; // a page pause as long as a minute, cut by Cancel
+            return stop.sleepMs(60000)
+                       ? Outcome::Ok
+                       : Outcome::Cancelled; // a page pause as long as a minute, cut by Cancel
         });
         QTimer::singleShot(100, &window, [&] { QTest::mouseClick(cancelButton(window), Qt::LeftButton); });
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(window.run(runner), 1);
+        QCOMPARE(window.run(runner), Outcome::Cancelled);
         QVERIFY(timer.elapsed() < 1000);
         QVERIFY(stop.requested()); // the front end clears it once the window is gone
     }
@@ -128,7 +130,7 @@ private Q_SLOTS:
         std::atomic<bool> release{false};
         ScriptedRunner runner(messages_, [&](ScriptedRunner& r) {
             while (!release && !r.cancelRequested()) std::this_thread::sleep_for(5ms);
-            return r.cancelRequested() ? 1 : 0;
+            return r.cancelRequested() ? Outcome::Cancelled : Outcome::Ok;
         });
         bool visibleAfterEnter = false;
         bool cancelledByEnter = true;
@@ -141,7 +143,7 @@ private Q_SLOTS:
                 QTest::keyClick(&window, Qt::Key_Escape);
             });
         });
-        QCOMPARE(window.run(runner), 1);
+        QCOMPARE(window.run(runner), Outcome::Cancelled);
         QVERIFY(visibleAfterEnter);
         QVERIFY(!cancelledByEnter);
     }
@@ -150,11 +152,11 @@ private Q_SLOTS:
         ProgressWindow window(nullptr, messages_);
         ScriptedRunner runner(messages_, [](ScriptedRunner&) {
             std::this_thread::sleep_for(10ms);
-            return 100;
+            return Outcome::PollingFailed;
         });
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(window.run(runner), 100);
+        QCOMPARE(window.run(runner), Outcome::PollingFailed);
         QVERIFY2(timer.elapsed() >= ProgressWindow::kDonePollMs - 10, "closes at the timer tick, not before");
         QVERIFY(timer.elapsed() < 2000);
     }
@@ -167,9 +169,9 @@ private Q_SLOTS:
         ScriptedRunner runner(messages_, [&](ScriptedRunner& r) {
             r.hideCancel();
             visible = probe<bool>(window, [&] { return window.cancelVisible(); });
-            return 0;
+            return Outcome::Ok;
         });
-        QCOMPARE(window.run(runner), 0);
+        QCOMPARE(window.run(runner), Outcome::Ok);
         QVERIFY(!visible);
     }
 
@@ -182,7 +184,7 @@ private Q_SLOTS:
             r.start("t", "x", 10);
             r.setProgress(5);
             percent = probe<QString>(window, [&] { return window.percentText(); });
-            return 0;
+            return Outcome::Ok;
         });
         window.run(runner);
         QCOMPARE(percent, QStringLiteral("50% завершено"));

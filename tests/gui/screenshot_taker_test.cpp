@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include "app/dialogs/window_translation.h"
 #include "app/screenshot_taker.h"
 
 using tovel::app::ScreenshotTaker;
@@ -25,7 +26,7 @@ public:
     explicit OuterDialog(QWidget* parent) : QDialog(parent) {
         setFixedSize(321, 123);
         auto* button = new QPushButton(QStringLiteral("Configure..."), this);
-        button->setObjectName(QStringLiteral("control3"));
+        tovel::app::setControlId(button, 3);
         connect(button, &QPushButton::clicked, this, [this] {
             QDialog inner(this);
             inner.setFixedSize(211, 97);

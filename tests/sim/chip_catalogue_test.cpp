@@ -28,7 +28,6 @@ bool knownDifference(std::string_view chip, Aspect aspect) {
         Aspect aspect;
     };
     static constexpr Entry kEntries[] = {
-        {"ATmega2560/2561", Aspect::EepromSize}, // 4 KiB on chip; the table offers 8 KiB
         {"ATmega2560/2561", Aspect::FuseBits},   // the table gives it the ATmega128 layout
         {"AT90PWM2/3", Aspect::FuseBits},        // the table gives it the ATmega8 layout
         {"ATtiny2313", Aspect::BootLockBits},    // the layout offers boot lock bits the chip lacks

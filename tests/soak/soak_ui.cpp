@@ -27,7 +27,7 @@ Answer SoakUi::ask(const Question& question) {
     return yes ? Answer::Yes : Answer::No;
 }
 
-int SoakUi::runModal(OperationRunner& runner) {
+Outcome SoakUi::runModal(OperationRunner& runner) {
     if (!runner.launch()) return OperationRunner::kNotStartedResult;
     runner.join();
     return runner.result();

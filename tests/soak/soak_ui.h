@@ -23,7 +23,7 @@ public:
     void showBox(const std::string&, const std::string& text, BoxIcon) override { box(text); }
     Answer ask(const Question& question) override;
     void setBusy(bool) override {}
-    int runModal(OperationRunner& runner) override;
+    Outcome runModal(OperationRunner& runner) override;
     std::optional<std::string> chooseFile(const FileChoice&) override { return std::nullopt; }
 
     std::vector<std::string> statuses() const;

@@ -1,5 +1,7 @@
 #include "support/recording_ui.h"
 
+#include "board/operation_runner.h"
+
 namespace tovel::test {
 
 void RecordingUi::record(UiEvent event) {
@@ -38,9 +40,9 @@ Answer RecordingUi::ask(const tovel::Question& question) {
 
 void RecordingUi::setBusy(bool busy) { busy_ = busy; }
 
-int RecordingUi::runModal(OperationRunner& runner) {
-    // Without a host the worker cannot start: the same code a failed thread creation gives.
-    return runHook ? runHook(runner) : 2;
+Outcome RecordingUi::runModal(OperationRunner& runner) {
+    // Without a host the worker cannot start: the same outcome a failed thread creation gives.
+    return runHook ? runHook(runner) : OperationRunner::kNotStartedResult;
 }
 
 std::optional<std::string> RecordingUi::chooseFile(const tovel::FileChoice& choice) {

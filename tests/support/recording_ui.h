@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/user_interface.h"
+#include "support/outcome_print.h"
 
 namespace tovel::test {
 
@@ -29,7 +30,7 @@ public:
     void showBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
     Answer ask(const tovel::Question& question) override;
     void setBusy(bool busy) override;
-    int runModal(OperationRunner& runner) override;
+    Outcome runModal(OperationRunner& runner) override;
     std::optional<std::string> chooseFile(const tovel::FileChoice& choice) override;
     void showDetail(const std::string& text) override;
 
@@ -39,7 +40,7 @@ public:
     void queueFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
 
     // How runModal runs an operation; set by the board-link tests to the headless runner host.
-    std::function<int(OperationRunner&)> runHook;
+    std::function<Outcome(OperationRunner&)> runHook;
 
     std::vector<UiEvent> events() const;
     std::vector<std::string> statuses() const;  // the status texts in order

@@ -61,7 +61,7 @@ protected:
     MemoryBuffer eeprom{ui, messages, true};
     ObserverLog flashLog, eepromLog;
     std::vector<std::int64_t> presets;
-    int operationStatus = 99;
+    Outcome operationStatus = Outcome::NotBlank; // a value no buffer command sets
 };
 
 } // namespace
@@ -202,7 +202,7 @@ TEST_F(BufferTest, ReloadDiscardsEditsAndFailsWhenTheFileIsGone) {
     EXPECT_TRUE(runBufferCommand(flash, BufferCommand::Reload, ui, operationStatus));
     EXPECT_EQ(bytes(flash), (std::vector<std::uint8_t>{1, 2}));
     EXPECT_FALSE(flash.modified());
-    EXPECT_EQ(operationStatus, 0);
+    EXPECT_EQ(operationStatus, Outcome::Ok);
     EXPECT_EQ(ui.events(), (std::vector<UiEvent>{
                                {UiEvent::Status, "", "Flash length: 2 (0x2) bytes, Checksum = 0x0003"}}));
 
@@ -210,7 +210,7 @@ TEST_F(BufferTest, ReloadDiscardsEditsAndFailsWhenTheFileIsGone) {
     std::filesystem::remove(path);
     ui.clear();
     EXPECT_FALSE(runBufferCommand(flash, BufferCommand::Reload, ui, operationStatus));
-    EXPECT_EQ(operationStatus, -1);
+    EXPECT_EQ(operationStatus, Outcome::File);
     EXPECT_EQ(bytes(flash), (std::vector<std::uint8_t>{1, 2}));
     EXPECT_EQ(flash.fileName(), path);
     EXPECT_EQ(ui.boxes(), std::vector<std::string>{"Cannot read file '" + path + "'"});

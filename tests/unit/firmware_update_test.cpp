@@ -38,9 +38,9 @@ protected:
 
     bool update(std::optional<UploadSpeed> speed = UploadSpeed::Normal, int port = 1) {
         return updateFirmware(session, port, image, [&](const std::string& current, const std::string& next) {
-            dialogShown = current + " -> " + next;
-            return speed;
-        });
+                   dialogShown = current + " -> " + next;
+                   return speed;
+               }) == Outcome::Ok;
     }
     // The waits logged between sending group g's bytes and reading its Ack.
     Log pausesOfGroup(std::size_t g) const {

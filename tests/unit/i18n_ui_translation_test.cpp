@@ -110,8 +110,8 @@ TEST(UiTranslationDialogs, ControlsInTableOrderInTheChosenLanguage) {
     const auto board = applied(*dialogTexts(BoardSettingsDialogId, Language::Russian));
     EXPECT_EQ(board.at(1060), "Высокая скорость (921600 бод, только Tovel-U)");
     const auto language = applied(*dialogTexts(LanguageDialogId, Language::Russian));
-    EXPECT_EQ(language.at(EnglishRadioId), "English/Английский");
-    EXPECT_EQ(language.at(RussianRadioId), "Russian/Русский");
+    EXPECT_EQ(language.at(languageDialog::EnglishRadioId), "English/Английский");
+    EXPECT_EQ(language.at(languageDialog::RussianRadioId), "Russian/Русский");
 }
 
 TEST(UiTranslationDialogs, SelfProgramVersionFieldsAreClearedThenEndWithADash) {

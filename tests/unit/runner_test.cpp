@@ -17,17 +17,17 @@ using std::chrono::milliseconds;
 
 class LambdaRunner final : public OperationRunner {
 public:
-    LambdaRunner(const Messages& messages, std::function<int(LambdaRunner&)> body)
+    LambdaRunner(const Messages& messages, std::function<Outcome(LambdaRunner&)> body)
         : OperationRunner(messages), body_(std::move(body)) {}
     using OperationRunner::hideCancel;
     using OperationRunner::setProgress;
     using OperationRunner::start;
 
 protected:
-    int run() override { return body_(*this); }
+    Outcome run() override { return body_(*this); }
 
 private:
-    std::function<int(LambdaRunner&)> body_;
+    std::function<Outcome(LambdaRunner&)> body_;
 };
 
 class RunnerTest : public ::testing::Test {
@@ -44,9 +44,9 @@ TEST_F(RunnerTest, PercentChangesOnlyWhenTheWholePercentDoes) {
         for (long g = 0; g <= 30; ++g) r.setProgress(g);
         after30 = progress.events();
         for (long g = 31; g < 3072; ++g) r.setProgress(g);
-        return 0;
+        return Outcome::Ok;
     });
-    EXPECT_EQ(host.runModal(runner), 0);
+    EXPECT_EQ(host.runModal(runner), Outcome::Ok);
     EXPECT_EQ(after30, (std::vector<std::string>{"title Update", "text Updating firmware version", "bar 0"}));
     const std::vector<std::string> events = progress.events();
     ASSERT_GE(events.size(), 5u);
@@ -61,7 +61,7 @@ TEST_F(RunnerTest, AtMost101UpdatesWhateverTheUnitCount) {
     LambdaRunner runner(messages, [](LambdaRunner& r) {
         r.start("t", "x", 1000000);
         for (long i = 0; i <= 1000000; ++i) r.setProgress(i);
-        return 0;
+        return Outcome::Ok;
     });
     host.runModal(runner);
     const auto events = progress.events();
@@ -75,9 +75,9 @@ TEST_F(RunnerTest, ZeroTotalTurnsProgressOff) {
         r.start("t", "x", 0);
         for (long i = 0; i < 50; ++i) r.setProgress(i);
         r.hideCancel();
-        return -1;
+        return Outcome::Failed;
     });
-    EXPECT_EQ(host.runModal(runner), -1);
+    EXPECT_EQ(host.runModal(runner), Outcome::Failed);
     EXPECT_EQ(progress.events(), (std::vector<std::string>{"title t", "text x", "bar 0", "cancel hidden"}));
 }
 
@@ -86,14 +86,14 @@ TEST_F(RunnerTest, CancelReturnsTheWorkersOwnCode) {
     LambdaRunner runner(messages, [&](LambdaRunner& r) {
         running = true;
         while (!r.cancelRequested()) std::this_thread::sleep_for(milliseconds(5));
-        return 1;
+        return Outcome::Cancelled;
     });
     std::thread person([&] {
         while (!running) std::this_thread::sleep_for(milliseconds(5));
-        EXPECT_EQ(runner.result(), 0);
+        EXPECT_EQ(runner.result(), Outcome::Ok);
         host.requestCancel();
     });
-    EXPECT_EQ(host.runModal(runner), 1);
+    EXPECT_EQ(host.runModal(runner), Outcome::Cancelled);
     person.join();
     EXPECT_TRUE(runner.cancelRequested());
 }
@@ -102,16 +102,16 @@ TEST_F(RunnerTest, ResultReadsCancelUntilTheWorkerEnds) {
     std::atomic<bool> release{false};
     LambdaRunner runner(messages, [&](LambdaRunner&) {
         while (!release) std::this_thread::sleep_for(milliseconds(2));
-        return 0;
+        return Outcome::Ok;
     });
     ASSERT_TRUE(runner.launch());
     runner.requestCancel();
     EXPECT_EQ(runner.result(), OperationRunner::kCancelResult);
     release = true;
     runner.join();
-    EXPECT_EQ(runner.result(), 0); // the worker ignored the request: its code stands
-    runner.requestCancel();        // a late Cancel does not turn a finished operation into a stop
-    EXPECT_EQ(runner.result(), 0);
+    EXPECT_EQ(runner.result(), Outcome::Ok); // the worker ignored the request: its code stands
+    runner.requestCancel();                  // a late Cancel does not turn a finished operation into a stop
+    EXPECT_EQ(runner.result(), Outcome::Ok);
 }
 
 TEST_F(RunnerTest, AStopRequestCancelsTheWorkerAtOnce) {
@@ -122,10 +122,10 @@ TEST_F(RunnerTest, AStopRequestCancelsTheWorkerAtOnce) {
         // The worker sees the stop itself; a pause that watches it ends at once.
         EXPECT_TRUE(r.cancelRequested());
         EXPECT_FALSE(stop.sleepMs(60000));
-        return 1;
+        return Outcome::Cancelled;
     });
     const auto begin = Clock::now();
-    EXPECT_EQ(host.runModal(runner), 1);
+    EXPECT_EQ(host.runModal(runner), Outcome::Cancelled);
     EXPECT_LT(std::chrono::duration_cast<milliseconds>(Clock::now() - begin).count(), 250); // one tick
 }
 
@@ -155,26 +155,26 @@ TEST(StopRequestTest, AFirstRequestSparesTheEndingOfASessionAndAnUrgentOneDoesNo
 }
 
 TEST_F(RunnerTest, AFastWorkerIsCollectedAtTheFirstTick) {
-    LambdaRunner runner(messages, [](LambdaRunner&) { return 100; });
+    LambdaRunner runner(messages, [](LambdaRunner&) { return Outcome::PollingFailed; });
     const auto begin = Clock::now();
-    EXPECT_EQ(host.runModal(runner), 100);
+    EXPECT_EQ(host.runModal(runner), Outcome::PollingFailed);
     const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - begin).count();
     EXPECT_GE(took, 150);
     EXPECT_LT(took, 400);
 }
 
 TEST_F(RunnerTest, ARunnerRunsOnce) {
-    LambdaRunner runner(messages, [](LambdaRunner&) { return 0; });
-    EXPECT_EQ(host.runModal(runner), 0);
+    LambdaRunner runner(messages, [](LambdaRunner&) { return Outcome::Ok; });
+    EXPECT_EQ(host.runModal(runner), Outcome::Ok);
     EXPECT_EQ(host.runModal(runner), OperationRunner::kNotStartedResult);
 }
 
 TEST_F(RunnerTest, RecordingUiWithoutAHostCannotStartAWorker) {
     test::RecordingUi ui;
-    LambdaRunner runner(messages, [](LambdaRunner&) { return 0; });
+    LambdaRunner runner(messages, [](LambdaRunner&) { return Outcome::Ok; });
     EXPECT_EQ(ui.runModal(runner), OperationRunner::kNotStartedResult);
     test::HeadlessRunning headless(ui);
-    EXPECT_EQ(ui.runModal(runner), 0);
+    EXPECT_EQ(ui.runModal(runner), Outcome::Ok);
 }
 
 } // namespace

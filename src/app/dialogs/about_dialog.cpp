@@ -11,6 +11,7 @@
 
 #include "about_links.h"
 #include "app/dialogs/hyperlink.h"
+#include "app/dialogs/window_translation.h"
 #include "board/board_protocol.h"
 #include "i18n/desktop_texts.h"
 #include "i18n/ui_translation.h"
@@ -60,9 +61,13 @@ AboutDialog::AboutDialog(const Messages& messages, QWidget* parent, const QStrin
         links->addWidget(link, row, 1, Qt::AlignLeft);
         ++row;
     };
+    // The program's own version lines stand for the record's platform and version lines.
+    app::leaveOutControls(*this, {PlatformLineId, VersionLineId});
     const QString homePage = QString::fromUtf8(about::kProjectUrl);
     if (!homePage.isEmpty())
         addRow(addControl(ProjectPageLabelId, new QLabel(this)), ProjectPageLinkId, homePage, {});
+    else
+        app::leaveOutControls(*this, {ProjectPageLabelId});
     if (!manualPath.isEmpty())
         addRow(new QLabel(helpLabel(language), this), HelpLinkId,
                QString::fromUtf8(ui::desktopText(ui::DesktopText::AboutManual, language)),
@@ -70,10 +75,14 @@ AboutDialog::AboutDialog(const Messages& messages, QWidget* parent, const QStrin
     const QString releases = QString::fromUtf8(about::kReleasesUrl);
     if (!releases.isEmpty())
         addRow(addControl(ReleasesLabelId, new QLabel(this)), ReleasesLinkId, releases, {});
+    else
+        app::leaveOutControls(*this, {ReleasesLabelId});
     const QString contact = QString::fromUtf8(about::kContactAddress);
     if (!contact.isEmpty())
         addRow(addControl(ContactLabelId, new QLabel(this)), ContactLinkId, contact,
                QStringLiteral("mailto:") + contact);
+    else
+        app::leaveOutControls(*this, {ContactLabelId});
 
     auto* ok = addControl(OkId, new QPushButton(QStringLiteral("OK"), this));
     ok->setDefault(true);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/dialogs/translated_dialog.h"
+#include "i18n/control_ids.h"
 
 namespace tovel {
 
@@ -16,19 +17,8 @@ class AboutDialog : public TranslatedDialog {
     Q_OBJECT
 
 public:
-    enum Control : unsigned {
-        OkId = 1,
-        TitleId = 1104,
-        ProgramLineId = 1106,
-        LicenceId = 1108,
-        ProjectPageLabelId = 1109,
-        ContactLabelId = 1110,
-        ProjectPageLinkId = 1070,
-        ContactLinkId = 1077,
-        HelpLinkId = 1112,
-        ReleasesLabelId = 1111,
-        ReleasesLinkId = 1113,
-    };
+    // The controls' resource ids, shared with the translation tables.
+    using enum ui::aboutDialog::Control;
 
     // `manualPath` empty: no manual row.
     explicit AboutDialog(const Messages& messages, QWidget* parent = nullptr, const QString& manualPath = {});

@@ -9,6 +9,7 @@
 #include <array>
 
 #include "app/dialogs/translated_dialog.h"
+#include "i18n/control_ids.h"
 #include "project/board_settings.h"
 
 class QLineEdit;
@@ -19,14 +20,8 @@ class AdvancedBoardSettingsDialog : public TranslatedDialog {
     Q_OBJECT
 
 public:
-    enum Control : unsigned {
-        OkId = 1,
-        CancelId = 2,
-        PreReadDelayId = 1076,
-        PageReadDelayId = 1077,
-        PageWriteDelayId = 1078,
-        PostSendDelayId = 1079,
-    };
+    // The controls' resource ids (the dialog has no translation record).
+    using enum ui::advancedBoardSettingsDialog::Control;
 
     explicit AdvancedBoardSettingsDialog(const BoardDelays& delays, QWidget* parent = nullptr);
 

@@ -14,6 +14,7 @@
 
 #include "app/dialogs/translated_dialog.h"
 #include "board/port_map.h"
+#include "i18n/control_ids.h"
 #include "project/board_settings.h"
 
 class QRadioButton;
@@ -24,17 +25,10 @@ class BoardSettingsDialog : public TranslatedDialog {
     Q_OBJECT
 
 public:
-    static constexpr std::array<unsigned, kComPortCount> kPortRadioIds{1056, 1057, 1058, 1059,
-                                                                       1149, 1150, 1151, 1152};
-    enum Control : unsigned {
-        OkId = 1,
-        CancelId = 2,
-        PortGroupId = 1113,
-        SpeedGroupId = 1114,
-        Speed19200Id = 1055,
-        Speed115200Id = 1054,
-        Speed921600Id = 1060,
-    };
+    static constexpr const auto& kPortRadioIds = ui::boardSettingsDialog::kPortRadioIds;
+    static_assert(kPortRadioIds.size() == kComPortCount);
+    // The controls' resource ids, shared with the translation tables.
+    using enum ui::boardSettingsDialog::Control;
 
     // `comPort` and `baudIndex` as stored; values the buttons cannot show leave them unchecked.
     BoardSettingsDialog(std::int32_t comPort, std::int32_t baudIndex, const PortMap& ports,

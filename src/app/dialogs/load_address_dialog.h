@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "app/dialogs/translated_dialog.h"
+#include "i18n/control_ids.h"
 #include "image/load_address.h"
 
 class QLineEdit;
@@ -20,14 +21,8 @@ class LoadAddressDialog : public TranslatedDialog {
     Q_OBJECT
 
 public:
-    enum Control : unsigned {
-        OkId = 1,
-        CancelId = 2,
-        AddressFieldId = 1128,
-        AddressLabelId = 1131,
-        DecimalId = 1129,
-        HexadecimalId = 1130,
-    };
+    // The controls' resource ids, shared with the translation tables.
+    using enum ui::loadAddressDialog::Control;
     static constexpr int kFieldLength = 6;
 
     LoadAddressDialog(std::int64_t preset, const Messages& messages, QWidget* parent = nullptr);

@@ -15,6 +15,7 @@
 #include "app/dialogs/translated_dialog.h"
 #include "devices/fuse_layout.h"
 #include "devices/lock_fuse_settings.h"
+#include "i18n/control_ids.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -30,25 +31,13 @@ class LockFuseDialog : public TranslatedDialog {
 public:
     enum class Mode { Normal, AutoProgram };
 
-    // Resource ids of the controls.
-    enum Control : unsigned {
-        LockGroupId = 1114,
-        BootLockLabelId = 1134,
-        FuseGroupId = 1115,
-        LegendId = 1138,
-        ProgramId = 1132,
-        ReadId = 3,
-        VerifyId = 4,
-        ChipEraseId = 5,
-        CloseAndSaveId = 1160,
-        CloseWithoutSavingId = 2,
-    };
-    static constexpr std::array<unsigned, kLockLevelCount> kLockRadioIds{1086, 1087, 1088, 1089};
-    // Box k shows fuse k of the layout: first column 0..7, second 8..15, third 16..23.
-    static constexpr std::array<unsigned, kMaxFuseBits> kFuseBoxIds{
-        1091, 1095, 1096, 1097, 1098, 1099, 1100, 1101, 1110, 1111, 1112, 1113,
-        1117, 1118, 1119, 1120, 1102, 1121, 1104, 1122, 1107, 1108, 1109, 1116};
-    static constexpr std::array<unsigned, kMaxBootLockBits> kBootLockBoxIds{1092, 1103, 1093, 1094};
+    // The controls' resource ids, shared with the translation tables.
+    using enum ui::lockFuseDialog::Control;
+    static constexpr const auto& kLockRadioIds = ui::lockFuseDialog::kLockRadioIds;
+    static constexpr const auto& kFuseBoxIds = ui::lockFuseDialog::kFuseBoxIds;
+    static constexpr const auto& kBootLockBoxIds = ui::lockFuseDialog::kBootLockBoxIds;
+    static_assert(kLockRadioIds.size() == kLockLevelCount && kFuseBoxIds.size() == kMaxFuseBits &&
+                  kBootLockBoxIds.size() == kMaxBootLockBits);
 
     // exec() result of "Close and save settings".
     static constexpr int CloseAndSave = CloseAndSaveId;

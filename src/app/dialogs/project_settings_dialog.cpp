@@ -28,21 +28,6 @@ namespace tovel {
 
 namespace {
 
-enum GroupId : unsigned {
-    ProgrammingGroupId = 1116,
-    SckGroupId = 1117,
-    StrobeGroupId = 1118,
-    AutoProgramGroupId = 1119,
-    GeneralGroupId = 1120,
-    FlashGroupId = 1121,
-    EepromGroupId = 1122,
-    LockFuseGroupId = 1123,
-    AutoIncrementGroupId = 1124,
-    DelaysGroupId = 1125,
-    DeviceLabelId = 1126,
-    SckLabelId = 1146,
-};
-
 // Check box and project field, in the order the boxes are set on opening.
 struct FlagBinding {
     unsigned id;
@@ -109,14 +94,13 @@ ProjectSettingsDialog::ProjectSettingsDialog(ProjectSettings& project, LockFuseO
     buildLayout();
     retitle();
     // The fields beside their check boxes, and the slider in its group, are named by them.
-    for (const auto& [field, naming] : std::initializer_list<std::pair<unsigned, unsigned>>{{1068, 1067},
-                                                                                            {1071, 1070},
-                                                                                            {1143, 1140},
-                                                                                            {1142, 1141},
-                                                                                            {1148, 1147},
-                                                                                            {1150, 1149},
-                                                                                            {1084, 1118}})
-        nameFieldBy(field, naming);
+    const std::pair<unsigned, unsigned> namedBy[] = {
+        {FlashCounterAddressId, IncrementFlashId}, {EepromCounterAddressId, IncrementEepromId},
+        {FlashByteDelayId, FlashByteOverrideId},   {FlashPageDelayId, FlashPageOverrideId},
+        {EepromByteDelayId, EepromByteOverrideId}, {EepromPageDelayId, EepromPageOverrideId},
+        {StrobeSliderId, StrobeGroupId},
+    };
+    for (const auto& [field, naming] : namedBy) nameFieldBy(field, naming);
     showProject();
 }
 

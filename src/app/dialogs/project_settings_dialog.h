@@ -16,6 +16,7 @@
 
 #include "app/dialogs/lock_fuse_operations.h"
 #include "app/dialogs/translated_dialog.h"
+#include "i18n/control_ids.h"
 #include "project/project_settings.h"
 
 class QCheckBox;
@@ -30,41 +31,8 @@ class ProjectSettingsDialog : public TranslatedDialog {
     Q_OBJECT
 
 public:
-    // Resource ids of the controls.
-    enum Control : unsigned {
-        OkId = 1,
-        CancelId = 2,
-        ConfigureId = 3,
-        DeviceListId = 1005,
-        PollingId = 1030,
-        CheckSignatureId = 1036,
-        NoSynchronizationId = 1096,
-        WriteChangedOnlyId = 1097,
-        SckListId = 1145,
-        StrobeSliderId = 1084,
-        StrobeLabelId = 1085,
-        AutoEraseId = 1063,
-        AutoBlankCheckId = 1069,
-        AutoFlashReloadId = 1060,
-        AutoFlashProgramId = 1061,
-        AutoFlashVerifyId = 1062,
-        AutoEepromReloadId = 1064,
-        AutoEepromProgramId = 1065,
-        AutoEepromVerifyId = 1066,
-        ProgramFusesId = 1144,
-        IncrementFlashId = 1067,
-        FlashCounterAddressId = 1068,
-        IncrementEepromId = 1070,
-        EepromCounterAddressId = 1071,
-        FlashByteOverrideId = 1140,
-        FlashByteDelayId = 1143,
-        FlashPageOverrideId = 1141,
-        FlashPageDelayId = 1142,
-        EepromByteOverrideId = 1147,
-        EepromByteDelayId = 1148,
-        EepromPageOverrideId = 1149,
-        EepromPageDelayId = 1150,
-    };
+    // The controls' resource ids, shared with the translation tables.
+    using enum ui::projectSettingsDialog::Control;
 
     struct DelayRange {
         int min;

@@ -10,6 +10,7 @@
 
 #include "app/dialogs/translated_dialog.h"
 #include "board/firmware_update.h"
+#include "i18n/control_ids.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -20,17 +21,8 @@ class SelfProgramDialog : public TranslatedDialog {
     Q_OBJECT
 
 public:
-    enum Control : unsigned {
-        UpdateId = 1,
-        CancelId = 2,
-        SettingsGroupId = 1153,
-        CurrentVersionLabelId = 1154,
-        CurrentVersionId = 1155,
-        NewVersionLabelId = 1156,
-        NewVersionId = 1157,
-        NormalSpeedId = 1158,
-        ReducedSpeedId = 1159,
-    };
+    // The controls' resource ids, shared with the translation tables.
+    using enum ui::selfProgramDialog::Control;
 
     SelfProgramDialog(const std::string& currentVersion, const std::string& newVersion,
                       const Messages& messages, QWidget* parent = nullptr);

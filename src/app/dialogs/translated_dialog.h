@@ -1,10 +1,9 @@
-// Base of the dialogs: knows each control by its resource id, and retitles the dialog and its
-// controls from the translation record of its dialog id in the current language. A control
-// whose text the record gives is created without text; retitling fills it in.
+// Base of the dialogs: knows each control by its resource id (window_translation.h), and retitles
+// the dialog and its controls from the translation record of its dialog id in the current
+// language. A control whose text the record gives is created without text; retitling fills it in.
 #pragma once
 
 #include <QDialog>
-#include <QHash>
 #include <QString>
 
 #include "i18n/messages.h"
@@ -16,7 +15,7 @@ class TranslatedDialog : public QDialog {
 
 public:
     // The control with this resource id, or null.
-    QWidget* control(unsigned id) const { return controls_.value(id, nullptr); }
+    QWidget* control(unsigned id) const;
     template <typename T> T* controlAs(unsigned id) const { return qobject_cast<T*>(control(id)); }
 
     const Messages& messages() const { return messages_; }
@@ -24,7 +23,7 @@ public:
 protected:
     TranslatedDialog(unsigned dialogId, const Messages& messages, QWidget* parent);
 
-    // Registers `widget` under its resource id and returns it.
+    // Tags `widget` with its resource id and returns it.
     template <typename T> T* addControl(unsigned id, T* widget) {
         registerControl(id, widget);
         return widget;
@@ -48,7 +47,6 @@ private:
 
     unsigned dialogId_;
     const Messages& messages_;
-    QHash<unsigned, QWidget*> controls_;
 };
 
 } // namespace tovel

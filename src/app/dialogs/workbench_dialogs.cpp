@@ -46,7 +46,8 @@ void runLockFuseBits(QWidget* parent, Workbench& workbench, int deviceNo,
 }
 
 bool runFirmwareUpdate(QWidget* parent, Workbench& workbench, const std::string& imagePath) {
-    return workbench.updateFirmware(imagePath, SelfProgramDialog::prompt(parent, workbench.messages()));
+    return workbench.updateFirmware(imagePath, SelfProgramDialog::prompt(parent, workbench.messages())) ==
+           Outcome::Ok;
 }
 
 void runAbout(QWidget* parent, const Workbench& workbench, const QString& manualPath) {

@@ -14,16 +14,16 @@ namespace tovel {
 class Workbench;
 struct LockFuseSettings;
 
-// "&Project Settings..." (32795) and a click on the status line. True when closed with OK; the
-// settings are then applied (project marked modified, the chosen device selected).
+// "&Project Settings..." (command::ProjectSettings) and a click on the status line. True when closed with OK;
+// the settings are then applied (project marked modified, the chosen device selected).
 bool runProjectSettings(QWidget* parent, Workbench& workbench);
 
-// "&Board Settings..." (32785): starts from the port and speed stored in the settings file; OK
-// stores both.
+// "&Board Settings..." (command::BoardSettings): starts from the port and speed stored in the settings file;
+// OK stores both.
 bool runBoardSettings(QWidget* parent, Workbench& workbench);
 
-// Advanced Board Settings (32786, right double-click): starts from the stored board delays; OK
-// stores them.
+// Advanced Board Settings (command::AdvancedBoardSettings, a right double-click): starts from the stored
+// board delays; OK stores them.
 bool runAdvancedBoardSettings(QWidget* parent, Workbench& workbench);
 
 // WorkbenchObserver::openLockFuseDialog: the Lock/Fuse Bits dialog in normal mode on what the
@@ -31,8 +31,8 @@ bool runAdvancedBoardSettings(QWidget* parent, Workbench& workbench);
 void runLockFuseBits(QWidget* parent, Workbench& workbench, int deviceNo,
                      const LockFuseSettings& readFromChip);
 
-// "&Update firmware version..." (32910): the update, with the Self-Program Settings dialog as its
-// question. `imagePath` empty: the installed image.
+// "&Update firmware version..." (command::UpdateFirmware): the update, with the Self-Program Settings dialog
+// as its question. `imagePath` empty: the installed image.
 bool runFirmwareUpdate(QWidget* parent, Workbench& workbench, const std::string& imagePath = std::string());
 
 // "&About" (16).

@@ -6,20 +6,17 @@
 namespace tovel {
 
 bool WorkbenchLockFuseOperations::readLockFuse(LockFuseSettings& settings) {
-    return workbench_.readLockFuse(settings);
+    return workbench_.readLockFuse(settings) == Outcome::Ok;
 }
 
 bool WorkbenchLockFuseOperations::programLockFuse(const LockFuseSettings& settings) {
-    return workbench_.programLockFuse(settings);
+    return workbench_.programLockFuse(settings).sessionOpened;
 }
 
 void WorkbenchLockFuseOperations::verifyLockFuse(const LockFuseSettings& expected) {
     workbench_.verifyLockFuse(expected);
 }
 
-bool WorkbenchLockFuseOperations::chipErase() {
-    workbench_.chipErase();
-    return workbench_.state().operationStatus == 0;
-}
+bool WorkbenchLockFuseOperations::chipErase() { return workbench_.chipErase() == Outcome::Ok; }
 
 } // namespace tovel

@@ -1,6 +1,7 @@
 // The main window's command ids: menu items and buttons that share an id run the same command.
-// The desktop program builds its menus and buttons with them; the Workbench has one method per
-// command (see workbench.h).
+// The desktop program builds its menus and buttons with them, the menu translation table is keyed
+// by them, and the Workbench has one method per command (see workbench.h). The numbers are fixed:
+// the main window's buttons carry them as control ids too.
 #pragma once
 
 namespace tovel::command {
@@ -44,7 +45,8 @@ enum Id : int {
     ReloadEeprom = 32791,
     CloseProject = 32792,
     ProjectSettings = 32795,
-    FirstRecentProject = 32801, // .. 32808
+    RecentProjectsPlaceholder = 32800, // the grayed "Recent Projects" item: no action
+    FirstRecentProject = 32801,        // .. 32808
     LastRecentProject = 32808,
     BoardInfo = 32901,
     ReadCalibrationBytes = 32904,

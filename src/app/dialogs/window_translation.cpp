@@ -1,10 +1,12 @@
-#include "app/window_translation.h"
+#include "app/dialogs/window_translation.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QVariant>
 #include <QWidget>
+#include <QtGlobal>
 
 #include "i18n/ui_translation.h"
 
@@ -13,20 +15,24 @@ namespace tovel::app {
 namespace {
 
 constexpr const char* kControlIdProperty = "tovelControlId";
+constexpr const char* kLeftOutProperty = "tovelControlsLeftOut";
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Buttons and group boxes read "&" as the mnemonic marker and "&&" as an ampersand, as the tables
+// do; a label without a buddy would show the markers, so it gets the plain text.
 void setControlText(QWidget* control, std::string_view text) {
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-        button->setText(qs(text)); // "&" marks the mnemonic, "&&" is an ampersand, as in the tables
+        button->setText(qs(text));
     } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
         group->setTitle(qs(text));
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
-        // A label without a buddy shows an "&" as it is, so the marker goes.
         label->setText(label->buddy() != nullptr ? qs(text)
                                                  : QString::fromStdString(ui::withoutMnemonic(text)));
+    } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(qs(text));
     }
 }
 
@@ -39,10 +45,19 @@ unsigned controlId(const QWidget* control) { return control->property(kControlId
 QWidget* findControl(const QWidget& window, unsigned id) {
     const auto children = window.findChildren<QWidget*>();
     for (QWidget* child : children) {
-        // Only the window's own controls, not those of dialogs it owns.
         if (controlId(child) == id && child->window() == window.window()) return child;
     }
     return nullptr;
+}
+
+void leaveOutControls(QWidget& window, std::initializer_list<unsigned> ids) {
+    QVariantList leftOut = window.property(kLeftOutProperty).toList();
+    for (const unsigned id : ids) leftOut.append(id);
+    window.setProperty(kLeftOutProperty, leftOut);
+}
+
+bool leavesOut(const QWidget& window, unsigned id) {
+    return window.property(kLeftOutProperty).toList().contains(QVariant(id));
 }
 
 void translateWindow(QWidget& window, unsigned dialogId, Language language) {
@@ -50,7 +65,10 @@ void translateWindow(QWidget& window, unsigned dialogId, Language language) {
     if (!texts) return;
     window.setWindowTitle(texts->title ? qs(*texts->title) : QString());
     for (const ui::ControlText& control : texts->controls) {
-        if (QWidget* child = findControl(window, control.controlId)) setControlText(child, control.text);
+        if (QWidget* child = findControl(window, control.controlId))
+            setControlText(child, control.text);
+        else if (!leavesOut(window, control.controlId))
+            qWarning("Window %u has no control %u of its translation record", dialogId, control.controlId);
     }
 }
 
