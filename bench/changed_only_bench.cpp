@@ -96,8 +96,8 @@ Row compare(const std::string& name, const char* device, bool eepromRun, const B
         bench.rig.state.operationStatus = Outcome::Failed;
         eepromRun ? programEeprom(bench.rig.context) : programFlash(bench.rig.context);
         (changedOnly ? row.changedOnly : row.full) = bench.lastSeconds;
-        row.correct =
-            row.correct && bench.rig.state.operationStatus == Outcome::Ok && holdsImage() && bench.rig.ui.boxes == 0;
+        row.correct = row.correct && bench.rig.state.operationStatus == Outcome::Ok && holdsImage() &&
+                      bench.rig.ui.boxes == 0;
     }
     return row;
 }

@@ -100,10 +100,8 @@ std::uint8_t At25Chip::exchange(std::uint8_t mosi) {
             status_ = static_cast<std::uint8_t>(status_ & ~kWel);
             phase_ = Phase::Ignore;
             break;
-        case 0x05:
-            phase_ = Phase::Data;
-            break;
-        case 0x01:
+        case 0x05: // read status
+        case 0x01: // write status
             phase_ = Phase::Data;
             break;
         case 0x02:

@@ -33,9 +33,7 @@ bool shapeOf(std::uint8_t opcode, OpcodeShape& shape) {
         shape = {3, 1};
         return true; // buffer 1/2 read
     case 0xD1:
-    case 0xD3:
-        shape = {3, 0};
-        return true; // buffer 1/2 read, low frequency
+    case 0xD3: // buffer 1/2 read, low frequency
     case 0x84:
     case 0x87: // buffer 1/2 write
     case 0x83:

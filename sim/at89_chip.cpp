@@ -81,7 +81,8 @@ std::uint8_t At89Chip::lastByteOutput() const {
             return frame_[1];
         }
     }
-    const std::uint8_t b2 = frame_[1], b3 = frame_[2];
+    const std::uint8_t b2 = frame_[1];
+    const std::uint8_t b3 = frame_[2];
     if (op == 0xAC && b2 == 0x53) return 0x69; // Programming Enable answers 0x69 in sync
     if (!enabled_) return b3;
     const std::size_t address = (static_cast<std::size_t>(b2) << 8) | b3;
@@ -112,7 +113,9 @@ void At89Chip::execute() {
 }
 
 void At89Chip::executeThreeByte() {
-    const std::uint8_t op = frame_[0], b2 = frame_[1], b3 = frame_[2];
+    const std::uint8_t op = frame_[0];
+    const std::uint8_t b2 = frame_[1];
+    const std::uint8_t b3 = frame_[2];
     if (!enabled_) {
         if (op == 0xAC && b2 == 0x53) enabled_ = true;
         return;
@@ -147,7 +150,10 @@ void At89Chip::executeThreeByte() {
 }
 
 void At89Chip::executeFourByte() {
-    const std::uint8_t op = frame_[0], b2 = frame_[1], b3 = frame_[2], b4 = frame_[3];
+    const std::uint8_t op = frame_[0];
+    const std::uint8_t b2 = frame_[1];
+    const std::uint8_t b3 = frame_[2];
+    const std::uint8_t b4 = frame_[3];
     if (!enabled_) {
         if (op == 0xAC && b2 == 0x53) enabled_ = true;
         return;

@@ -119,7 +119,9 @@ std::size_t AvrChip::eepromAddress(std::uint8_t high, std::uint8_t low) const {
 
 // The byte the chip shifts out during the fourth byte, decided by the first three.
 std::uint8_t AvrChip::readOutput() const {
-    const std::uint8_t op = frame_[0], b2 = frame_[1], b3 = frame_[2];
+    const std::uint8_t op = frame_[0];
+    const std::uint8_t b2 = frame_[1];
+    const std::uint8_t b3 = frame_[2];
     const AvrGeneration gen = profile_.generation;
     const bool hasFuseReads = gen != AvrGeneration::Classic;
     switch (op) {
@@ -162,7 +164,10 @@ std::uint8_t AvrChip::readOutput() const {
 }
 
 void AvrChip::execute() {
-    const std::uint8_t op = frame_[0], b2 = frame_[1], b3 = frame_[2], b4 = frame_[3];
+    const std::uint8_t op = frame_[0];
+    const std::uint8_t b2 = frame_[1];
+    const std::uint8_t b3 = frame_[2];
+    const std::uint8_t b4 = frame_[3];
     if (!enabled_) {
         if (op == 0xAC && b2 == 0x53) enabled_ = true;
         return;

@@ -198,7 +198,7 @@ std::uint8_t BoardModel::Impl::enterProgramming() {
 std::vector<std::uint8_t> BoardModel::Impl::execute(const std::vector<std::uint8_t>& cmd,
                                                     bool pollingFailure) {
     using namespace command;
-    const std::vector<std::uint8_t> ack{kAck};
+    std::vector<std::uint8_t> ack{kAck}; // not const: each return moves it
     switch (cmd[0]) {
     case StatusProbe:
         return {static_cast<std::uint8_t>(line == LineLevel::Released ? '+' : '*')};

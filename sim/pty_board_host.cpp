@@ -302,9 +302,7 @@ void PtyBoardHost::Impl::run() {
         if (watch >= 0 && (fds[2].revents & POLLIN)) handleOpenCloseEvents();
         const bool gotInput = (fds[0].revents & POLLIN) && readInput();
         if (watch < 0) {
-            if (gotInput) {
-                slaveOpen = true;
-            } else if (fds[0].revents & (POLLHUP | POLLERR)) {
+            if (!gotInput && (fds[0].revents & (POLLHUP | POLLERR))) {
                 if (slaveOpen) {
                     slaveOpen = false;
                     hostClosed();
@@ -312,9 +310,8 @@ void PtyBoardHost::Impl::run() {
                 pollfd wakeOnly{wakeRead, POLLIN, 0};
                 ::poll(&wakeOnly, 1, kClosedRetryMs);
                 continue;
-            } else {
-                slaveOpen = true;
             }
+            slaveOpen = true;
         }
         writeDue();
         saveIfDirty(false);

@@ -2,7 +2,7 @@
 # Installs what is needed, builds, and runs every test:
 #  - the parsers of outside input briefly under libFuzzer (tools/fuzz-smoke.sh documents a long run);
 #  - the tests in which threads work together under the thread sanitizer (tools/tsan-tests.sh);
-#  - clang-tidy and cppcheck over the core (tools/lint.sh);
+#  - formatting, clang-tidy over src/ and sim/, cppcheck over the core (tools/lint.sh);
 #  - the programs in the Release configuration packagers build (GCC warns about more at -O3),
 #    built but not run;
 #  - the whole suite in a build with the address and undefined-behaviour sanitizers (build-asan/),

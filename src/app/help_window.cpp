@@ -71,7 +71,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     retranslate(Language::English);
 }
 
-bool HelpWindow::open(const QString& path) {
+bool HelpWindow::loadManual(const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) return false;
     document_ = info.absoluteFilePath();

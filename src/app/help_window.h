@@ -24,7 +24,7 @@ public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
     // Loads the manual at `path`; false when it cannot be read.
-    bool open(const QString& path);
+    bool loadManual(const QString& path);
     void retranslate(Language language);
     // Finds the next place holding `text`, from the top again after the end. False when the
     // manual does not hold it (the window then says so).

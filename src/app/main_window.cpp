@@ -430,7 +430,7 @@ void MainWindow::openHelp() {
     // The program's own window: no desktop viewer needed, and a failure always says so.
     if (helpWindow_ == nullptr) helpWindow_ = new HelpWindow(this);
     helpWindow_->retranslate(language);
-    if (!helpWindow_->open(*document)) return cannotFind(*document);
+    if (!helpWindow_->loadManual(*document)) return cannotFind(*document);
     helpWindow_->show();
     helpWindow_->raise();
     helpWindow_->activateWindow();

@@ -38,7 +38,7 @@ int searchBoard(BoardSession& session) {
     std::string result;
     for (int port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port) {
         ui.setStatus(messages.format(msg::SearchingForBoardOnCom, port));
-        if (!session.openLink(false, port, true, true, false)) continue;
+        if (!session.openLink(port, {.quiet = true})) continue;
         const std::string name = boardName(session);
         session.endSession();
         const std::string entry = messages.format(msg::BoardOnComPort, name.c_str(), port);

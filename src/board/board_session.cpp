@@ -100,7 +100,7 @@ bool BoardSession::synchronise() {
     return true;
 }
 
-bool BoardSession::openLink(bool openOnly, int port, bool checkVersionFlag, bool quiet, bool versionQuiet) {
+bool BoardSession::openLink(int port, const LinkOptions& options) {
     state_.loaderSeen = false;
     state_.versionMismatch = false;
     if (stopRequested()) return false;
@@ -109,13 +109,13 @@ bool BoardSession::openLink(bool openOnly, int port, bool checkVersionFlag, bool
         currentDeviceIndex_ = validDeviceIndex(project_.deviceIndex);
     }
     if (!channel_.openPort(port - 1, SerialChannel::kBaud19200)) {
-        if (quiet) return false;
+        if (options.quiet) return false;
         status(msg::ConnectionError);
         portOpenFailedBox();
         return false;
     }
     pause(kAfterOpenMs);
-    if (openOnly) return true;
+    if (options.openOnly) return true;
     if (!synchronise()) return false;
 
     pause(kBeforeCommandMs);
@@ -123,7 +123,8 @@ bool BoardSession::openLink(bool openOnly, int port, bool checkVersionFlag, bool
         pause(kBeforeReplyMs);
         if (const std::uint8_t* reply = channel_.receive(3)) {
             std::copy(reply, reply + 3, state_.boardVersion.begin());
-            if (checkVersionFlag && !checkVersion(&state_.boardVersion, versionQuiet)) {
+            if (options.requireCompatibleVersion &&
+                !checkVersion(&state_.boardVersion, options.versionQuiet)) {
                 endSession();
                 return false;
             }
@@ -131,7 +132,7 @@ bool BoardSession::openLink(bool openOnly, int port, bool checkVersionFlag, bool
         }
         state_.boardVersion = {0, 0, 0};
     }
-    if (quiet) {
+    if (options.quiet) {
         channel_.closePort();
         return false;
     }
@@ -339,68 +340,99 @@ bool BoardSession::recoverBriskly() {
     return false; // nothing confirmed
 }
 
+// How readBoardVersion is told and ended at each point it can stop: a status text and a box
+// (either may be absent, in this order), then the link.
+struct BoardSession::VersionReadEnding {
+    enum class Link { LeftAlone, Closed, Ended };
+    std::optional<msg::Id> status;
+    std::optional<msg::Id> box;
+    Link link;
+};
+
+// The one place that says how each stop of readBoardVersion is reported.
+BoardSession::VersionReadEnding BoardSession::endingOf(VersionRead read) {
+    using R = VersionRead;
+    using Link = VersionReadEnding::Link;
+    switch (read) {
+    case R::Done:
+        return {std::nullopt, std::nullopt, Link::Ended};
+    case R::DoneWithoutSerialNumber:
+        return {std::nullopt, msg::ErrorReadingSerialNumber, Link::Ended};
+    case R::NoPortChosen:
+        return {msg::SelectComPortOrSearch, msg::NoBoardSpecified, Link::LeftAlone};
+    case R::LinkNotOpened: // openLink has told the person and closed the port
+        return {std::nullopt, std::nullopt, Link::LeftAlone};
+    case R::LongVersionNotSent:
+        return {msg::ConnectionError, msg::ConnectionError, Link::Closed};
+    case R::NoVersionLength:
+        return {msg::ErrorReadingVersion, msg::ErrorReadingVersion, Link::Closed};
+    case R::BadVersionText:
+        return {msg::ErrorReadingVersion, msg::ErrorReadingVersion, Link::Ended};
+    case R::LoaderText:
+        return {std::nullopt, msg::ProgrammerHasNoFirmware, Link::Ended};
+    case R::BadSerialNumber:
+        return {std::nullopt, msg::ErrorReadingSerialNumber, Link::Ended};
+    }
+    return {std::nullopt, std::nullopt, Link::Closed}; // not reached: every stop is listed above
+}
+
 bool BoardSession::readBoardVersion(int comPort, std::string* textOut, SerialNumber* serialOut,
                                     bool loaderMode) {
     if (textOut != nullptr) *textOut = messages_.text(msg::UnknownFirmwareVersion);
     status(msg::ReadingFirmwareVersion);
-    if (comPort == 0) {
-        status(msg::SelectComPortOrSearch);
-        box(msg::NoBoardSpecified);
-        return false;
+    std::optional<BusyCursor> busy; // not while asking for a port
+    std::optional<SerialNumber> serial;
+    VersionRead read = VersionRead::NoPortChosen;
+    if (comPort != 0) {
+        busy.emplace(ui_);
+        read = exchangeVersion(comPort, loaderMode, serial);
     }
-    BusyCursor busy(ui_);
-    if (!openLink(loaderMode, comPort, true, false, loaderMode)) return false;
 
-    if (!board::sendLongVersion(channel_)) {
-        status(msg::ConnectionError);
-        box(msg::ConnectionError);
-        channel_.closePort();
-        return false;
+    const VersionReadEnding ending = endingOf(read);
+    if (ending.status) status(*ending.status);
+    if (ending.box) box(*ending.box);
+    bool endedCleanly = true;
+    if (ending.link == VersionReadEnding::Link::Closed) channel_.closePort();
+    if (ending.link == VersionReadEnding::Link::Ended) endedCleanly = endSession();
+
+    const bool done = read == VersionRead::Done || read == VersionRead::DoneWithoutSerialNumber;
+    if (done) {
+        if (!endedCleanly) box(msg::WarningIncorrectDisconnection);
+        std::string serialText;
+        if (serial) {
+            const SerialNumber& s = *serial;
+            serialText = messages_.format(msg::SerialNumberSuffix, s[0], s[1], s[2], s[3], s[4]);
+            if (serialOut != nullptr) *serialOut = s;
+        }
+        ui_.setStatus(state_.boardVersionText + serialText);
+        if (textOut != nullptr) *textOut = state_.boardVersionText;
     }
+    return done;
+}
+
+BoardSession::VersionRead BoardSession::exchangeVersion(int comPort, bool loaderMode,
+                                                        std::optional<SerialNumber>& serial) {
+    if (!openLink(comPort, {.openOnly = loaderMode, .versionQuiet = loaderMode}))
+        return VersionRead::LinkNotOpened;
+    if (!board::sendLongVersion(channel_)) return VersionRead::LongVersionNotSent;
     pause(kBeforeReplyMs);
     const int length = channel_.receiveByte();
-    if (length < 0) {
-        status(msg::ErrorReadingVersion);
-        box(msg::ErrorReadingVersion);
-        channel_.closePort();
-        return false;
-    }
+    if (length < 0) return VersionRead::NoVersionLength;
     state_.boardVersionText = messages_.text(msg::UnknownVersion);
     pause(kBeforeReplyMs);
     const std::size_t n = static_cast<std::size_t>(length);
     const std::uint8_t* reply = channel_.receive(n + 1);
-    if (reply == nullptr || reply[n] != protocol::Ack) {
-        status(msg::ErrorReadingVersion);
-        box(msg::ErrorReadingVersion);
-        endSession();
-        return false;
-    }
+    if (reply == nullptr || reply[n] != protocol::Ack) return VersionRead::BadVersionText;
     const std::string text(reinterpret_cast<const char*>(reply), n);
-    if (!loaderMode && containsBootloader(text)) {
-        box(msg::ProgrammerHasNoFirmware);
-        endSession();
-        return false;
-    }
+    if (!loaderMode && containsBootloader(text)) return VersionRead::LoaderText;
     state_.boardVersionText = text;
 
-    std::string serialText;
-    if (!board::sendSerialNumber(channel_)) {
-        box(msg::ErrorReadingSerialNumber);
-    } else {
-        const std::uint8_t* serial = channel_.receive(6);
-        if (serial == nullptr || serial[5] != protocol::Ack) {
-            box(msg::ErrorReadingSerialNumber);
-            endSession();
-            return false;
-        }
-        if (serialOut != nullptr) std::copy(serial, serial + 5, serialOut->begin());
-        serialText =
-            messages_.format(msg::SerialNumberSuffix, serial[0], serial[1], serial[2], serial[3], serial[4]);
-    }
-    if (!endSession()) box(msg::WarningIncorrectDisconnection);
-    ui_.setStatus(state_.boardVersionText + serialText);
-    if (textOut != nullptr) *textOut = state_.boardVersionText;
-    return true;
+    if (!board::sendSerialNumber(channel_)) return VersionRead::DoneWithoutSerialNumber;
+    const std::uint8_t* serialReply = channel_.receive(6);
+    if (serialReply == nullptr || serialReply[5] != protocol::Ack) return VersionRead::BadSerialNumber;
+    serial.emplace();
+    std::copy(serialReply, serialReply + 5, serial->begin());
+    return VersionRead::Done;
 }
 
 bool BoardSession::readSignatureBytes(Signature& out) {

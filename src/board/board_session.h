@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "board/board_state.h"
@@ -32,6 +33,18 @@ using SerialNumber = std::array<std::uint8_t, 5>;
 using Signature = std::array<std::uint8_t, 3>;
 using VersionBytes = std::array<std::uint8_t, 3>;
 
+// How far openLink goes and what it keeps to itself. The default is the loud, full opening.
+struct LinkOptions {
+    // Only open the port: no probe, no short version (a board in its loader answers neither).
+    bool openOnly = false;
+    // Require the compatible firmware version; without it any short version will do.
+    bool requireCompatibleVersion = true;
+    // Say nothing when the port cannot be opened or the short version does not come.
+    bool quiet = false;
+    // Say nothing about an incompatible version (the board state records it all the same).
+    bool versionQuiet = false;
+};
+
 class BoardSession {
 public:
     BoardSession(SerialChannel& channel, UserInterface& ui, const Messages& messages, Clock& clock);
@@ -47,12 +60,10 @@ public:
     // of the last programming session. Empty: the last programming session's (or the defaults).
     void followProject(std::function<SessionParams()> current) { currentProject_ = std::move(current); }
 
-    // Opens port `port` at 19200 baud; unless `openOnly`, synchronises with the board and reads its
-    // short version into the board state, and with `checkVersionFlag` requires the compatible
-    // version (messages silenced by `versionQuiet`). `quiet` silences a port that cannot be opened
-    // and a short version that does not come. On success the port stays open; on failure it is
-    // closed.
-    bool openLink(bool openOnly, int port, bool checkVersionFlag, bool quiet, bool versionQuiet);
+    // Opens port `port` at 19200 baud; unless `options.openOnly`, synchronises with the board and
+    // reads its short version into the board state (see LinkOptions). On success the port stays
+    // open; on failure it is closed.
+    bool openLink(int port, const LinkOptions& options = {});
     // Opens a programming session for the project's device on `comPort`, switching the link to the
     // speed of `baudIndex` (0 19200, 1 115200, other 921600). On success the port stays open and the
     // chip is in programming mode (an AT45 session also counts as open when the chip was not
@@ -90,6 +101,23 @@ public:
     static constexpr int kDataFlashAttempts = 5;
 
 private:
+    // Where readBoardVersion stopped; each has one way of being told and of ending the link.
+    enum class VersionRead {
+        Done,
+        DoneWithoutSerialNumber, // the request could not be sent: the version alone is shown
+        NoPortChosen,
+        LinkNotOpened,
+        LongVersionNotSent,
+        NoVersionLength,
+        BadVersionText,
+        LoaderText, // a loader's text outside loader mode: the board has no firmware
+        BadSerialNumber,
+    };
+    struct VersionReadEnding;
+    static VersionReadEnding endingOf(VersionRead read);
+
+    // Opens the link and reads the long version text into the board state and the serial number.
+    VersionRead exchangeVersion(int comPort, bool loaderMode, std::optional<SerialNumber>& serial);
     // StatusProbe until the board is in step, as the opening procedures share it.
     bool synchronise();
     // Closes the port and opens it again at `baud` after the board's speed-switch pause.

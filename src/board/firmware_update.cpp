@@ -35,7 +35,7 @@ Outcome updateFirmware(BoardSession& session, int comPort, const std::string& im
         settingsDialog ? settingsDialog(current, firmwareImageVersionText()) : std::nullopt;
     if (!speed) return Outcome::Cancelled;
 
-    if (!session.openLink(true, comPort, false, false, false)) {
+    if (!session.openLink(comPort, {.openOnly = true, .requireCompatibleVersion = false})) {
         session.endSession();
         return Outcome::Connection;
     }

@@ -12,11 +12,16 @@ std::string lockLevelText(SpiVariant spiVariant, std::int32_t lockMode, const Me
     return ui::withoutMnemonic(messages.text(lockLabel(spiVariant, lockMode)));
 }
 
-void appendBitLine(std::string& text, const char* name, bool expectedProgrammed, bool readProgrammed,
-                   const Messages& messages) {
-    if (expectedProgrammed == readProgrammed) return;
+// One fuse or boot-lock bit as the project wants it and as the chip holds it.
+struct BitStates {
+    bool expectedProgrammed;
+    bool readProgrammed;
+};
+
+void appendBitLine(std::string& text, const char* name, BitStates bit, const Messages& messages) {
+    if (bit.expectedProgrammed == bit.readProgrammed) return;
     text += messages.format(
-        expectedProgrammed ? msg::ShouldProgrammedUnprogrammed : msg::ShouldUnprogrammedProgrammed, name);
+        bit.expectedProgrammed ? msg::ShouldProgrammedUnprogrammed : msg::ShouldUnprogrammedProgrammed, name);
 }
 
 } // namespace
@@ -34,12 +39,16 @@ std::optional<std::string> lockFuseDifferences(const FuseLayout& layout, SpiVari
     }
     for (int i = 0; i < layout.fuseCount && i < kMaxFuseBits; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        appendBitLine(lines, layout.fuseBits[k].name, expected.fuse[k] != 0, read.fuse[k] != 0, messages);
+        appendBitLine(lines, layout.fuseBits[k].name,
+                      {.expectedProgrammed = expected.fuse[k] != 0, .readProgrammed = read.fuse[k] != 0},
+                      messages);
     }
     for (int i = 0; i < layout.bootLockCount && i < kMaxBootLockBits; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        appendBitLine(lines, layout.bootLockBits[k].name, expected.bootLock[k] != 0, read.bootLock[k] != 0,
-                      messages);
+        appendBitLine(
+            lines, layout.bootLockBits[k].name,
+            {.expectedProgrammed = expected.bootLock[k] != 0, .readProgrammed = read.bootLock[k] != 0},
+            messages);
     }
     if (lines.empty()) return std::nullopt;
     return messages.text(msg::LockFuseBitsVerifyFailed) + lines;

@@ -20,9 +20,9 @@ std::int32_t portFromButtons(const std::array<bool, kComPortCount>& checked, std
     return port;
 }
 
-std::int32_t speedFromButtons(bool checked115200, bool checked921600) {
-    if (checked921600) return Baud921600;
-    if (checked115200) return Baud115200;
+std::int32_t speedFromButtons(const SpeedButtons& buttons) {
+    if (buttons.checked921600) return Baud921600;
+    if (buttons.checked115200) return Baud115200;
     return Baud19200;
 }
 

@@ -43,7 +43,12 @@ std::optional<std::int32_t> speedButtonForIndex(std::int32_t baudIndex);
 // On OK: the port is the number of the checked port button, scanning COM1..COM8 and keeping the
 // last one checked; with none checked the preset stays.
 std::int32_t portFromButtons(const std::array<bool, kComPortCount>& checked, std::int32_t preset);
+// The speed buttons that decide the BaudIndex (19200 is what is left when neither is checked).
+struct SpeedButtons {
+    bool checked115200 = false;
+    bool checked921600 = false;
+};
 // On OK: 2 if the 921600 button is checked, else 1 if the 115200 button is, else 0.
-std::int32_t speedFromButtons(bool checked115200, bool checked921600);
+std::int32_t speedFromButtons(const SpeedButtons& buttons);
 
 } // namespace tovel

@@ -4,17 +4,17 @@
 
 namespace tovel {
 
-CommandStates commandStatesFor(int deviceNo, bool flashHasData, bool eepromHasData) {
+CommandStates commandStatesFor(int deviceNo, const BufferContents& buffers) {
     CommandStates states;
-    states.programFlash = flashHasData;
-    states.verifyFlash = flashHasData;
+    states.programFlash = buffers.flashHasData;
+    states.verifyFlash = buffers.flashHasData;
     if (!DeviceTable::isValidDeviceNo(deviceNo)) return states;
 
     const DeviceRecord& d = DeviceTable::device(deviceNo);
     states.readCalibrationBytes = d.calibrationBytes != 0;
     states.readFlash = d.flashSize != 0;
     states.readEeprom = d.eepromSize != 0 && !d.isDataFlash();
-    states.programEeprom = states.readEeprom && eepromHasData;
+    states.programEeprom = states.readEeprom && buffers.eepromHasData;
     states.verifyEeprom = states.programEeprom;
     states.chipErase = !d.isSerialEeprom();
     states.blankCheck = states.chipErase;

@@ -27,8 +27,14 @@ struct CommandStates {
     bool operator==(const CommandStates&) const = default;
 };
 
+// Which of the two buffers hold data.
+struct BufferContents {
+    bool flashHasData = false;
+    bool eepromHasData = false;
+};
+
 // The rules for device row `deviceNo` (a row outside the table enables none of the device rules).
-CommandStates commandStatesFor(int deviceNo, bool flashHasData, bool eepromHasData);
+CommandStates commandStatesFor(int deviceNo, const BufferContents& buffers);
 
 // "<project file>[*] - Tovel/Tovel-U In-System Programmer 11.01".
 std::string windowTitle(const std::string& projectFileName, bool projectModified, const Messages& messages);

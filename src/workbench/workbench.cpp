@@ -85,7 +85,8 @@ struct Workbench::Impl final : ProjectObserver, MemoryBufferObserver {
     MemoryBuffer& bufferOf(Memory memory) { return memory == Memory::Eeprom ? eeprom : flash; }
 
     CommandStates commandStates() const {
-        return commandStatesFor(project.deviceIndex, flash.hasData(), eeprom.hasData());
+        return commandStatesFor(project.deviceIndex,
+                                {.flashHasData = flash.hasData(), .eepromHasData = eeprom.hasData()});
     }
     std::string title() const { return windowTitle(project.fileName(), project.modified(), messages); }
 

@@ -538,7 +538,7 @@ private Q_SLOTS:
             "<h3>Link speed</h3><p>Speeds.</p><h2>2. Fuses</h2><p>RSTDISBL takes the reset pin.</p>"
             "</body></html>");
         HelpWindow help;
-        QVERIFY(help.open(manual));
+        QVERIFY(help.loadManual(manual));
         QCOMPARE(help.contents().topLevelItemCount(), 2);
         QCOMPARE(help.contents().topLevelItem(0)->text(0), QStringLiteral("1. Board"));
         QCOMPARE(help.contents().topLevelItem(0)->child(0)->text(0), QStringLiteral("Link speed"));
@@ -549,7 +549,7 @@ private Q_SLOTS:
         QVERIFY(help.findChildren<QLabel*>().last()->text() == QStringLiteral("Not found"));
         help.retranslate(Language::Russian);
         QCOMPARE(help.windowTitle(), QStringLiteral("Справка"));
-        QVERIFY(!help.open(folder.filePath(QStringLiteral("missing.html"))));
+        QVERIFY(!help.loadManual(folder.filePath(QStringLiteral("missing.html"))));
 
         // F1 in the main window: the help window, or, with no manual installed, a box saying so.
         WindowFixture f;

@@ -28,10 +28,10 @@ bool knownDifference(std::string_view chip, Aspect aspect) {
         Aspect aspect;
     };
     static constexpr Entry kEntries[] = {
-        {"ATmega2560/2561", Aspect::FuseBits},   // the table gives it the ATmega128 layout
-        {"AT90PWM2/3", Aspect::FuseBits},        // the table gives it the ATmega8 layout
-        {"ATtiny2313", Aspect::BootLockBits},    // the layout offers boot lock bits the chip lacks
-        {"ATmega48", Aspect::BootLockBits},      // likewise
+        {"ATmega2560/2561", Aspect::FuseBits}, // the table gives it the ATmega128 layout
+        {"AT90PWM2/3", Aspect::FuseBits},      // the table gives it the ATmega8 layout
+        {"ATtiny2313", Aspect::BootLockBits},  // the layout offers boot lock bits the chip lacks
+        {"ATmega48", Aspect::BootLockBits},    // likewise
     };
     for (const Entry& e : kEntries)
         if (e.chip == chip && e.aspect == aspect) return true;

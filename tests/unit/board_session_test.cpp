@@ -236,7 +236,7 @@ TEST_F(BoardSessionTest, NoReplyToStatusProbeLeavesTheBoardUntouched) {
 
 TEST_F(BoardSessionTest, LoaderOnlyProbeReplyIsNoFirmware) {
     board.replyOnce(protocol::StatusProbe, {protocol::ProbeLoaderOnly});
-    EXPECT_FALSE(session.openLink(false, 1, true, false, false));
+    EXPECT_FALSE(session.openLink(1));
     EXPECT_EQ(wire.entries(), (Log{"open 1 @19200", "wait 50", "wait 50", "> 25", "< 2D", "close"}));
     EXPECT_EQ(ui.boxes(), Log{kNoFirmware});
 }
@@ -244,7 +244,7 @@ TEST_F(BoardSessionTest, LoaderOnlyProbeReplyIsNoFirmware) {
 TEST_F(BoardSessionTest, OutOfStepBoardIsAskedAgainAndDrained) {
     board.replyOnce(protocol::StatusProbe, bytesOf("x"));
     board.replyOnce(protocol::StatusProbe, bytesOf("ab+"));
-    ASSERT_TRUE(session.openLink(false, 1, true, false, false));
+    ASSERT_TRUE(session.openLink(1));
     EXPECT_EQ(wire.entries(),
               (Log{"open 1 @19200", "wait 50", "wait 50", "> 25", "< 78", "wait 150", "> 25", "< 61", "< 62",
                    "< 2B", "< timeout", "wait 50", "> 40", "wait 50", "< 4D 30 31"}));
@@ -323,22 +323,22 @@ TEST_F(BoardSessionTest, AWriteFailureInsideTheSessionIsAConnectionError) {
 
 TEST_F(BoardSessionTest, QuietLinkSilencesOnlyTheOpenAndTheShortVersion) {
     channel.unavailablePorts = {1};
-    EXPECT_FALSE(session.openLink(false, 1, true, true, false));
+    EXPECT_FALSE(session.openLink(1, {.quiet = true}));
     channel.unavailablePorts.clear();
     board.replyOnce(protocol::ShortVersion, {});
-    EXPECT_FALSE(session.openLink(false, 1, true, true, false));
+    EXPECT_FALSE(session.openLink(1, {.quiet = true}));
     EXPECT_EQ(session.state().boardVersion, (VersionBytes{0, 0, 0}));
     EXPECT_TRUE(ui.events().empty());
     EXPECT_FALSE(channel.isConnected());
 
     board.replyOnce(protocol::StatusProbe, {});
-    EXPECT_FALSE(session.openLink(false, 1, true, true, false));
+    EXPECT_FALSE(session.openLink(1, {.quiet = true}));
     EXPECT_EQ(ui.boxes(), Log{kNoFirmware});
 }
 
 TEST_F(BoardSessionTest, LoudLinkWithoutShortVersionEndsTheSession) {
     board.replyOnce(protocol::ShortVersion, {});
-    EXPECT_FALSE(session.openLink(false, 1, true, false, false));
+    EXPECT_FALSE(session.openLink(1));
     EXPECT_EQ(wire.from("> 40"), (Log{"> 40", "wait 50", "< timeout", "> 1B", "close"}));
     EXPECT_EQ(ui.statuses(), Log{"Connection error"});
     EXPECT_EQ(ui.boxes(), Log{"Connection error"});
@@ -414,6 +414,27 @@ TEST_F(BoardSessionTest, VersionAndSerialFailures) {
     EXPECT_FALSE(session.readBoardVersion(1, nullptr, nullptr, false));
     EXPECT_EQ(ui.boxes(), Log{"Error reading serial number"});
     EXPECT_EQ(ui.lastStatus(), "Reading firmware version...");
+}
+
+TEST_F(BoardSessionTest, VersionRequestThatCannotBeSentClosesWithoutEndSession) {
+    channel.failWritesFrom = 2; // "%" and "@" go out; the long version request does not
+    EXPECT_FALSE(session.readBoardVersion(1, nullptr, nullptr, false));
+    EXPECT_EQ(ui.statuses(), (Log{"Reading firmware version...", "Connection error"}));
+    EXPECT_EQ(ui.boxes(), Log{"Connection error"});
+    EXPECT_EQ(wire.from("> 3F fails"), (Log{"> 3F fails", "close"})); // no EndSession
+    EXPECT_FALSE(ui.busy());
+}
+
+TEST_F(BoardSessionTest, SerialRequestThatCannotBeSentStillShowsTheVersion) {
+    channel.failWritesFrom = 3; // the serial number request and EndSession do not go out
+    std::string text;
+    SerialNumber serial{9, 9, 9, 9, 9};
+    ASSERT_TRUE(session.readBoardVersion(1, &text, &serial, false));
+    EXPECT_EQ(text, "Tovel-U 10.01");
+    EXPECT_EQ(serial, (SerialNumber{9, 9, 9, 9, 9}));
+    EXPECT_EQ(ui.boxes(), (Log{"Error reading serial number", "Warning: incorrect disconnection."}));
+    EXPECT_EQ(ui.statuses(), (Log{"Reading firmware version...", "Tovel-U 10.01"}));
+    EXPECT_EQ(wire.entries().back(), "close");
 }
 
 TEST_F(BoardSessionTest, SignatureBytesStopAtTheFirstMissingReply) {

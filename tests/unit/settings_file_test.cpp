@@ -89,9 +89,9 @@ TEST(BoardSettingsRules, PortAndSpeedFromTheDialogsButtons) {
     two[1] = two[6] = true; // COM2 and COM7: the last checked wins
     EXPECT_EQ(portFromButtons(two, 0), 7);
 
-    EXPECT_EQ(speedFromButtons(false, false), 0);
-    EXPECT_EQ(speedFromButtons(true, false), 1);
-    EXPECT_EQ(speedFromButtons(true, true), 2);
+    EXPECT_EQ(speedFromButtons({}), 0);
+    EXPECT_EQ(speedFromButtons({.checked115200 = true}), 1);
+    EXPECT_EQ(speedFromButtons({.checked115200 = true, .checked921600 = true}), 2);
 
     EXPECT_EQ(portButtonForPort(0), 0); // no port chosen yet: COM1 is offered
     EXPECT_EQ(portButtonForPort(8), 7);

@@ -11,31 +11,33 @@ namespace {
 
 using test::rowNamed;
 
+constexpr BufferContents kBothHoldData{.flashHasData = true, .eepromHasData = true};
+
 TEST(WorkbenchRules, CommandsFollowTheDeviceAndTheBuffers) {
-    const CommandStates mega8 = commandStatesFor(rowNamed("ATmega8"), true, true);
+    const CommandStates mega8 = commandStatesFor(rowNamed("ATmega8"), kBothHoldData);
     EXPECT_TRUE(mega8.readCalibrationBytes && mega8.readFlash && mega8.programFlash && mega8.verifyFlash);
     EXPECT_TRUE(mega8.readEeprom && mega8.programEeprom && mega8.verifyEeprom);
     EXPECT_TRUE(mega8.chipErase && mega8.blankCheck && mega8.autoProgram && mega8.readSignature &&
                 mega8.sckPeriod);
 
-    const CommandStates empty = commandStatesFor(rowNamed("ATmega8"), false, false);
+    const CommandStates empty = commandStatesFor(rowNamed("ATmega8"), {});
     EXPECT_FALSE(empty.programFlash || empty.verifyFlash || empty.programEeprom || empty.verifyEeprom);
     EXPECT_TRUE(empty.readFlash && empty.readEeprom);
 
-    const CommandStates at25 = commandStatesFor(rowNamed("AT25256"), true, true);
+    const CommandStates at25 = commandStatesFor(rowNamed("AT25256"), kBothHoldData);
     EXPECT_FALSE(at25.chipErase || at25.blankCheck || at25.autoProgram || at25.readSignature);
     EXPECT_TRUE(at25.readEeprom);
 
-    const CommandStates at45 = commandStatesFor(rowNamed("AT45DB041"), true, true);
+    const CommandStates at45 = commandStatesFor(rowNamed("AT45DB041"), kBothHoldData);
     EXPECT_FALSE(at45.readEeprom || at45.programEeprom || at45.verifyEeprom || at45.autoProgram ||
                  at45.sckPeriod);
     EXPECT_TRUE(at45.chipErase && at45.readSignature);
 
-    EXPECT_FALSE(commandStatesFor(rowNamed("AT89S8252"), true, true).readSignature);
-    EXPECT_TRUE(commandStatesFor(rowNamed("AT89S52"), true, true).readSignature);
-    EXPECT_TRUE(commandStatesFor(rowNamed("ATmega16"), true, true).readCalibrationBytes);
+    EXPECT_FALSE(commandStatesFor(rowNamed("AT89S8252"), kBothHoldData).readSignature);
+    EXPECT_TRUE(commandStatesFor(rowNamed("AT89S52"), kBothHoldData).readSignature);
+    EXPECT_TRUE(commandStatesFor(rowNamed("ATmega16"), kBothHoldData).readCalibrationBytes);
 
-    const CommandStates outside = commandStatesFor(-1, true, false);
+    const CommandStates outside = commandStatesFor(-1, {.flashHasData = true});
     EXPECT_TRUE(outside.programFlash);
     EXPECT_FALSE(outside.readFlash || outside.chipErase);
 }

@@ -71,7 +71,8 @@ void BoardSettingsDialog::accept() {
     std::array<bool, kComPortCount> checked{};
     for (int k = 0; k < kComPortCount; ++k) checked[k] = portRadios_[k]->isChecked();
     comPort_ = portFromButtons(checked, comPort_);
-    baudIndex_ = speedFromButtons(speed115200_->isChecked(), speed921600_->isChecked());
+    baudIndex_ = speedFromButtons(
+        {.checked115200 = speed115200_->isChecked(), .checked921600 = speed921600_->isChecked()});
     TranslatedDialog::accept();
 }
 
