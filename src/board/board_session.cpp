@@ -376,9 +376,10 @@ BoardSession::VersionReadEnding BoardSession::endingOf(VersionRead read) {
     return {std::nullopt, std::nullopt, Link::Closed}; // not reached: every stop is listed above
 }
 
-bool BoardSession::readBoardVersion(int comPort, std::string* textOut, SerialNumber* serialOut,
+bool BoardSession::readBoardVersion(int comPort, std::string* textOut, std::optional<SerialNumber>* serialOut,
                                     bool loaderMode) {
     if (textOut != nullptr) *textOut = messages_.text(msg::UnknownFirmwareVersion);
+    if (serialOut != nullptr) serialOut->reset();
     status(msg::ReadingFirmwareVersion);
     std::optional<BusyCursor> busy; // not while asking for a port
     std::optional<SerialNumber> serial;
@@ -447,10 +448,10 @@ bool BoardSession::readSignatureBytes(Signature& out) {
 
 bool BoardSession::showBoardInfo(int comPort) {
     std::string text;
-    SerialNumber serial{};
-    if (!readBoardVersion(comPort, &text, &serial, false)) return false;
-    ui_.showPlain(messages_.format(msg::BoardInfo, text.c_str(), serial[0], serial[1], serial[2], serial[3],
-                                   serial[4]));
+    std::optional<SerialNumber> serial;
+    if (!readBoardVersion(comPort, &text, &serial, false) || !serial) return false;
+    const SerialNumber& s = *serial;
+    ui_.showPlain(messages_.format(msg::BoardInfo, text.c_str(), s[0], s[1], s[2], s[3], s[4]));
     return true;
 }
 

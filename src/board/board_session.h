@@ -79,12 +79,14 @@ public:
     bool checkVersion(const VersionBytes* version, bool quiet);
     // Reads the long version text and the serial number of the board on `comPort` and shows them
     // in the status line. `loaderMode` only opens the port (the board may be in its loader) and
-    // accepts a loader's version text.
-    bool readBoardVersion(int comPort, std::string* textOut, SerialNumber* serialOut, bool loaderMode);
+    // accepts a loader's version text. True once the version is known; `serialOut` is left empty
+    // when the serial number could not be read (said in a box).
+    bool readBoardVersion(int comPort, std::string* textOut, std::optional<SerialNumber>* serialOut,
+                          bool loaderMode);
     // Three signature reads inside an open session; `out` is FF FF FF where nothing came.
     bool readSignatureBytes(Signature& out);
-    // The board information box of the Advanced menu. False when the version could not be read
-    // (reported).
+    // The board information box of the Advanced menu. False when the version or the serial number
+    // could not be read (reported): a box of zeros would pass for the board's number.
     bool showBoardInfo(int comPort);
 
     BoardState& state() { return state_; }

@@ -115,10 +115,10 @@ std::optional<Signature> ProductionLine::probe(std::size_t board) {
     if (place.mute) place.mute(true);
     BoardTally& tally = tallies_[board];
     if (tally.boardSerial.empty()) {
-        SerialNumber serial{};
+        std::optional<SerialNumber> serial;
         std::string text;
-        if (workbench.session().readBoardVersion(workbench.comPort(), &text, &serial, false))
-            tally.boardSerial = hexText(serial);
+        if (workbench.session().readBoardVersion(workbench.comPort(), &text, &serial, false) && serial)
+            tally.boardSerial = hexText(*serial);
     }
     const std::optional<Signature> signature = probeChip(workbench);
     if (place.mute) place.mute(false);

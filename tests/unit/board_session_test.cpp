@@ -346,7 +346,7 @@ TEST_F(BoardSessionTest, LoudLinkWithoutShortVersionEndsTheSession) {
 
 TEST_F(BoardSessionTest, ReadBoardVersionShowsTextAndSerial) {
     std::string text;
-    SerialNumber serial{};
+    std::optional<SerialNumber> serial;
     ASSERT_TRUE(session.readBoardVersion(1, &text, &serial, false));
     EXPECT_EQ(text, "Tovel-U 10.01");
     EXPECT_EQ(serial, (SerialNumber{0x54, 0x56, 0x00, 0x10, 0x01}));
@@ -428,10 +428,18 @@ TEST_F(BoardSessionTest, VersionRequestThatCannotBeSentClosesWithoutEndSession) 
 TEST_F(BoardSessionTest, SerialRequestThatCannotBeSentStillShowsTheVersion) {
     channel.failWritesFrom = 3; // the serial number request and EndSession do not go out
     std::string text;
-    SerialNumber serial{9, 9, 9, 9, 9};
+    std::optional<SerialNumber> serial = SerialNumber{9, 9, 9, 9, 9};
     ASSERT_TRUE(session.readBoardVersion(1, &text, &serial, false));
     EXPECT_EQ(text, "Tovel-U 10.01");
-    EXPECT_EQ(serial, (SerialNumber{9, 9, 9, 9, 9}));
+    EXPECT_FALSE(serial.has_value()); // not the number of an earlier board
+    EXPECT_EQ(ui.boxes(), (Log{"Error reading serial number", "Warning: incorrect disconnection."}));
+}
+
+// Board info has no number to show: it fails rather than show zeros as the board's number.
+TEST_F(BoardSessionTest, BoardInfoWithoutASerialNumberFails) {
+    channel.failWritesFrom = 3;
+    EXPECT_FALSE(session.showBoardInfo(1));
+    EXPECT_EQ(ui.boxes(), (Log{"Error reading serial number", "Warning: incorrect disconnection."}));
     EXPECT_EQ(ui.boxes(), (Log{"Error reading serial number", "Warning: incorrect disconnection."}));
     EXPECT_EQ(ui.statuses(), (Log{"Reading firmware version...", "Tovel-U 10.01"}));
     EXPECT_EQ(wire.entries().back(), "close");
