@@ -34,6 +34,13 @@ protected:
         Failed,    // a send failed or a reply was missing or wrong
     };
 
+    // The outcome of a worker whose run is the read itself: a read cut short by `accept` did not
+    // finish, so it failed.
+    static Outcome outcomeOf(ReadEnd end) {
+        if (end == ReadEnd::Done) return Outcome::Ok;
+        return end == ReadEnd::Cancelled ? Outcome::Cancelled : Outcome::Failed;
+    }
+
     ChipReadingRunner(const Messages& messages, SerialChannel& channel, Clock& clock, const ReadingJob& job)
         : ChipTransferRunner(messages, channel, clock), job_(job) {}
 

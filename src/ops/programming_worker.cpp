@@ -113,16 +113,7 @@ Outcome ProgrammingWorker::readChipFirst(TransferPath path) {
     firstWriteUnit_ = readUnits();
     start(messages().text(msg::Program), messages().text(text), firstWriteUnit_ + writeUnits(path));
     chip_.assign(job_.count, 0xFF);
-    switch (readWithinDisplay(0)) {
-    case ReadEnd::Done:
-        return Outcome::Ok;
-    case ReadEnd::Cancelled:
-        return Outcome::Cancelled;
-    case ReadEnd::Stopped:
-    case ReadEnd::Failed:
-        break;
-    }
-    return Outcome::Failed;
+    return outcomeOf(readWithinDisplay(0));
 }
 
 unsigned ProgrammingWorker::textId() const {

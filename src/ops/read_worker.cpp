@@ -22,17 +22,8 @@ ReadWorker::ReadWorker(const Messages& messages, SerialChannel& channel, Clock& 
 
 Outcome ReadWorker::run() {
     const bool flash = job().memory == MemoryKind::Flash;
-    switch (readChip(msg::Read, flash ? msg::ReadingFlash : msg::ReadingEeprom, msg::ReadingEeprom,
-                     msg::ReadingFlash)) {
-    case ReadEnd::Done:
-        return Outcome::Ok;
-    case ReadEnd::Cancelled:
-        return Outcome::Cancelled;
-    case ReadEnd::Stopped:
-    case ReadEnd::Failed:
-        break;
-    }
-    return Outcome::Failed;
+    return outcomeOf(readChip(msg::Read, flash ? msg::ReadingFlash : msg::ReadingEeprom, msg::ReadingEeprom,
+                              msg::ReadingFlash));
 }
 
 bool ReadWorker::accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) {

@@ -27,17 +27,8 @@ Outcome VerifyWorker::run() {
     // Bytes past what the chip holds are never confirmed.
     std::fill(attributes_.begin(), attributes_.end(), kNotConfirmed);
     const bool flash = job().memory == MemoryKind::Flash;
-    switch (readChip(msg::Verify, flash ? msg::VerifyingFlash : msg::VerifyingEepromTitle,
-                     msg::VerifyingEepromTitle, msg::VerifyingFlash)) {
-    case ReadEnd::Done:
-        return Outcome::Ok;
-    case ReadEnd::Cancelled:
-        return Outcome::Cancelled;
-    case ReadEnd::Stopped:
-    case ReadEnd::Failed:
-        break;
-    }
-    return Outcome::Failed;
+    return outcomeOf(readChip(msg::Verify, flash ? msg::VerifyingFlash : msg::VerifyingEepromTitle,
+                              msg::VerifyingEepromTitle, msg::VerifyingFlash));
 }
 
 bool VerifyWorker::accept(std::size_t offset, const std::uint8_t* bytes, std::size_t count) {
