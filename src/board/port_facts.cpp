@@ -20,14 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string firstLine(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())) != 0) line.pop_back();
-    return line;
-}
-
 std::string canonicalOrSelf(const fs::path& path) {
     std::error_code error;
     const fs::path resolved = fs::canonical(path, error);
@@ -105,7 +97,7 @@ std::optional<UsbSerialFacts> usbFacts(const std::string& path, const SystemPath
     UsbSerialFacts facts;
     const fs::path driver = fs::read_symlink(device / "driver", error);
     if (!error) facts.driver = driver.filename().string();
-    const std::string latency = firstLine(device / "latency_timer");
+    const std::string latency = firstLineOf(device / "latency_timer");
     if (isDecimal(latency) && latency.size() < 6) facts.latencyTimerMs = std::stoi(latency);
     // The USB device is the first folder above the tty with the vendor id.
     bool usb = false;
@@ -113,11 +105,11 @@ std::optional<UsbSerialFacts> usbFacts(const std::string& path, const SystemPath
     const fs::path top = fs::path(system.sys());
     for (int depth = 0; depth < 8 && !dir.empty() && dir != top && dir != dir.root_path(); ++depth) {
         if (fs::exists(dir / "idVendor", error)) {
-            facts.vendorId = firstLine(dir / "idVendor");
-            facts.productId = firstLine(dir / "idProduct");
-            facts.manufacturer = firstLine(dir / "manufacturer");
-            facts.product = firstLine(dir / "product");
-            facts.serialNumber = firstLine(dir / "serial");
+            facts.vendorId = firstLineOf(dir / "idVendor");
+            facts.productId = firstLineOf(dir / "idProduct");
+            facts.manufacturer = firstLineOf(dir / "manufacturer");
+            facts.product = firstLineOf(dir / "product");
+            facts.serialNumber = firstLineOf(dir / "serial");
             usb = true;
             break;
         }
@@ -193,7 +185,7 @@ std::vector<PortHolder> findPortHolders(const std::string& path, const SystemPat
                 isMasterOf(process.path(), fd.path().filename().string(), index))
                 master = true;
         }
-        if (holds && !master) holders.push_back({std::stoi(pid), firstLine(process.path() / "comm")});
+        if (holds && !master) holders.push_back({std::stoi(pid), firstLineOf(process.path() / "comm")});
     }
     std::sort(holders.begin(), holders.end(),
               [](const PortHolder& a, const PortHolder& b) { return a.pid < b.pid; });
@@ -215,6 +207,14 @@ PortFacts inspectPort(const std::string& path, const SystemPaths& system) {
     facts.holders = findPortHolders(path, system);
     if (facts.kind == PortFileKind::CharacterDevice) facts.usb = usbFacts(path, system);
     return facts;
+}
+
+std::string firstLineOf(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())) != 0) line.pop_back();
+    return line;
 }
 
 } // namespace tovel

@@ -4,6 +4,7 @@
 // root folder, so tests can put a made-up /proc and /sys in place of this machine's.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,5 +72,9 @@ bool isTerminalDevice(const std::string& path);
 
 // "0620" style.
 std::string modeText(unsigned mode);
+
+// The first line of a small system file (sysfs, /proc) without its trailing blanks; empty when
+// it cannot be read.
+std::string firstLineOf(const std::filesystem::path& file);
 
 } // namespace tovel

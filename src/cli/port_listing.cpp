@@ -1,5 +1,7 @@
 #include "cli/port_listing.h"
 
+#include "board/port_facts.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -49,20 +51,12 @@ bool isCandidateName(const std::string& name) {
     return false;
 }
 
-std::string firstLine(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())) != 0) line.pop_back();
-    return line;
-}
-
 // An on-board serial port entry without a UART behind it reports type 0 ("unknown").
 bool hasNoUart(const std::string& name, const PortScanRoots& roots) {
     if (name.rfind("ttyS", 0) != 0) return false;
     const fs::path type = fs::path(roots.sys) / "class/tty" / name / "type";
     std::error_code error;
-    return fs::exists(type, error) && firstLine(type) == "0";
+    return fs::exists(type, error) && firstLineOf(type) == "0";
 }
 
 // The USB device above the tty in sysfs: manufacturer, product and serial number.
@@ -75,13 +69,13 @@ std::string usbDescription(const std::string& name, const PortScanRoots& roots) 
         if (fs::exists(dir / "idVendor", error)) {
             std::string text;
             for (const char* field : {"manufacturer", "product"}) {
-                const std::string value = firstLine(dir / field);
+                const std::string value = firstLineOf(dir / field);
                 if (value.empty()) continue;
                 if (!text.empty()) text += ' ';
                 text += value;
             }
-            if (text.empty()) text = firstLine(dir / "idVendor") + ":" + firstLine(dir / "idProduct");
-            const std::string serial = firstLine(dir / "serial");
+            if (text.empty()) text = firstLineOf(dir / "idVendor") + ":" + firstLineOf(dir / "idProduct");
+            const std::string serial = firstLineOf(dir / "serial");
             if (!serial.empty()) text += " (" + serial + ")";
             return text;
         }

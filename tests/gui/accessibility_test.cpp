@@ -34,6 +34,7 @@
 #include "devices/device_table.h"
 #include "image/memory_buffer.h"
 #include "project/project_settings.h"
+#include "support/gui_test_support.h"
 
 using namespace tovel;
 using namespace tovel::app;
@@ -111,12 +112,8 @@ private Q_SLOTS:
 
             QTemporaryDir folder;
             QtUserInterface ui;
-            Workbench workbench(
-                ui, systemClock(),
-                [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
-                    return std::make_unique<PosixSerialChannel>(ports);
-                },
-                folder.filePath(QStringLiteral("settings.ini")).toStdString());
+            const std::unique_ptr<Workbench> ownedWorkbench = guitest::makeWorkbench(ui, folder);
+            Workbench& workbench = *ownedWorkbench;
             workbench.setLanguage(language);
             MainWindow window(workbench, ui);
             window.messagesPanel().show();
@@ -152,12 +149,8 @@ private Q_SLOTS:
     void thePreviewStaysReadableInADarkPalette() {
         QTemporaryDir folder;
         QtUserInterface ui;
-        Workbench workbench(
-            ui, systemClock(),
-            [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
-                return std::make_unique<PosixSerialChannel>(ports);
-            },
-            folder.filePath(QStringLiteral("settings.ini")).toStdString());
+        const std::unique_ptr<Workbench> ownedWorkbench = guitest::makeWorkbench(ui, folder);
+        Workbench& workbench = *ownedWorkbench;
         MainWindow window(workbench, ui);
         QPalette dark;
         for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
@@ -175,12 +168,8 @@ private Q_SLOTS:
     void thePreviewTellsTheAddressValueAndStateAtItsCursor() {
         QTemporaryDir folder;
         QtUserInterface ui;
-        Workbench workbench(
-            ui, systemClock(),
-            [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
-                return std::make_unique<PosixSerialChannel>(ports);
-            },
-            folder.filePath(QStringLiteral("settings.ini")).toStdString());
+        const std::unique_ptr<Workbench> ownedWorkbench = guitest::makeWorkbench(ui, folder);
+        Workbench& workbench = *ownedWorkbench;
         MainWindow window(workbench, ui);
         QVERIFY(workbench.eeprom().create(40));
         MemoryPreview& preview = window.eepromPreview();

@@ -61,12 +61,7 @@ struct MainWindowFixture {
 
     MainWindowFixture() {
         boxes.install(ui);
-        workbench = std::make_unique<Workbench>(
-            ui, systemClock(),
-            [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
-                return std::make_unique<PosixSerialChannel>(ports);
-            },
-            folder.filePath(QStringLiteral("settings.ini")).toStdString());
+        workbench = guitest::makeWorkbench(ui, folder);
         window = std::make_unique<MainWindow>(*workbench, ui);
     }
     ~MainWindowFixture() { window.reset(); }

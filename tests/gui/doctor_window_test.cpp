@@ -21,6 +21,7 @@
 #include "i18n/command_ids.h"
 #include "sim/command_line.h"
 #include "sim/pty_board_host.h"
+#include "support/gui_test_support.h"
 #include "workbench/workbench.h"
 
 using namespace tovel;
@@ -36,12 +37,8 @@ class DoctorWindowTest : public QObject {
         QVERIFY(board.ok());
         QTemporaryDir folder;
         QtUserInterface ui;
-        Workbench workbench(
-            ui, systemClock(),
-            [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
-                return std::make_unique<PosixSerialChannel>(ports);
-            },
-            folder.filePath(QStringLiteral("settings.ini")).toStdString());
+        const std::unique_ptr<Workbench> ownedWorkbench = guitest::makeWorkbench(ui, folder);
+        Workbench& workbench = *ownedWorkbench;
         ui.setMessages(workbench.messages());
         workbench.setLanguage(language);
         workbench.portMap().setOverride(1, board.slavePath());
@@ -157,12 +154,8 @@ private Q_SLOTS:
                 boxes.push_back(QString::fromStdString(shown.text));
                 return Answer::Ok;
             });
-            Workbench workbench(
-                ui, systemClock(),
-                [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
-                    return std::make_unique<PosixSerialChannel>(ports);
-                },
-                folder.filePath(QStringLiteral("settings.ini")).toStdString());
+            const std::unique_ptr<Workbench> ownedWorkbench = guitest::makeWorkbench(ui, folder);
+            Workbench& workbench = *ownedWorkbench;
             workbench.portMap().setOverride(1, board.slavePath());
             workbench.overridePortAndSpeed(1, 0);
             MainWindow window(workbench, ui);

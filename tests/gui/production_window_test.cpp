@@ -33,12 +33,7 @@ struct Job {
 
     explicit Job(Language language = Language::English) {
         boxes.install(ui);
-        workbench = std::make_unique<Workbench>(
-            ui, systemClock(),
-            [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
-                return std::make_unique<PosixSerialChannel>(ports);
-            },
-            folder.filePath(QStringLiteral("settings.ini")).toStdString());
+        workbench = guitest::makeWorkbench(ui, folder);
         workbench->setLanguage(language);
         // An 8-byte EEPROM image whose first four bytes are the serial number, starting at 500.
         guitest::writeFile(folder, QStringLiteral("counter.bin"), QByteArray::fromHex("000001F4C0DE1234"));

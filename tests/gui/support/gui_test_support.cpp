@@ -3,7 +3,19 @@
 #include <QDir>
 #include <QFile>
 
+#include "board/posix_serial_channel.h"
+#include "core/clock.h"
+
 namespace tovel::guitest {
+
+std::unique_ptr<Workbench> makeWorkbench(app::QtUserInterface& ui, const QTemporaryDir& folder) {
+    return std::make_unique<Workbench>(
+        ui, systemClock(),
+        [](const PortMap& ports) -> std::unique_ptr<SerialChannel> {
+            return std::make_unique<PosixSerialChannel>(ports);
+        },
+        folder.filePath(QStringLiteral("settings.ini")).toStdString());
+}
 
 QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& bytes) {
     const QString path = QDir(folder.path()).filePath(name);

@@ -6,12 +6,18 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/qt_user_interface.h"
+#include "workbench/workbench.h"
 
 namespace tovel::guitest {
+
+// A workbench on the real serial channel whose settings file lives in `folder`, as the program
+// builds it.
+std::unique_ptr<Workbench> makeWorkbench(app::QtUserInterface& ui, const QTemporaryDir& folder);
 
 // Writes `bytes` to `name` in `folder` and returns the path.
 QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& bytes);
